@@ -1,0 +1,38 @@
+# Everything runs through CMake presets; these targets only chain them.
+JOBS := $(shell nproc)
+HOST_TREES := host asan tsan
+ARM_TREES := armel armhf
+
+.PHONY: all deps-host deps build-host build test demo format clean
+
+all: build-host
+
+deps-host:
+	@tools/ensure-deps.sh host
+
+deps:
+	@tools/ensure-deps.sh all
+
+build/%/CMakeCache.txt:
+	cmake --preset $* >/dev/null
+
+build-host: deps-host build/host/CMakeCache.txt
+	cmake --build build/host -j$(JOBS)
+
+build: deps $(foreach t,$(HOST_TREES) $(ARM_TREES),build/$(t)/CMakeCache.txt)
+	@for t in $(HOST_TREES) $(ARM_TREES); do \
+	  echo "== building $$t"; \
+	  cmake --build build/$$t -j$(JOBS) >build/$$t.log 2>&1 || { cat build/$$t.log; exit 1; }; \
+	done
+
+test: build
+	@tools/run-tests.sh
+
+demo: build-host
+	@tools/demo.sh
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,52 @@
+// Where each request goes. A new modelled request is one row here and its
+// handler in the driver or firmware file.
+#include "sim/sim_model.h"
+
+namespace {
+
+constexpr SimHandlerEntry kHandlers[] = {
+    {SIM_API_CONTEXT_REQ_ID, 8, drv_api_context},
+    {SIM_CONNECT_REQ_ID, CONNECT_REQ_OLD_SIZE, drv_connect},
+    {HI_DISCONNECT_REQ_ID, HI_MSG_HEADER_SIZE, drv_disconnect},
+};
+
+}  // namespace
+
+void sim_model_reset(SimModel* m) {
+    drv_reset(&m->drv);
+    fw_reset(&m->fw);
+}
+
+const SimHandlerEntry* sim_find_handler(uint16_t id) {
+    for (const SimHandlerEntry& e : kHandlers)
+        if (e.id == id)
+            return &e;
+    return nullptr;
+}
+
+std::vector<uint8_t> sim_unmodelled_cnf(uint16_t id) {
+    std::vector<uint8_t> c(SIM_UNMODELLED_CNF_SIZE, 0);
+    hi_set_msg_len(c.data(), SIM_UNMODELLED_CNF_SIZE);
+    hi_set_msg_id(c.data(), static_cast<uint16_t>((id | HI_MSG_KIND_CNF) & HI_MSG_ID_MASK));
+    hi_wr32(c.data() + HI_MSG_STATUS_OFF, SIM_STATUS_UNMODELLED);
+    return c;
+}
+
+SimDispatchResult sim_dispatch(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    // The driver relays firmware requests only once the firmware runs.
+    if (rq.id < SIM_FIRST_DRIVER_REQ_ID && !m->drv.connected) {
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_NOT_CONNECTED));
+        return SIM_REFUSED_NOT_CONNECTED;
+    }
+    const SimHandlerEntry* e = sim_find_handler(rq.id);
+    if (e == nullptr) {
+        ans->msgs.push_back(sim_unmodelled_cnf(rq.id));
+        return SIM_UNMODELLED;
+    }
+    if (rq.msg.size() < e->min_len) {
+        ans->msgs.push_back(sim_unmodelled_cnf(rq.id));
+        return SIM_SHORT_REQUEST;
+    }
+    e->fn(m, rq, ans);
+    return SIM_HANDLED;
+}

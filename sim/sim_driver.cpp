@@ -1,0 +1,58 @@
+#include "sim/sim_driver.h"
+
+#include "sim/sim_model.h"
+
+void drv_reset(SimDriver* d) {
+    d->connected = false;
+    d->record.fill(0);
+    d->sdd_path = SIM_DEFAULT_SDD_PATH;
+    d->version = SIM_DEFAULT_DRIVER_VERSION;
+    d->min_tool_version = SIM_DEFAULT_MIN_TOOL_VERSION;
+}
+
+std::vector<uint8_t> drv_boot_ind(uint32_t state, uint32_t res) {
+    std::vector<uint8_t> m(BOOT_IND_SIZE, 0);
+    hi_set_msg_len(m.data(), BOOT_IND_SIZE);
+    hi_set_msg_id(m.data(), HI_BOOT_IND_ID);
+    hi_wr32(m.data() + BOOT_IND_STATE_OFF, state);
+    hi_wr32(m.data() + BOOT_IND_RES_OFF, res);
+    return m;
+}
+
+// Answered in any state: the tool asks it before it connects, to learn
+// whether a firmware is already up.
+void drv_api_context(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    std::vector<uint8_t> c(API_CTX_CNF_SIZE, 0);
+    hi_set_msg_len(c.data(), API_CTX_CNF_SIZE);
+    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
+    c[API_CTX_FW_RUNNING_OFF] = m->drv.connected ? 1 : 0;
+    hi_wr32(c.data() + API_CTX_MIB_BASE_OFF, m->fw.mib_base);
+    hi_wr16(c.data() + API_CTX_API_VER_OFF, m->fw.api_ver);
+    ans->msgs.push_back(std::move(c));
+}
+
+void drv_connect(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    if (m->drv.connected) {
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_ALREADY_CONNECTED));
+        return;
+    }
+    // An older tool sends no version word; the driver lets it in.
+    if (rq.msg.size() >= CONNECT_REQ_SIZE &&
+        hi_rd32(rq.msg.data() + CONNECT_REQ_VERSION_OFF) < m->drv.min_tool_version) {
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_TOOL_TOO_OLD));
+        return;
+    }
+    m->drv.connected = true;
+    ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, 0));
+    ans->msgs.push_back(fw_startup_ind(m->fw, m->fw.window));
+}
+
+void drv_disconnect(SimModel* m, const SimRequest&, SimAnswer* ans) {
+    if (!m->drv.connected) {
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_NOT_CONNECTED));
+        return;
+    }
+    m->drv.connected = false;
+    m->fw.numbering = false;
+    ans->msgs.push_back(drv_boot_ind(BOOT_STATE_DISCONNECTED, 0));
+}

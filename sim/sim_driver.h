@@ -1,0 +1,36 @@
+// The driver half of the stand-in: whether a tool is connected, what the
+// driver keeps for the tool, and the requests it answers without the
+// firmware.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/sim_msg.h"
+
+struct SimModel;
+struct SimRequest;
+struct SimAnswer;
+
+inline constexpr uint32_t SIM_DEFAULT_DRIVER_VERSION = 0x02000100;
+inline constexpr uint32_t SIM_DEFAULT_MIN_TOOL_VERSION = 0x02000000;
+inline constexpr char SIM_DEFAULT_SDD_PATH[] = "/lib/firmware/rqm/rqm_sdd.sdd";
+
+struct SimDriver {
+    bool connected;
+    std::array<uint8_t, SIM_RECORD_SIZE> record;  // tool-state record, opaque to the driver
+    std::string sdd_path;
+    uint32_t version;           // the driver's own version word
+    uint32_t min_tool_version;  // connect requests below it are refused
+};
+
+void drv_reset(SimDriver* d);
+
+std::vector<uint8_t> drv_boot_ind(uint32_t state, uint32_t res);
+
+// Request handlers, rows of the dispatch table.
+void drv_api_context(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_connect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_disconnect(SimModel* m, const SimRequest& rq, SimAnswer* ans);

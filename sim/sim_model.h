@@ -1,0 +1,52 @@
+// The modelled system: the driver and the firmware behind it, and the
+// request dispatch table that routes every incoming request to one of them.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "sim/sim_driver.h"
+#include "sim/sim_firmware.h"
+
+struct SimModel {
+    SimDriver drv;
+    SimFirmware fw;
+};
+
+void sim_model_reset(SimModel* m);
+
+struct SimRequest {
+    uint16_t id;                   // sequence bits stripped
+    std::span<const uint8_t> msg;  // exactly MsgLen bytes, all of which arrived
+};
+
+// What a request makes the stand-in send back, in order. Each entry is one
+// HI message; numbering and faults are applied when it goes out.
+struct SimAnswer {
+    std::vector<std::vector<uint8_t>> msgs;
+};
+
+typedef void (*SimHandler)(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+
+struct SimHandlerEntry {
+    uint16_t id;
+    uint16_t min_len;  // shorter requests are not handed to the handler
+    SimHandler fn;
+};
+
+enum SimDispatchResult {
+    SIM_HANDLED,
+    SIM_REFUSED_NOT_CONNECTED,  // firmware request without a connection
+    SIM_SHORT_REQUEST,          // below its row's min_len
+    SIM_UNMODELLED,             // no row for the id
+};
+
+// The handler row for id, or nullptr.
+const SimHandlerEntry* sim_find_handler(uint16_t id);
+
+// Fills ans for every result: a refusal, the handler's answer, or a
+// confirmation with SIM_STATUS_UNMODELLED for a short or unknown request.
+SimDispatchResult sim_dispatch(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+
+std::vector<uint8_t> sim_unmodelled_cnf(uint16_t id);

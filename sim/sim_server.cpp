@@ -1,0 +1,284 @@
+#include "sim/sim_server.h"
+
+#include <linux/netlink.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sim/sim_control.h"
+#include "sim/sim_core.h"
+#include "sim/sim_util.h"
+
+namespace {
+
+constexpr size_t kMaxClients = 64;
+// A client that does not read its replies stops being read from here on.
+constexpr size_t kMaxClientBacklog = 8u << 20;
+// Larger than anything a peer could mean: the tool sends at most 1536.
+constexpr size_t kRxBuffer = 65536;
+
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
+struct Client {
+    int fd;
+    std::string in;
+    std::string out;
+    bool closing;  // no more reading; closed once out is sent
+};
+
+struct Server {
+    Sim sim;
+    int nl;
+    std::vector<uint8_t> rxbuf;
+    std::vector<Client> clients;
+};
+
+int nl_send(void* user, uint32_t port, const uint8_t* dg, size_t len) {
+    auto* srv = static_cast<Server*>(user);
+    sockaddr_nl to{};
+    to.nl_family = AF_NETLINK;
+    to.nl_pid = port;
+    // Never block the loop on a peer that does not read.
+    if (sendto(srv->nl, dg, len, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0)
+        return errno;
+    return 0;
+}
+
+// Takes every datagram that is waiting, then sends what became due. Runs
+// before each control command too, so that a command sees every datagram
+// sent before it was issued.
+void drain_netlink(Server* srv) {
+    for (;;) {
+        sockaddr_nl from{};
+        iovec iov{srv->rxbuf.data(), srv->rxbuf.size()};
+        msghdr mh{};
+        mh.msg_name = &from;
+        mh.msg_namelen = sizeof from;
+        mh.msg_iov = &iov;
+        mh.msg_iovlen = 1;
+        const ssize_t got = recvmsg(srv->nl, &mh, MSG_DONTWAIT | MSG_TRUNC);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == ENOBUFS) {
+                sim_logf(&srv->sim, "netlink receive queue overran: datagrams lost");
+                continue;
+            }
+            break;
+        }
+        size_t len = static_cast<size_t>(got);
+        if (len > srv->rxbuf.size()) {
+            sim_logf(&srv->sim, "datagram of %zu bytes cut to %zu", len, srv->rxbuf.size());
+            len = srv->rxbuf.size();
+        }
+        sim_on_datagram(&srv->sim, srv->rxbuf.data(), len, from.nl_pid, sim_now_ms());
+    }
+    sim_run_due(&srv->sim, sim_now_ms());
+}
+
+void client_flush(Client* c) {
+    while (!c->out.empty()) {
+        const ssize_t n = send(c->fd, c->out.data(), c->out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                c->out.clear();  // the client is gone; nothing more to say
+                c->closing = true;
+            }
+            return;
+        }
+        c->out.erase(0, static_cast<size_t>(n));
+    }
+}
+
+void client_lines(Server* srv, Client* c) {
+    size_t nl;
+    while (!c->closing && (nl = c->in.find('\n')) != std::string::npos) {
+        std::string line = c->in.substr(0, nl);
+        c->in.erase(0, nl + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        drain_netlink(srv);
+        std::vector<std::string> data;
+        std::string err;
+        const bool ok = sim_control_exec(&srv->sim, line, &data, &err);
+        for (const std::string& d : data)
+            c->out += d + "\n";
+        c->out += ok ? "ok\n" : "error " + err + "\n";
+    }
+    if (c->in.size() > SIM_CONTROL_LINE_MAX) {
+        c->in.clear();
+        c->out += "error line too long\n";
+        c->closing = true;
+    }
+}
+
+void client_read(Server* srv, Client* c) {
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = recv(c->fd, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0) {
+            c->in.append(buf, static_cast<size_t>(n));
+            client_lines(srv, c);
+            if (c->closing)
+                return;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            c->closing = true;
+        return;
+    }
+}
+
+void accept_clients(Server* srv, int listener) {
+    for (;;) {
+        const int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        if (srv->clients.size() >= kMaxClients) {
+            sim_logf(&srv->sim, "more than %zu control clients: one refused", kMaxClients);
+            close(fd);
+            continue;
+        }
+        srv->clients.push_back(Client{fd, {}, {}, false});
+    }
+}
+
+}  // namespace
+
+unsigned sim_control_address(uint32_t port, sockaddr_un* addr) {
+    memset(addr, 0, sizeof *addr);
+    addr->sun_family = AF_UNIX;
+    const int n = snprintf(addr->sun_path + 1, sizeof addr->sun_path - 1, "rqmsim.%u", port);
+    return static_cast<unsigned>(offsetof(sockaddr_un, sun_path) + 1 + static_cast<size_t>(n));
+}
+
+int sim_server_run(const SimServerOptions& opt) {
+    FILE* log_file = nullptr;
+    if (opt.log_path != nullptr) {
+        log_file = fopen(opt.log_path, "w");
+        if (log_file == nullptr) {
+            fprintf(stderr, "rqmsim: cannot open log %s: %s\n", opt.log_path, strerror(errno));
+            return 1;
+        }
+    }
+    struct LogCloser {
+        FILE* f;
+        ~LogCloser() {
+            if (f != nullptr)
+                fclose(f);
+        }
+    } log_closer{log_file};
+
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGINT);
+    sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
+    Fd sig(signalfd(-1, &stop_signals, SFD_CLOEXEC | SFD_NONBLOCK));
+    if (sig.fd < 0) {
+        fprintf(stderr, "rqmsim: signalfd: %s\n", strerror(errno));
+        return 1;
+    }
+
+    Server srv;
+    srv.rxbuf.resize(kRxBuffer);
+    Fd nl(socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_USERSOCK));
+    srv.nl = nl.fd;
+    sockaddr_nl self{};
+    self.nl_family = AF_NETLINK;
+    self.nl_pid = opt.port;
+    if (nl.fd < 0 || bind(nl.fd, reinterpret_cast<sockaddr*>(&self), sizeof self) < 0) {
+        fprintf(stderr, "rqmsim: cannot bind netlink port %u: %s\n", opt.port, strerror(errno));
+        return 1;
+    }
+
+    // The control comes up after the netlink socket: a client that gets an
+    // answer to ping can rely on the netlink side being there.
+    Fd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    sockaddr_un ctl{};
+    const unsigned ctl_len = sim_control_address(opt.port, &ctl);
+    if (listener.fd < 0 || bind(listener.fd, reinterpret_cast<sockaddr*>(&ctl), ctl_len) < 0 ||
+        listen(listener.fd, 32) < 0) {
+        fprintf(stderr, "rqmsim: cannot open control socket rqmsim.%u: %s\n", opt.port, strerror(errno));
+        return 1;
+    }
+
+    sim_init(&srv.sim, opt.port, nl_send, &srv, log_file);
+    srv.sim.start_have_peer = opt.have_peer;
+    srv.sim.start_peer = opt.peer;
+    sim_reset(&srv.sim);
+
+    printf("rqmsim: listening on port %u\n", opt.port);
+    fflush(stdout);
+
+    std::vector<pollfd> fds;
+    for (;;) {
+        fds.clear();
+        fds.push_back({sig.fd, POLLIN, 0});
+        fds.push_back({nl.fd, POLLIN, 0});
+        fds.push_back({listener.fd, POLLIN, 0});
+        for (const Client& c : srv.clients) {
+            short ev = 0;
+            if (!c.closing && c.out.size() < kMaxClientBacklog)
+                ev |= POLLIN;
+            if (!c.out.empty())
+                ev |= POLLOUT;
+            fds.push_back({c.fd, ev, 0});
+        }
+        const int timeout = sim_poll_timeout(srv.sim, sim_now_ms());
+        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
+            fprintf(stderr, "rqmsim: poll: %s\n", strerror(errno));
+            break;
+        }
+        if (fds[0].revents & POLLIN) {
+            signalfd_siginfo si;
+            if (read(sig.fd, &si, sizeof si) == static_cast<ssize_t>(sizeof si))
+                break;
+        }
+        drain_netlink(&srv);
+        if (fds[2].revents & POLLIN)
+            accept_clients(&srv, listener.fd);
+        // Clients accepted just now have no entry in fds; they are polled
+        // from the next round on.
+        for (size_t i = 0; i + 3 < fds.size() && i < srv.clients.size(); ++i) {
+            Client& c = srv.clients[i];
+            if (fds[i + 3].revents & (POLLIN | POLLHUP | POLLERR))
+                client_read(&srv, &c);
+            client_flush(&c);
+        }
+        for (size_t i = srv.clients.size(); i-- > 0;) {
+            Client& c = srv.clients[i];
+            if (c.closing && c.out.empty()) {
+                close(c.fd);
+                srv.clients.erase(srv.clients.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+    }
+    for (const Client& c : srv.clients)
+        close(c.fd);
+    return 0;
+}

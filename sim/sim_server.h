@@ -1,0 +1,19 @@
+// The rqmsim daemon's sockets and event loop around the engine.
+#pragma once
+
+#include <cstdint>
+
+struct SimServerOptions {
+    uint32_t port;         // netlink port; the control socket is named after it
+    const char* log_path;  // diagnostics copy, or nullptr
+    bool have_peer;        // a peer for control-sent messages before anyone writes
+    uint32_t peer;
+};
+
+// Abstract UNIX socket name of the control for a port: "rqmsim.<port>"
+// behind a NUL. Fills addr, returns the address length to bind or connect.
+struct sockaddr_un;
+unsigned sim_control_address(uint32_t port, sockaddr_un* addr);
+
+// Runs until SIGTERM or SIGINT. Returns the process exit code.
+int sim_server_run(const SimServerOptions& opt);

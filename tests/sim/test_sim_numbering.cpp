@@ -1,0 +1,161 @@
+// The firmware's numbering: what it stamps on outgoing messages after a
+// startup, and how it takes numbered requests, resends and gaps.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "tests/sim/sim_test_util.h"
+
+namespace {
+
+uint16_t msg_id(const Bytes& m) {
+    return hi_msg_id(m.data());
+}
+
+// One step: a control line, or a request with the sequence number the tool
+// puts on it; then the MsgIds that must come back.
+struct Step {
+    const char* control;
+    uint16_t id;
+    unsigned seq;
+    std::vector<unsigned> ids;
+};
+
+TEST_F(SimTest, OutgoingNumberingAfterStartup) {
+    connect();  // the startup indication carried 0
+    const Step steps[] = {
+        {nullptr, 70, 0, {0x446 | seq_bits(1)}},
+        {"send trace", 0, 0, {0x802 | seq_bits(2)}},
+        {"send boot 4 0", 0, 0, {0xBFF}},
+        {"send exception", 0, 0, {0x800}},
+        {nullptr, 70, 1, {0x446 | seq_bits(3)}},
+        {nullptr, 1016, 2, {0x7F8 | seq_bits(4)}},
+        {nullptr, 70, 3, {0x446 | seq_bits(5)}},
+        {nullptr, 70, 4, {0x446 | seq_bits(6)}},
+        {nullptr, 70, 5, {0x446 | seq_bits(7)}},
+        {nullptr, 70, 6, {0x446 | seq_bits(0)}},
+        {nullptr, 70, 7, {0x446 | seq_bits(1)}},
+        {nullptr, 70, 0, {0x446 | seq_bits(2)}},
+        {nullptr, 1018, 1, {0xBFF}},  // already connected: a refusal, not numbered
+        {nullptr, 70, 2, {0x446 | seq_bits(3)}},
+        {"send startup", 0, 0, {0x801 | seq_bits(0)}},
+        {nullptr, 70, 0, {0x446 | seq_bits(1)}},
+        {"send startup 0", 0, 0, {0x801}},
+        {nullptr, 70, 5, {0x446}},
+        {"send trace", 0, 0, {0x802}},
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << n++);
+        if (s.control != nullptr)
+            ASSERT_TRUE(ctl(s.control));
+        else
+            ASSERT_TRUE(send(hi(static_cast<uint16_t>(s.id | seq_bits(s.seq)), {0})));
+        std::vector<unsigned> got;
+        for (const Bytes& m : answers(s.ids.size()))
+            got.push_back(msg_id(m));
+        EXPECT_EQ(got, s.ids);
+    }
+    expect_quiet();
+    EXPECT_EQ(get("numbering"), "0");
+}
+
+TEST_F(SimTest, StartupForgetsThePreviousRequest) {
+    connect();
+    for (unsigned seq : {0u, 1u})
+        ASSERT_TRUE(send(hi(70 | seq_bits(seq), {0})));
+    EXPECT_EQ(answers(2), (std::vector<Bytes>{unmodelled_cnf(70, 1), unmodelled_cnf(70, 2)}));
+    ASSERT_TRUE(ctl("send startup"));
+    EXPECT_EQ(answer(), startup(4));
+    // Right after a startup, 7 is no resend of the request numbered 7 long
+    // ago, nor of anything else.
+    ASSERT_TRUE(send(hi(70 | seq_bits(7), {0})));
+    EXPECT_EQ(answer(), unmodelled_cnf(70, 1));
+    EXPECT_EQ(get("expected_rx_seq"), "0");
+}
+
+TEST_F(SimTest, WindowZeroStartupLeavesNumberingOff) {
+    ASSERT_TRUE(ctl("set window 0"));
+    ASSERT_TRUE(send(hi(1018, {0x02000009, 50})));
+    EXPECT_EQ(answers(2), (std::vector<Bytes>{boot(3, 0), startup(0)}));
+    ASSERT_TRUE(send(hi(70 | seq_bits(3), {0})));
+    EXPECT_EQ(answer(), unmodelled_cnf(70));
+    EXPECT_EQ(get("numbering"), "0");
+}
+
+struct ResendCase {
+    const char* name;
+    std::vector<std::string> setup;  // after connecting
+    std::vector<unsigned> seqs;      // request 70 sent with each, back to back
+    std::vector<unsigned> answered;  // sequence numbers on the confirmations, in order
+    const char* expected_rx_seq;
+};
+
+void PrintTo(const ResendCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const ResendCase kResendCases[] = {
+    {"InOrder", {}, {0, 1, 2}, {1, 2, 3}, "3"},
+    {"ResendOfAnsweredIsDropped", {}, {0, 0}, {1}, "1"},
+    {"ResendAfterLostAnswerIsAnswered", {"fault 70 noanswer 0 1"}, {0, 0, 0}, {1}, "1"},
+    {"TwoLostAnswers", {"fault 70 noanswer 0 2"}, {0, 0, 0, 0}, {1}, "1"},
+    {"LostAnswerThenNextNumber", {"fault 70 noanswer 0 1"}, {0, 1}, {1}, "2"},
+    {"PendingLateAnswerCountsAsAnswered", {"fault 70 late 50 1"}, {0, 0}, {1}, "1"},
+    {"GapResyncs", {}, {0, 3, 4}, {1, 2, 3}, "5"},
+    {"OlderThanPreviousIsNew", {}, {0, 1, 0}, {1, 2, 3}, "1"},
+    {"PreviousOfNothingAfterStartupIsNew", {}, {7, 7}, {1}, "0"},
+    {"WrapAround", {}, {0, 1, 2, 3, 4, 5, 6, 7, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 0, 1}, "1"},
+};
+
+class Resend : public SimTest, public testing::WithParamInterface<ResendCase> {};
+
+TEST_P(Resend, EachRequestGetsOneConfirmation) {
+    const ResendCase& c = GetParam();
+    connect();
+    for (const std::string& line : c.setup)
+        ASSERT_TRUE(ctl(line)) << line;
+    for (unsigned seq : c.seqs)
+        ASSERT_TRUE(send(hi(static_cast<uint16_t>(70 | seq_bits(seq)), {0})));
+    std::vector<unsigned> got;
+    for (const Bytes& m : answers(c.answered.size())) {
+        EXPECT_EQ(msg_id(m) & HI_MSG_ID_MASK, 0x446);
+        got.push_back(msg_id(m) >> HI_MSG_SEQ_SHIFT);
+    }
+    EXPECT_EQ(got, c.answered);
+    expect_quiet();
+    EXPECT_EQ(get("expected_rx_seq"), c.expected_rx_seq);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sequences, Resend, testing::ValuesIn(kResendCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SimLogFile, NamesWhatWentWrong) {
+    char path[] = "/tmp/rqmsim-log-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    {
+        SimProcess sim({"--log", path});
+        ASSERT_TRUE(sim.ok()) << sim.last_error();
+        NlClient nl;
+        const Bytes requests[] = {
+            hi(1018, {0x02000009, 50}), hi(1020 | seq_bits(0)), hi(70 | seq_bits(0)),
+            hi(70 | seq_bits(5)),  // gap
+        };
+        for (const Bytes& r : requests)
+            ASSERT_TRUE(nl.send(r, sim.port()));
+        ASSERT_TRUE(sim.control("ping"));
+    }
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    unlink(path);
+    EXPECT_NE(text.str().find("unmodelled request 1020 (MsgId 0x03fc, 4 bytes): 0400fc03\n"),
+              std::string::npos)
+        << text.str();
+    EXPECT_NE(text.str().find("duplicate: request 70 with sequence 0"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("sequence: request 70 carries 5, expected 1"), std::string::npos) << text.str();
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs every test suite of every tree and ends with one summary line.
+#   host   all host tests
+#   asan   all host tests under ASan+UBSan
+#   tsan   the threaded tests under TSan
+#   armel, armhf   the pure unit tests under qemu-arm-static
+set -uo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+passed=0
+failed=0
+status=0
+
+run() {  # tree, ctest arguments...
+  local tree=$1
+  shift
+  local log
+  log=$(mktemp)
+  echo "== $tree"
+  ctest --test-dir "build/$tree" -j"$jobs" --output-on-failure --timeout 120 "$@" >"$log" 2>&1
+  local rc=$?
+  grep -E '\*\*\*(Failed|Timeout|Exception)|Not Run|tests passed|Total Test time|The following tests|^[[:space:]]+[0-9]+ - ' "$log" | tail -n 40
+  local line total bad
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    cat "$log"
+    echo "$tree: no test summary"
+    status=1
+  else
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  fi
+  [ $rc -eq 0 ] || status=1
+  rm -f "$log"
+}
+
+run host
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run tsan -L threaded
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run asan
+run armel -L pure
+run armhf -L pure
+
+echo "tests: $passed passed, $failed failed"
+exit $status

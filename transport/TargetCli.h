@@ -1,0 +1,53 @@
+// The driver-channel target: the receive thread that classifies every
+// incoming HI message, and the window and boot flags the sending side uses.
+#pragma once
+
+#include <pthread.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+struct TargetContext;
+
+inline constexpr unsigned TARGET_CLI_RX_BUFFER_SIZE = 3000;
+inline constexpr char TARGET_CLI_RX_THREAD_NAME[] = "rqm-rx";
+
+typedef void (*TargetCliRxCb)(void* pUser, uint8_t* pMsg);
+
+// Every flag and counter below is shared between the receive thread and the
+// sender, hence atomic; each keeps its plain 32-bit meaning.
+struct TargetCliContext {
+    TargetContext* pTarget;
+    std::atomic<uint32_t> bRxReset;
+    std::atomic<uint32_t> bExit;
+    std::atomic<uint32_t> bBootInd;
+    std::atomic<uint32_t> bBootLoaderReady;
+    std::atomic<uint32_t> bSddOk;
+    std::atomic<uint32_t> SendWindow;
+    std::atomic<uint32_t> TxSeq;
+    std::atomic<uint32_t> CnfCount;
+    std::atomic<uint32_t> RxSeq;
+    TargetCliRxCb pfnRxCb;
+    void* pRxCbUser;
+    std::array<uint8_t, TARGET_CLI_RX_BUFFER_SIZE> RxBuffer;
+    // Written by TargetCli_Exit to end the thread's wait in poll at once.
+    int WakeFd;
+};
+
+extern pthread_t tID;                   // the receive thread; 0 when none runs
+extern std::atomic<int> rxed_boot_ind;  // set by every BOOT indication, never cleared
+
+TargetCliContext* TargetCli_Create(TargetContext* pTarget);
+// Returns 1 when the receive thread runs, 0 when it could not be started.
+int TargetCli_Init(TargetCliContext* p, uint16_t UartPort, const char* UartCfg, TargetCliRxCb pfnRxCb,
+                   void* pRxCbUser);
+void TargetCli_Exit(TargetCliContext* p);
+
+// One step of the receive thread: RxBuffer holds length bytes, the last
+// datagram included. Classifies the first message in it, hands it on if it
+// is usable, and returns how many bytes stay held for the next datagram.
+uint32_t TargetCli_HandleRx(TargetCliContext* p, uint32_t length);
+
+// Prints the first MsgLen bytes of a message; msg must hold them.
+void DumpHiMsg(const uint8_t* msg);

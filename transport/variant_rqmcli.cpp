@@ -1,0 +1,3 @@
+#include "variant.h"
+
+RqmVariant g_rqm_variant = RQM_VARIANT_RQMCLI;
