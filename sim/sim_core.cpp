@@ -229,7 +229,9 @@ void sim_on_datagram(Sim* s, const uint8_t* dg, size_t len, uint32_t from, int64
 
     SimFirmware* fw = &s->model.fw;
     const unsigned expected = fw->expected_rx_seq;
-    const SimSeqVerdict verdict = fw_rx_seq(fw, seq);
+    // What the tool sends outside its window must not move the expected
+    // number, or the next numbered request would look out of sequence.
+    const SimSeqVerdict verdict = sim_is_numbered(id) ? fw_rx_seq(fw, seq) : SIM_SEQ_UNNUMBERED;
     if (verdict == SIM_SEQ_DUPLICATE) {
         sim_logf(s, "duplicate: request %u with sequence %u was answered already: dropped", id, seq);
         return;

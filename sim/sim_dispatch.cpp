@@ -4,10 +4,14 @@
 
 namespace {
 
+// The header-only messages the tool's target sends itself bypass its send
+// window and carry no number; the driver answers them with BOOT indications.
 constexpr SimHandlerEntry kHandlers[] = {
-    {SIM_API_CONTEXT_REQ_ID, 8, drv_api_context},
-    {SIM_CONNECT_REQ_ID, CONNECT_REQ_OLD_SIZE, drv_connect},
-    {HI_DISCONNECT_REQ_ID, HI_MSG_HEADER_SIZE, drv_disconnect},
+    {SIM_API_CONTEXT_REQ_ID, 8, drv_api_context, SIM_NUMBERED},
+    {SIM_CONNECT_REQ_ID, CONNECT_REQ_OLD_SIZE, drv_connect, SIM_NUMBERED},
+    {HI_DISCONNECT_REQ_ID, HI_MSG_HEADER_SIZE, drv_disconnect, SIM_UNNUMBERED},
+    {HI_RECONNECT_REQ_ID, HI_MSG_HEADER_SIZE, drv_reconnect, SIM_UNNUMBERED},
+    {HI_REBOOT_REQ_ID, HI_MSG_HEADER_SIZE, drv_reboot, SIM_UNNUMBERED},
 };
 
 }  // namespace
@@ -22,6 +26,11 @@ const SimHandlerEntry* sim_find_handler(uint16_t id) {
         if (e.id == id)
             return &e;
     return nullptr;
+}
+
+bool sim_is_numbered(uint16_t id) {
+    const SimHandlerEntry* e = sim_find_handler(id);
+    return e == nullptr || e->numbering == SIM_NUMBERED;
 }
 
 std::vector<uint8_t> sim_unmodelled_cnf(uint16_t id) {

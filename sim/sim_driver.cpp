@@ -56,3 +56,22 @@ void drv_disconnect(SimModel* m, const SimRequest&, SimAnswer* ans) {
     m->fw.numbering = false;
     ans->msgs.push_back(drv_boot_ind(BOOT_STATE_DISCONNECTED, 0));
 }
+
+// The firmware is restarted behind a live connection: the tool sees the
+// boot loader come up and then a fresh startup, which restarts numbering.
+void drv_reconnect(SimModel* m, const SimRequest&, SimAnswer* ans) {
+    if (!m->drv.connected) {
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_NOT_CONNECTED));
+        return;
+    }
+    ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, 0));
+    ans->msgs.push_back(fw_startup_ind(m->fw, m->fw.window));
+}
+
+// Honoured in any state: the firmware drops back to its boot loader, so the
+// tool has to connect again before anything reaches it.
+void drv_reboot(SimModel* m, const SimRequest&, SimAnswer* ans) {
+    m->drv.connected = false;
+    m->fw.numbering = false;
+    ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, 0));
+}

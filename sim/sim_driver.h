@@ -34,3 +34,5 @@ std::vector<uint8_t> drv_boot_ind(uint32_t state, uint32_t res);
 void drv_api_context(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_connect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_disconnect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_reconnect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_reboot(SimModel* m, const SimRequest& rq, SimAnswer* ans);

@@ -29,10 +29,17 @@ struct SimAnswer {
 
 typedef void (*SimHandler)(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 
+// How a request stands to the firmware's numbering.
+enum SimNumbering : uint8_t {
+    SIM_NUMBERED,    // checked against the expected number when numbering is on
+    SIM_UNNUMBERED,  // sent by the tool outside its window: bits 13-15 mean nothing
+};
+
 struct SimHandlerEntry {
     uint16_t id;
     uint16_t min_len;  // shorter requests are not handed to the handler
     SimHandler fn;
+    SimNumbering numbering;
 };
 
 enum SimDispatchResult {
@@ -44,6 +51,9 @@ enum SimDispatchResult {
 
 // The handler row for id, or nullptr.
 const SimHandlerEntry* sim_find_handler(uint16_t id);
+
+// Whether a request with this id takes part in the numbering check.
+bool sim_is_numbered(uint16_t id);
 
 // Fills ans for every result: a refusal, the handler's answer, or a
 // confirmation with SIM_STATUS_UNMODELLED for a short or unknown request.

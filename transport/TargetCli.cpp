@@ -68,10 +68,23 @@ int TargetCli_Init(TargetCliContext* p, uint16_t, const char*, TargetCliRxCb pfn
     return 1;
 }
 
+// Wakes a sender waiting for room in the window to look again.
+static void wake_window_waiter(TargetCliContext* p) {
+    { std::lock_guard lock(p->WindowLock); }
+    p->WindowCv.notify_all();
+}
+
 void TargetCli_Exit(TargetCliContext* p) {
     if (p == nullptr)
         return;
-    p->bExit = 1;
+    {
+        // A sender waiting for room in the window gives up and leaves
+        // before the record goes.
+        std::unique_lock lock(p->WindowLock);
+        p->bExit = 1;
+        p->WindowCv.notify_all();
+        p->WindowCv.wait(lock, [p] { return p->WindowWaiters == 0; });
+    }
     if (tID != 0) {
         uint64_t one = 1;
         ssize_t woke = write(p->WakeFd, &one, sizeof one);
@@ -197,6 +210,7 @@ uint32_t TargetCli_HandleRx(TargetCliContext* p, uint32_t length) {
         p->TxSeq = 0;
         p->CnfCount = 0;
         p->RxSeq = 0;
+        wake_window_waiter(p);
         const uint16_t apiVer = hi_rd16(msg + STARTUP_IND_API_VER_OFF);
         if ((apiVer & 0xFF00) != 0x0400)
             UI_ErrPrintf(p->pTarget, "Wrong firmware API version %04x\n", apiVer);
@@ -207,8 +221,10 @@ uint32_t TargetCli_HandleRx(TargetCliContext* p, uint32_t length) {
         if (static_cast<uint32_t>(msgId >> HI_MSG_SEQ_SHIFT) != (rxSeq & 7))
             UI_ErrPrintf(p->pTarget, "Wrong message sequence number %04x %04x\n", msgId, rxSeq & 0xFFFF);
         p->RxSeq = rxSeq + 1;
-        if (id & HI_MSG_KIND_CNF)
+        if (id & HI_MSG_KIND_CNF) {
             p->CnfCount++;
+            wake_window_waiter(p);
+        }
     }
     hi_set_msg_id(msg, id);
     p->pfnRxCb(p->pRxCbUser, msg);

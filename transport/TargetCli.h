@@ -6,7 +6,9 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 struct TargetContext;
 
@@ -33,6 +35,12 @@ struct TargetCliContext {
     std::array<uint8_t, TARGET_CLI_RX_BUFFER_SIZE> RxBuffer;
     // Written by TargetCli_Exit to end the thread's wait in poll at once.
     int WakeFd;
+    // A sender waiting for room in the send window sleeps on WindowCv; the
+    // receive thread wakes it when a confirmation is counted or a startup
+    // indication resets the window, and the stopper when the target stops.
+    std::mutex WindowLock;
+    std::condition_variable WindowCv;
+    uint32_t WindowWaiters;  // senders inside the window wait; under WindowLock
 };
 
 extern pthread_t tID;                   // the receive thread; 0 when none runs
@@ -48,6 +56,17 @@ void TargetCli_Exit(TargetCliContext* p);
 // datagram included. Classifies the first message in it, hands it on if it
 // is usable, and returns how many bytes stay held for the next datagram.
 uint32_t TargetCli_HandleRx(TargetCliContext* p, uint32_t length);
+
+// Sending side.
+int TargetCli_Request(TargetCliContext* p, uint8_t MsgId, void* pData, uint32_t DataLen, uint32_t ReplyLen);
+int TargetCli_SendToAdapter(TargetCliContext* p, uint8_t* pMsg, uint8_t Resend, uint32_t WaitMs);
+int TargetCli_WriteHiMsg(TargetCliContext* p, const uint8_t* pMsg);
+int Cli_Stop(TargetCliContext* p);
+int TargetCli_Stop(TargetCliContext* p);
+int TargetCli_Disconnect(TargetCliContext* p);
+int TargetCli_Reconnect(TargetCliContext* p);
+int TargetCli_WaitBootInd(TargetCliContext* p);
+int OpenCommPort(int, int, const char*);
 
 // Prints the first MsgLen bytes of a message; msg must hold them.
 void DumpHiMsg(const uint8_t* msg);

@@ -46,7 +46,7 @@ const DriverCase kDriverCases[] = {
     {"LastFirmwareIdNotConnected", {}, hi(992), {boot(1, 7)}},
     {"FirmwareRequestUnmodelled", {"set connected 1"}, hi(70, {1, 2}), {unmodelled_cnf(70)}},
     {"FirstDriverIdUnmodelled", {}, hi(993), {unmodelled_cnf(993)}},
-    {"ReconnectUnmodelled", {}, hi(1020), {unmodelled_cnf(1020)}},
+    {"DriverIdBetweenModelledOnes", {}, hi(1022), {unmodelled_cnf(1022)}},
 };
 
 class DriverAnswer : public SimTest, public testing::WithParamInterface<DriverCase> {};

@@ -1,0 +1,3 @@
+#include "driver_data.h"
+
+CliDriverData g_driver_data{};

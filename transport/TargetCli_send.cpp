@@ -1,0 +1,142 @@
+// The sending side of the driver-channel target: the send window with its
+// sequence numbers, the header-only messages it sends itself, the boot
+// wait and the dispatcher of target requests.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "TargetCli.h"
+#include "hi_msg.h"
+#include "target_temp.h"
+#include "vormac_adapter.h"
+
+inline constexpr unsigned START_REQUEST_HEAD = 8;  // Type and Size before the data
+
+int TargetCli_WriteHiMsg(TargetCliContext*, const uint8_t* pMsg) {
+    if (adapter_sendmsg(pMsg, hi_msg_len(pMsg)) <= 0) {
+        puts("Driver exception!Please check!!");
+        return 0;
+    }
+    return 1;
+}
+
+// Numbered messages still waiting for their confirmation, as the firmware
+// counts them in 16 bits. The difference is taken modulo 2^16, so the
+// window holds across the counters' wrap at 0x8000 as well.
+static bool window_full(const TargetCliContext* p) {
+    const auto unconfirmed =
+        static_cast<int16_t>(static_cast<uint16_t>(p->TxSeq.load() - p->CnfCount.load()));
+    return unconfirmed >= static_cast<int16_t>(p->SendWindow.load());
+}
+
+int TargetCli_SendToAdapter(TargetCliContext* p, uint8_t* pMsg, uint8_t Resend, uint32_t WaitMs) {
+    if (p->SendWindow != 0) {
+        // A resend carries the number of the send before it, and that
+        // send's own unconfirmed slot must not block it.
+        if (Resend == 1)
+            p->TxSeq--;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs);
+        std::unique_lock lock(p->WindowLock);
+        // Counted, so that a stopper frees the record only after every
+        // waiter has left it.
+        p->WindowWaiters++;
+        const bool room =
+            p->WindowCv.wait_until(lock, deadline, [p] { return p->bExit != 0 || !window_full(p); });
+        const bool sending = room && p->bExit == 0;
+        if (!sending) {
+            if (Resend == 1)
+                p->TxSeq++;
+        } else {
+            const uint16_t id = hi_msg_id(pMsg) & HI_MSG_ID_MASK;
+            hi_set_msg_id(pMsg, static_cast<uint16_t>(id | ((p->TxSeq & 7) << HI_MSG_SEQ_SHIFT)));
+            p->TxSeq++;
+        }
+        p->WindowWaiters--;
+        if (p->bExit)
+            p->WindowCv.notify_all();
+        if (!sending)
+            return TARGET_SEND_GAVE_UP;
+    }
+    return TargetCli_WriteHiMsg(p, pMsg) ? TARGET_SEND_SENT : TARGET_SEND_FAILED;
+}
+
+static int send_header_only(TargetCliContext* p, uint16_t id) {
+    uint8_t msg[HI_MSG_HEADER_SIZE];
+    hi_set_msg_len(msg, HI_MSG_HEADER_SIZE);
+    hi_set_msg_id(msg, id);
+    return TargetCli_WriteHiMsg(p, msg);
+}
+
+int Cli_Stop(TargetCliContext* p) {
+    p->bBootInd = 0;
+    p->bBootLoaderReady = 0;
+    p->bSddOk = 0;
+    UI_Printf(p->pTarget, "Requsting firmware to reboot board\n");
+    return send_header_only(p, HI_REBOOT_REQ_ID);
+}
+
+int TargetCli_Stop(TargetCliContext* p) {
+    return Cli_Stop(p);
+}
+
+int TargetCli_Disconnect(TargetCliContext* p) {
+    p->bBootInd = 0;
+    p->bBootLoaderReady = 0;
+    p->bSddOk = 0;
+    UI_Printf(p->pTarget, "Sending BOOT Indication to indicate disconnect\n");
+    return send_header_only(p, HI_DISCONNECT_REQ_ID);
+}
+
+int TargetCli_Reconnect(TargetCliContext* p) {
+    p->bBootInd = 0;
+    UI_Printf(p->pTarget, "Sending BOOT Indication to indicate Reconnect\n");
+    return send_header_only(p, HI_RECONNECT_REQ_ID);
+}
+
+int TargetCli_WaitBootInd(TargetCliContext* p) {
+    for (int look = 0; look < 3; ++look) {
+        usleep(1000);
+        if (p->bBootInd)
+            return 1;
+    }
+    p->bRxReset = 1;
+    UI_Printf(p->pTarget, "The UART boot loader is not running\n");
+    return 0;
+}
+
+int OpenCommPort(int, int, const char*) {
+    return 0;
+}
+
+// The size of a start request's data, 0 when it carries none.
+static uint32_t start_request_size(const void* pData, uint32_t DataLen) {
+    if (pData == nullptr || DataLen < START_REQUEST_HEAD)
+        return 0;
+    return hi_rd32(static_cast<const uint8_t*>(pData) + 4);
+}
+
+int TargetCli_Request(TargetCliContext* p, uint8_t MsgId, void* pData, uint32_t DataLen, uint32_t ReplyLen) {
+    printf("target_driver_request:  MsgId: 0x%x\n", MsgId);
+    switch (MsgId) {
+    case TARGET_MSG_ID_START_ADAPTER:
+    case TARGET_MSG_ID_SEND_SDD:
+        // The image and SDD downloads come with the firmware start; until
+        // then a request is answered as one without data.
+        if (start_request_size(pData, DataLen) == 0)
+            return 1;
+        return 1;
+    case TARGET_MSG_ID_STOP:
+        TargetCli_Stop(p);
+        return TargetCli_WaitBootInd(p) == 1 ? 1 : 0;
+    case TARGET_MSG_ID_RECONNECT:
+        TargetCli_Reconnect(p);
+        return TargetCli_WaitBootInd(p) == 1 ? 1 : 0;
+    default:
+        UI_Printf(p->pTarget, "Ignoring all the driver requests...except start\n");
+        if (pData != nullptr && ReplyLen <= DataLen)
+            memset(pData, 0, ReplyLen);
+        return 1;
+    }
+}
