@@ -17,7 +17,8 @@ build/%/CMakeCache.txt:
 	cmake --preset $* >/dev/null
 
 build-host: deps-host build/host/CMakeCache.txt
-	cmake --build build/host -j$(JOBS)
+	@echo "== building host"
+	@cmake --build build/host -j$(JOBS) >build/host.log 2>&1 || { cat build/host.log; exit 1; }
 
 build: deps $(foreach t,$(HOST_TREES) $(ARM_TREES),build/$(t)/CMakeCache.txt)
 	@for t in $(HOST_TREES) $(ARM_TREES); do \

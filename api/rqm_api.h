@@ -9,6 +9,7 @@
 #include <mutex>
 
 struct TargetContext;
+struct CliDriverData;
 
 enum RqmResultCode : int {
     RQM_SUCCESS = 0,
@@ -33,6 +34,8 @@ enum RqmResultCode : int {
 };
 
 inline constexpr uint16_t RQM_HI_API_VERSION = 0x0427;
+// The tool's version 2.0.9 as the driver sees it: major << 24 | minor << 16 | patch.
+inline constexpr uint32_t CliVersion = 0x02000009;
 inline constexpr unsigned RQM_CNF_BUFFER_SIZE = 8188;
 
 typedef void (*RqmRxIndMsgsCb)(void* pUserCB_Context, uint8_t* pMsg);
@@ -123,3 +126,83 @@ void RQM_Debug_EnterFunction0(RqmApiContext* pRqmApiContext, const char* pFuncNa
 void RQM_Debug_PrintOutput0(RqmApiContext* pRqmApiContext, const char* pText);
 int RQM_Debug_EnterFunction(int Value);
 int RQM_Debug_PrintOutput(int Value);
+
+// Tool state the driver keeps between runs (the record travels as 50 bytes).
+int RQM_Get_Cli_Param(RqmApiContext* pRqmApiContext, CliDriverData* pData, int* pOk, int Verbose);
+int CheckVersion(uint32_t Version, int Verbose);
+int RQM_SetParamToDrive(RqmApiContext* pRqmApiContext, const CliDriverData* pData);
+
+// Generic senders: a firmware request of zero to four words, and what its
+// confirmation carries. The result is the broker's code, else the Status.
+int RQM_SendReqToFw_InpZeroWord(RqmApiContext* pRqmApiContext, uint16_t MsgId);
+int RQM_SendReqToFw_InpOneWord(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1);
+int RQM_SendReqToFw_InpTwoWords(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1, uint32_t In2);
+int RQM_SendReqToFw_InpThreeWords(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1, uint32_t In2,
+                                  uint32_t In3);
+int RQM_SendReqToFw_InpFourWords(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1, uint32_t In2,
+                                 uint32_t In3, uint32_t In4);
+int RQM_SendReqToFw_InpZeroWord_OutOneWord(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t* pOut1);
+int RQM_SendReqToFw_InpOneWord_OutOneWord(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1,
+                                          uint32_t* pOut1);
+int RQM_SendReqToFw_InpTwoWords_OutOneWord(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1,
+                                           uint32_t In2, uint32_t* pOut1);
+int RQM_SendReqToFw_InpOneWords_OutTwoWords(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1,
+                                            uint32_t* pOut1, uint32_t* pOut2);
+int RQM_SendReqToFw_Raw(RqmApiContext* pRqmApiContext, uint16_t MsgId, const void* pPayload, uint16_t Length);
+
+// The largest HI message the channel carries, and the one a raw request
+// may be built to at all.
+inline constexpr uint32_t RQM_CHANNEL_MAX_MSG = 1520;
+inline constexpr uint32_t RQM_MAX_MSG_LEN = 8188;
+uint32_t rqm_largest_message(const RqmApiContext* pRqmApiContext);
+
+// General device requests.
+inline constexpr uint16_t HI_READ_REG_TYPE_REQ_ID = 1014;
+inline constexpr uint16_t HI_WRITE_REG_TYPE_REQ_ID = 1015;
+inline constexpr uint16_t HI_CONNECT_REQ_ID = 1018;
+inline constexpr uint16_t HI_DISCONNECT_DRV_REQ_ID = 1019;
+inline constexpr uint16_t HI_RECONNECT_DRV_REQ_ID = 1020;
+inline constexpr uint16_t HI_SOFT_RESET_REQ_ID = 1023;
+inline constexpr uint16_t HI_HW_TEST_REQ_ID = 4;
+inline constexpr uint16_t HI_SLEEP_REQ_ID = 49;
+inline constexpr uint16_t HI_CLOCK_GATING_REQ_ID = 50;
+inline constexpr uint16_t HI_SDD_CONFIG_REQ_ID = 54;
+inline constexpr uint16_t HI_GET_MAC_REQ_ID = 55;
+inline constexpr uint16_t HI_SET_MAC_REQ_ID = 56;
+inline constexpr uint16_t HI_DEBUG_PORT_REQ_ID = 57;
+inline constexpr uint16_t HI_GET_HWID_REQ_ID = 61;
+inline constexpr uint16_t HI_RAW_PROXY_REQ_ID = 62;
+inline constexpr uint16_t HI_SELF_TEST_REQ_ID = 94;
+inline constexpr uint16_t HI_SELF_TEST_READ_CB_REQ_ID = 95;
+inline constexpr uint16_t HI_SELF_TEST_WRITE_CB_REQ_ID = 96;
+inline constexpr uint32_t RQM_REG_TYPE_MAX_BYTES = 1024;
+
+int RQM_Connect(RqmApiContext* pRqmApiContext);
+int RQM_Disconnect(RqmApiContext* pRqmApiContext);
+int RQM_Reconnect(RqmApiContext* pRqmApiContext);
+int RQM_SoftReset(RqmApiContext* pRqmApiContext);
+int RQM_ReadRegType(RqmApiContext* pRqmApiContext, uint32_t Type, uint32_t Address, uint32_t Count,
+                    void* pDst);
+int RQM_WriteRegType(RqmApiContext* pRqmApiContext, uint32_t Type, uint32_t Address, const uint32_t* pValue);
+int RQM_SDDConfig(RqmApiContext* pRqmApiContext, uint16_t Config);
+int RQM_SleepControl(RqmApiContext* pRqmApiContext, uint32_t Mode, uint64_t Param);
+int RQM_ConfigureClockGating(RqmApiContext* pRqmApiContext, uint32_t Enable);
+int RQM_FetchCallbackMessage(RqmApiContext* pRqmApiContext, uint8_t* pBuffer, uint32_t* pLength);
+int RQM_ConfigureEpta(RqmApiContext* pRqmApiContext);
+int RQM_GetMacAddr(RqmApiContext* pRqmApiContext, uint32_t Kind, uint8_t* pMac);
+int RQM_SetMacAddr(RqmApiContext* pRqmApiContext, uint32_t Kind, const uint8_t* pMac);
+int RQM_HWT_HIF(RqmApiContext* pRqmApiContext, uint16_t Param1, uint16_t Param2, uint32_t* pResults);
+int RQM_HWT_ENC(RqmApiContext* pRqmApiContext, uint16_t Param1, uint16_t Param2, uint32_t* pResults);
+int RQM_HWT_MIC(RqmApiContext* pRqmApiContext, uint16_t Param1, uint16_t Param2, uint32_t* pResults);
+int RQM_ConfigDebugPort(RqmApiContext* pRqmApiContext, uint32_t Word1, uint32_t Word2, uint32_t Word3,
+                        uint32_t Word4);
+int RQM_Get_HWId(RqmApiContext* pRqmApiContext, uint32_t* pId);
+int RQM_SelfTest(RqmApiContext* pRqmApiContext, uint32_t TestNumber, uint32_t* pResult);
+int RQM_SelfTest_ReadCtrlBlock(RqmApiContext* pRqmApiContext, uint8_t* pBlock1, uint8_t* pBlock2,
+                               uint8_t* pBlock3, uint8_t* pBlock4, uint8_t* pBlock5);
+int RQM_SelfTest_WriteCtrlBlock(RqmApiContext* pRqmApiContext, const uint8_t* pBlock1, const uint8_t* pBlock2,
+                                const uint8_t* pBlock3, const uint8_t* pBlock4, const uint8_t* pBlock5);
+int RQM_SendRawMsgToTgtProxy(RqmApiContext* pRqmApiContext, const void* pPayload, uint32_t Length);
+int RQM_GetSddVersion(RqmApiContext* pRqmApiContext, uint8_t* pMajor, uint8_t* pMinor);
+int RQM_Set_MsgParams(RqmApiContext* pRqmApiContext, uint32_t TimeoutMs, uint32_t Retries);
+int RQM_Get_MsgParams(RqmApiContext* pRqmApiContext, uint32_t* pTimeoutMs, uint32_t* pRetries);

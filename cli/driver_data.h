@@ -29,3 +29,6 @@ struct CliDriverData {
 static_assert(sizeof(CliDriverData) == CLI_DRIVER_DATA_SIZE);
 
 extern CliDriverData g_driver_data;
+
+// The defaults a connect gives the driver's record.
+void driver_data_init(CliDriverData* pData);

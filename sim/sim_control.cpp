@@ -65,6 +65,8 @@ constexpr Scalar kScalars[] = {
     {"minversion", "0x%08x", 0xFFFFFFFF,
      [](const Sim& s) -> uint32_t { return s.model.drv.min_tool_version; },
      [](Sim* s, uint32_t v) { s->model.drv.min_tool_version = v; }},
+    {"cli_len", "%u", 0xFFFFFFFF, [](const Sim& s) -> uint32_t { return s.model.drv.cli_len; },
+     [](Sim* s, uint32_t v) { s->model.drv.cli_len = v; }},
 };
 
 const Scalar* find_scalar(std::string_view name) {
@@ -464,6 +466,8 @@ void sim_state_lines(const Sim& s, std::vector<std::string>* out) {
         out->push_back(std::string(sc.name) + "=" + fmt(sc.format, sc.get(s)));
     out->push_back(s.have_peer ? "peer=" + fmt("%u", s.peer) : std::string("peer=none"));
     out->push_back("numbering=" + fmt("%u", fw.numbering));
+    out->push_back(fw.numbering ? "numbering_port=" + fmt("%u", fw.numbering_port)
+                                : std::string("numbering_port=none"));
     out->push_back("next_tx_seq=" + fmt("%u", fw.next_tx_seq));
     out->push_back("expected_rx_seq=" + fmt("%u", fw.expected_rx_seq));
     out->push_back("label=" + fw.label);

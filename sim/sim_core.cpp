@@ -107,11 +107,18 @@ static int send_framed(Sim* s, uint32_t port, const std::vector<uint8_t>& msg, s
                          sim_frame(padded.data() + split_at, padded.size() - split_at, s->port, false));
 }
 
+// The numbering a startup opens belongs to the client it went to.
+static void stamp_for(Sim* s, uint32_t port, std::vector<uint8_t>* msg) {
+    fw_stamp(&s->model.fw, msg);
+    if (msg->size() >= HI_MSG_HEADER_SIZE && (hi_msg_id(msg->data()) & HI_MSG_ID_MASK) == HI_STARTUP_IND_ID)
+        s->model.fw.numbering_port = port;
+}
+
 // Numbers the message, then shapes it as the fault says.
 static int emit(Sim* s, uint32_t port, std::vector<uint8_t> msg, bool stamp, SimFaultKind kind,
                 uint32_t arg) {
     if (stamp)
-        fw_stamp(&s->model.fw, &msg);
+        stamp_for(s, port, &msg);
     size_t split_at = 0;
     switch (kind) {
     case SIM_FAULT_STATUS:
@@ -149,7 +156,7 @@ static int emit(Sim* s, uint32_t port, std::vector<uint8_t> msg, bool stamp, Sim
 
 int sim_send_now(Sim* s, uint32_t port, std::vector<uint8_t> msg, bool stamp, size_t split_at) {
     if (stamp)
-        fw_stamp(&s->model.fw, &msg);
+        stamp_for(s, port, &msg);
     return send_framed(s, port, msg, split_at);
 }
 
@@ -231,7 +238,11 @@ void sim_on_datagram(Sim* s, const uint8_t* dg, size_t len, uint32_t from, int64
     const unsigned expected = fw->expected_rx_seq;
     // What the tool sends outside its window must not move the expected
     // number, or the next numbered request would look out of sequence.
-    const SimSeqVerdict verdict = sim_is_numbered(id) ? fw_rx_seq(fw, seq) : SIM_SEQ_UNNUMBERED;
+    // Nor may a later run of the tool: each is a process on a port of its
+    // own that numbers only after a startup of its own, while the
+    // firmware's numbering outlives the run that opened it.
+    const bool checked = sim_is_numbered(id) && from == fw->numbering_port;
+    const SimSeqVerdict verdict = checked ? fw_rx_seq(fw, seq) : SIM_SEQ_UNNUMBERED;
     if (verdict == SIM_SEQ_DUPLICATE) {
         sim_logf(s, "duplicate: request %u with sequence %u was answered already: dropped", id, seq);
         return;

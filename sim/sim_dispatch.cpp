@@ -7,6 +7,9 @@ namespace {
 // The header-only messages the tool's target sends itself bypass its send
 // window and carry no number; the driver answers them with BOOT indications.
 constexpr SimHandlerEntry kHandlers[] = {
+    {SIM_SDD_CONFIG_REQ_ID, SDD_CONFIG_REQ_SIZE, fw_sdd_config, SIM_NUMBERED},
+    {SIM_CLI_FETCH_REQ_ID, CLI_FETCH_REQ_SIZE, drv_cli_fetch, SIM_NUMBERED},
+    {SIM_CLI_PUSH_REQ_ID, CLI_PUSH_REQ_MIN_SIZE, drv_cli_push, SIM_NUMBERED},
     {SIM_API_CONTEXT_REQ_ID, 8, drv_api_context, SIM_NUMBERED},
     {SIM_CONNECT_REQ_ID, CONNECT_REQ_OLD_SIZE, drv_connect, SIM_NUMBERED},
     {HI_DISCONNECT_REQ_ID, HI_MSG_HEADER_SIZE, drv_disconnect, SIM_UNNUMBERED},

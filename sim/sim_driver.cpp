@@ -1,5 +1,7 @@
 #include "sim/sim_driver.h"
 
+#include <algorithm>
+
 #include "sim/sim_model.h"
 
 void drv_reset(SimDriver* d) {
@@ -8,6 +10,7 @@ void drv_reset(SimDriver* d) {
     d->sdd_path = SIM_DEFAULT_SDD_PATH;
     d->version = SIM_DEFAULT_DRIVER_VERSION;
     d->min_tool_version = SIM_DEFAULT_MIN_TOOL_VERSION;
+    d->cli_len = SIM_RECORD_SIZE;
 }
 
 std::vector<uint8_t> drv_boot_ind(uint32_t state, uint32_t res) {
@@ -74,4 +77,27 @@ void drv_reboot(SimModel* m, const SimRequest&, SimAnswer* ans) {
     m->drv.connected = false;
     m->fw.numbering = false;
     ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, 0));
+}
+
+// The tool fetches its state before it connects as well as after, so both
+// requests are the driver's own business and answered in any state. Neither
+// looks at the tool's version word; only a connect enforces the minimum.
+void drv_cli_fetch(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    std::vector<uint8_t> c(CLI_FETCH_CNF_SIZE, 0);
+    hi_set_msg_len(c.data(), CLI_FETCH_CNF_SIZE);
+    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
+    hi_wr32(c.data() + CLI_LEN_OFF, m->drv.cli_len);
+    hi_wr32(c.data() + CLI_VERSION_OFF, m->drv.version);
+    std::copy(m->drv.record.begin(), m->drv.record.end(), c.begin() + CLI_RECORD_OFF);
+    ans->msgs.push_back(std::move(c));
+}
+
+// The record is opaque to the driver: it keeps the 50 bytes whatever the
+// length word says.
+void drv_cli_push(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    std::copy_n(rq.msg.begin() + CLI_RECORD_OFF, SIM_RECORD_SIZE, m->drv.record.begin());
+    std::vector<uint8_t> c(CLI_PUSH_CNF_SIZE, 0);
+    hi_set_msg_len(c.data(), CLI_PUSH_CNF_SIZE);
+    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
+    ans->msgs.push_back(std::move(c));
 }

@@ -24,6 +24,9 @@ struct SimDriver {
     std::string sdd_path;
     uint32_t version;           // the driver's own version word
     uint32_t min_tool_version;  // connect requests below it are refused
+    // The data length the fetch answer claims. The answer carries the whole
+    // record whatever it says, so a test can make it lie either way.
+    uint32_t cli_len;
 };
 
 void drv_reset(SimDriver* d);
@@ -36,3 +39,5 @@ void drv_connect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_disconnect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_reconnect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_reboot(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_cli_fetch(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_cli_push(SimModel* m, const SimRequest& rq, SimAnswer* ans);

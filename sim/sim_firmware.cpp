@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "sim/sim_model.h"
 #include "sim/sim_msg.h"
 
 const std::array<const char*, TX_FIELDS> sim_tx_field_names = {"running", "channel",  "rate",  "power",
@@ -20,6 +21,7 @@ void fw_reset(SimFirmware* fw) {
     fw->expected_rx_seq = 0;
     fw->have_prev = false;
     fw->prev_answered = true;
+    fw->numbering_port = 0;
     fw->mem.clear();
     fw->regs.clear();
     fw->mib.fill(0);
@@ -123,6 +125,15 @@ void fw_rx_done(SimFirmware* fw, SimSeqVerdict v, bool answered) {
         return;
     fw->have_prev = true;
     fw->prev_answered = answered;
+}
+
+// The firmware takes any configuration: which SDD it applies is not
+// modelled, only that a connect's last step succeeds.
+void fw_sdd_config(SimModel*, const SimRequest& rq, SimAnswer* ans) {
+    std::vector<uint8_t> c(SDD_CONFIG_CNF_SIZE, 0);
+    hi_set_msg_len(c.data(), SDD_CONFIG_CNF_SIZE);
+    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
+    ans->msgs.push_back(std::move(c));
 }
 
 int sim_field_index(const char* const* names, size_t count, std::string_view name) {

@@ -48,8 +48,9 @@ struct SimFirmware {
     bool numbering;
     uint8_t next_tx_seq;
     uint8_t expected_rx_seq;
-    bool have_prev;      // a numbered request was taken since the last startup
-    bool prev_answered;  // ... and it was answered
+    bool have_prev;           // a numbered request was taken since the last startup
+    bool prev_answered;       // ... and it was answered
+    uint32_t numbering_port;  // where the last startup went: the only client held to the numbering
 
     std::map<uint32_t, uint32_t> mem;   // sparse, word-addressed; unset words read 0
     std::map<uint32_t, uint32_t> regs;  // sparse register file
@@ -87,6 +88,13 @@ enum SimSeqVerdict {
 // number on; fw_rx_done records whether it was answered.
 SimSeqVerdict fw_rx_seq(SimFirmware* fw, unsigned seq);
 void fw_rx_done(SimFirmware* fw, SimSeqVerdict v, bool answered);
+
+struct SimModel;
+struct SimRequest;
+struct SimAnswer;
+
+// Request handlers, rows of the dispatch table.
+void fw_sdd_config(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 
 // Index of a field name in one of the tables above, or -1.
 int sim_field_index(const char* const* names, size_t count, std::string_view name);

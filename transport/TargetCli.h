@@ -66,6 +66,8 @@ int TargetCli_Stop(TargetCliContext* p);
 int TargetCli_Disconnect(TargetCliContext* p);
 int TargetCli_Reconnect(TargetCliContext* p);
 int TargetCli_WaitBootInd(TargetCliContext* p);
+int TargetCli_Download(TargetCliContext* p, const uint8_t* pData, uint32_t Size, uint32_t Type);
+int TargetCli_DownloadSDD(TargetCliContext* p, const uint8_t* pData, uint32_t Size, uint32_t Type);
 int OpenCommPort(int, int, const char*);
 
 // Prints the first MsgLen bytes of a message; msg must hold them.

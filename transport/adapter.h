@@ -23,3 +23,32 @@ int Adapter_CheckAndDisplayError(RqmApiContext* pRqmApiContext, int ErrorCode);
 // Reads the firmware facts of a startup indication of at least 160 bytes
 // into the context (the connect handshake, start and reconnect share it).
 void Adapter_TakeStartupFacts(RqmApiContext* pRqmApiContext, const uint8_t* pInd);
+
+// Start requests: a file's bytes (Type 0) or a file name that began with
+// '^' (Type 8), behind an 8-byte head. Built by MakeTargetStartRequest,
+// freed with free() by its caller.
+inline constexpr unsigned START_REQ_TYPE_OFF = 0;
+inline constexpr unsigned START_REQ_SIZE_OFF = 4;
+inline constexpr unsigned START_REQ_DATA_OFF = 8;
+inline constexpr uint32_t START_REQ_TYPE_CONTENT = 0;
+inline constexpr uint32_t START_REQ_TYPE_NAME = 8;
+typedef uint8_t TargetStartRequest;
+
+struct SbusConfig {
+    uint32_t DriveStrength;  // only the low byte is used
+    uint32_t Mode;           // 0 or 1
+    uint32_t Param1;
+    uint32_t Param2;
+};
+
+// Stores the SDD version when the file of size bytes starts with its
+// version element; 1 then, else 0.
+int GetSddVersion(RqmApiContext* pRqmApiContext, const uint8_t* pData, uint32_t Size);
+TargetStartRequest* MakeTargetStartRequest(RqmApiContext* pRqmApiContext, const char* pchPath);
+int Adapter_Start(RqmApiContext* pRqmApiContext, const char* pchImagePath);
+int Adapter_Reconnect(RqmApiContext* pRqmApiContext);
+int Adapter_Stop(RqmApiContext* pRqmApiContext);
+int Adapter_RawRequestToDriver(RqmApiContext* pRqmApiContext, uint8_t MsgId, void* pData, uint32_t DataLen,
+                               uint32_t ReplyLen);
+int Adapter_ProgramWupBit(RqmApiContext* pRqmApiContext, uint8_t Enable);
+int Adapter_ConfigSbus(RqmApiContext* pRqmApiContext, const SbusConfig* pCfg);

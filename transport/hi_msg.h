@@ -35,6 +35,8 @@ inline constexpr uint16_t HI_BOOT_IND_ID = 0xBFF;
 inline constexpr uint16_t HI_DISCONNECT_REQ_ID = 0x3FB;
 inline constexpr uint16_t HI_RECONNECT_REQ_ID = 0x3FC;
 inline constexpr uint16_t HI_REBOOT_REQ_ID = 0x3FF;
+inline constexpr uint16_t HI_SDD_DOWNLOAD_REQ_ID = 0x3FD;
+inline constexpr uint16_t HI_FW_DOWNLOAD_REQ_ID = 0x3FE;
 inline constexpr uint16_t HI_DISCONNECT_CNF_ID = HI_DISCONNECT_REQ_ID | HI_MSG_KIND_CNF;
 
 // BootIndication (0xBFF)

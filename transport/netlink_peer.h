@@ -18,3 +18,8 @@ struct NetlinkPeer {
 inline constexpr uint32_t RQMSIM_DEFAULT_PORT = 4200000;
 
 NetlinkPeer netlink_peer();
+
+// Runs a shell command that reaches outside the tool (another daemon on
+// the board). Only the shipped programs run it; the simulation programs
+// must never touch processes of the machine they run on, and answer 0.
+int netlink_peer_system(const char* command);

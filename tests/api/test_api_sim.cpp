@@ -3,7 +3,6 @@
 // wire, what each fault of the answer makes of the result and the report,
 // the connect handshake, numbering once the window is open, and the
 // lifecycle of the receive thread.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include "api/rqm_api.h"
 #include "cli/driver_data.h"
 #include "tests/support/sim_process.h"
+#include "tests/support/threads.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
 #include "transport/hi_msg.h"
@@ -41,37 +41,6 @@ const char kTimedOut[] = "Wait for cnf timed out!\n";
 long ms_since(Clock::time_point t0) {
     return static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count());
-}
-
-template <typename Pred>
-bool eventually(Pred pred, std::chrono::milliseconds limit = 2000ms) {
-    const auto end = Clock::now() + limit;
-    while (Clock::now() < end) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(2ms);
-    }
-    return pred();
-}
-
-int receive_threads() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/task")) {
-        while (dirent* e = readdir(d)) {
-            if (e->d_name[0] == '.')
-                continue;
-            std::string path = std::string("/proc/self/task/") + e->d_name + "/comm";
-            if (FILE* f = fopen(path.c_str(), "r")) {
-                char name[32] = {};
-                if (fgets(name, sizeof name, f) != nullptr &&
-                    std::string(name) == std::string(TARGET_CLI_RX_THREAD_NAME) + "\n")
-                    ++n;
-                fclose(f);
-            }
-        }
-        closedir(d);
-    }
-    return n;
 }
 
 // The indication callback: the tool hands no user pointer, so one

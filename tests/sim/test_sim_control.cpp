@@ -90,6 +90,7 @@ const RoundTrip kRoundTrips[] = {
     {{"set apiver 1070"}, "apiver", "0x042e"},
     {{"set version 0xFFFFFFFF"}, "version", "0xffffffff"},
     {{"set minversion 33554441"}, "minversion", "0x02000009"},
+    {{"set cli_len 0"}, "cli_len", "0"},
     {{"set label   two  words  "}, "label", "two  words"},
     {{"set sddpath /data/x y.sdd"}, "sddpath", "/data/x y.sdd"},
     {{"set sddpath"}, "sddpath", ""},
@@ -172,7 +173,7 @@ TEST_F(SimTest, ResetRestoresEveryStartValue) {
           "01020304050607080910"
           "11121314151617181920212223242526272829303132333435363738394041424344454647484950",
           "set label other", "set mem 0x100 5", "set reg 4 4", "set efuse 0 ff", "set tx running 1",
-          "set rx ok 9", "set version 1", "set sddpath /x", "set window 7"})
+          "set rx ok 9", "set version 1", "set sddpath /x", "set window 7", "set cli_len 0"})
         ASSERT_TRUE(ctl(line)) << line;
     // A delayed answer still pending is dropped too.
     ASSERT_TRUE(send(hi(70 | seq_bits(0), {0})));

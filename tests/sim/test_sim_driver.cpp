@@ -45,7 +45,11 @@ const DriverCase kDriverCases[] = {
     {"FirmwareRequestNotConnected", {}, hi(70, {1, 2}), {boot(1, 7)}},
     {"LastFirmwareIdNotConnected", {}, hi(992), {boot(1, 7)}},
     {"FirmwareRequestUnmodelled", {"set connected 1"}, hi(70, {1, 2}), {unmodelled_cnf(70)}},
-    {"FirstDriverIdUnmodelled", {}, hi(993), {unmodelled_cnf(993)}},
+    {"SddConfig", {"set connected 1"}, hi(54, {0}), {hi(0x436, {0})}},
+    {"SddConfigAnyValue", {"set connected 1"}, hi(54, {0xFF}), {hi(0x436, {0})}},
+    {"SddConfigNotConnected", {}, hi(54, {0}), {boot(1, 7)}},
+    {"SddConfigTooShort", {"set connected 1"}, hi(54), {unmodelled_cnf(54)}},
+    {"FirstUnmodelledDriverId", {}, hi(995, {0, 0}), {unmodelled_cnf(995)}},
     {"DriverIdBetweenModelledOnes", {}, hi(1022), {unmodelled_cnf(1022)}},
 };
 

@@ -130,6 +130,40 @@ TEST_P(Resend, EachRequestGetsOneConfirmation) {
 INSTANTIATE_TEST_SUITE_P(Sequences, Resend, testing::ValuesIn(kResendCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Every run of the tool is a new process on a new port, unnumbered until a
+// startup of its own; the numbering a connect opened outlives its run.
+TEST_F(SimTest, OnlyTheClientTheStartupWentToIsHeldToTheNumbering) {
+    connect();  // the startup carried 0 and went to nl
+    EXPECT_EQ(get("numbering_port"), std::to_string(nl.port()));
+    ASSERT_TRUE(send(hi(70 | seq_bits(0), {0})));
+    EXPECT_EQ(msg_id(answer()), 0x446 | seq_bits(1));
+    {
+        NlClient next_run;
+        // The same unnumbered request twice: neither is a resend of the other.
+        for (unsigned seq : {2u, 3u}) {
+            ASSERT_TRUE(next_run.send(hi(1016, {0}), sim_port()));
+            auto dg = next_run.recv();
+            ASSERT_TRUE(dg.has_value());
+            EXPECT_EQ(SimProcess::hi_payload(*dg), api_ctx_cnf(true, 0x00080000, 0x0427, seq));
+        }
+        EXPECT_EQ(get("expected_rx_seq"), "1") << "another client's requests do not move it";
+    }
+    ASSERT_TRUE(send(hi(70 | seq_bits(1), {0})));
+    EXPECT_EQ(msg_id(answer()), 0x446 | seq_bits(4));
+    ASSERT_TRUE(send(hi(70 | seq_bits(1), {0})));
+    expect_quiet();  // a duplicate from the numbered client is still dropped
+    // A startup sent elsewhere takes the numbering with it.
+    NlClient other;
+    ASSERT_TRUE(ctl("send startup to " + std::to_string(other.port())));
+    ASSERT_TRUE(other.recv().has_value());
+    EXPECT_EQ(get("numbering_port"), std::to_string(other.port()));
+    ASSERT_TRUE(send(hi(70, {0})));
+    ASSERT_TRUE(send(hi(70, {0})));
+    EXPECT_EQ(answers(2).size(), 2u);
+    ASSERT_TRUE(ctl("send startup 0"));
+    EXPECT_EQ(get("numbering_port"), "none");
+}
+
 TEST(SimLogFile, NamesWhatWentWrong) {
     char path[] = "/tmp/rqmsim-log-XXXXXX";
     const int fd = mkstemp(path);

@@ -13,6 +13,7 @@
 
 #include "api/rqm_api.h"
 #include "cli/driver_data.h"
+#include "tests/support/fake_target.h"
 #include "transport/adapter.h"
 #include "transport/hi_msg.h"
 #include "transport/target_temp.h"
@@ -24,53 +25,7 @@ using Bytes = std::vector<uint8_t>;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-struct Sent {
-    uint16_t msgId;
-    uint8_t resend;
-};
-
-// What the fake Target does with each send, in order; the last entry
-// repeats.
-enum Reaction { ANSWER_NOW, ANSWER_LATER, NO_ANSWER, SEND_FAILS, GIVE_UP };
-
-struct FakeTarget {
-    std::vector<Reaction> script{NO_ANSWER};
-    Bytes answer;
-    std::chrono::milliseconds delay{0};
-    std::vector<Sent> sent;
-    std::vector<std::thread> late;
-    RqmApiContext* ctx = nullptr;
-};
-
-FakeTarget* g_fake = nullptr;
 std::vector<Bytes> g_indications;
-
-int fake_send(TargetCliContext*, uint8_t* msg, uint8_t resend, uint32_t) {
-    FakeTarget& f = *g_fake;
-    const size_t n = f.sent.size();
-    f.sent.push_back({hi_msg_id(msg), resend});
-    const Reaction r = f.script[n < f.script.size() ? n : f.script.size() - 1];
-    switch (r) {
-    case ANSWER_NOW:
-        Adapter_Receive(f.ctx, Bytes(f.answer).data());
-        return TARGET_SEND_SENT;
-    case ANSWER_LATER:
-        // The answer as it stood at the send: the test may change it for
-        // the next request while this one is on its way.
-        f.late.emplace_back([ctx = f.ctx, delay = f.delay, answer = f.answer]() mutable {
-            std::this_thread::sleep_for(delay);
-            Adapter_Receive(ctx, answer.data());
-        });
-        return TARGET_SEND_SENT;
-    case NO_ANSWER:
-        return TARGET_SEND_SENT;
-    case SEND_FAILS:
-        return TARGET_SEND_FAILED;
-    case GIVE_UP:
-        return TARGET_SEND_GAVE_UP;
-    }
-    return TARGET_SEND_FAILED;
-}
 
 void record_indication(void*, uint8_t* msg) {
     g_indications.emplace_back(msg, msg + hi_msg_len(msg));
@@ -112,18 +67,13 @@ protected:
         ctx = RQM_Create(nullptr, nullptr);
         ASSERT_NE(ctx, nullptr);
         RQM_SetCallbackFunction(ctx, record_indication);
-        ASSERT_EQ(sem_init(&ctx->CnfSemaphore, 0, 0), 0);
-        ctx->bCnfSemaphoreMade = true;
-        ctx->Target = Target_Create();
-        ctx->Target->pfnSendToAdapter = fake_send;
-        ctx->FwRunning = 1;
+        fake_target_attach(ctx, &fake);
         ctx->CnfTimeoutMs = 100;
-        fake.ctx = ctx;
-        g_fake = &fake;
     }
     void TearDown() override {
         for (auto& t : fake.late)
             t.join();
+        fake.late.clear();
         RQM_Stop(ctx);
         g_fake = nullptr;
         g_rqm_variant = RQM_VARIANT_RQMCLI;

@@ -1,7 +1,6 @@
 // The receive thread on the real channel, against the stand-in driver:
 // delivery, reassembly across datagrams, reset of held bytes, window
 // counting, immediate stop, and no CPU spent while it waits.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "tests/support/sim_process.h"
+#include "tests/support/threads.h"
 #include "transport/TargetCli.h"
 #include "transport/hi_msg.h"
 #include "transport/vormac_adapter.h"
@@ -45,42 +45,10 @@ struct Inbox {
     }
 };
 
-// Receive threads alive in this process, found by their name.
-int receive_threads() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/task")) {
-        while (dirent* e = readdir(d)) {
-            if (e->d_name[0] == '.')
-                continue;
-            std::string path = std::string("/proc/self/task/") + e->d_name + "/comm";
-            if (FILE* f = fopen(path.c_str(), "r")) {
-                char name[32] = {};
-                if (fgets(name, sizeof name, f) != nullptr &&
-                    std::string(name) == std::string(TARGET_CLI_RX_THREAD_NAME) + "\n")
-                    ++n;
-                fclose(f);
-            }
-        }
-        closedir(d);
-    }
-    return n;
-}
-
 double cpu_seconds() {
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-template <typename Pred>
-bool eventually(Pred pred, std::chrono::milliseconds limit = 2000ms) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(5ms);
-    }
-    return pred();
 }
 
 Bytes request(uint16_t len, uint16_t id) {

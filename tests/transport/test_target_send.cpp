@@ -2,7 +2,6 @@
 // the stand-in driver reading what arrives: the send window and its
 // sequence numbers, the header-only messages, the boot wait, the target
 // request dispatcher and the Target layer over it.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/sim_process.h"
+#include "tests/support/threads.h"
 #include "transport/TargetCli.h"
 #include "transport/hi_msg.h"
 #include "transport/target_temp.h"
@@ -54,37 +54,6 @@ Bytes datagram_of(const Bytes& msg) {
     hi_wr32(dg.data() + 12, static_cast<uint32_t>(getpid()));
     std::copy(msg.begin(), msg.end(), dg.begin() + NL_HEADER_SIZE);
     return dg;
-}
-
-int receive_threads() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/task")) {
-        while (dirent* e = readdir(d)) {
-            if (e->d_name[0] == '.')
-                continue;
-            std::string path = std::string("/proc/self/task/") + e->d_name + "/comm";
-            if (FILE* f = fopen(path.c_str(), "r")) {
-                char name[32] = {};
-                if (fgets(name, sizeof name, f) != nullptr &&
-                    std::string(name) == std::string(TARGET_CLI_RX_THREAD_NAME) + "\n")
-                    ++n;
-                fclose(f);
-            }
-        }
-        closedir(d);
-    }
-    return n;
-}
-
-template <typename Pred>
-bool eventually(Pred pred, std::chrono::milliseconds limit = 2000ms) {
-    const auto end = Clock::now() + limit;
-    while (Clock::now() < end) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(2ms);
-    }
-    return pred();
 }
 
 void ignore_rx(void*, uint8_t*) {}
@@ -471,9 +440,8 @@ void PrintTo(const QuietRequestCase& c, std::ostream* os) {
 }
 
 const QuietRequestCase kQuietRequests[] = {
-    {"StartAdapterKeepsData", TARGET_MSG_ID_START_ADAPTER, 16, true, 16, 0},
     {"StartAdapterWithoutData", TARGET_MSG_ID_START_ADAPTER, 0, false, 0, 0},
-    {"SendSddKeepsData", TARGET_MSG_ID_SEND_SDD, 16, true, 8, 0},
+    {"SendSddWithoutData", TARGET_MSG_ID_SEND_SDD, 4, true, 0, 0},
     {"RawConfig", TARGET_MSG_ID_RAW_CONFIG, 16, true, 6, 6},
     {"RawConfigSbus0", TARGET_MSG_ID_RAW_CONFIG_SBUS0, 16, true, 1, 1},
     {"RawConfigSbus1", TARGET_MSG_ID_RAW_CONFIG_SBUS1, 16, true, 15, 15},

@@ -1,0 +1,331 @@
+#include "get_settings.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+#include <variant>
+
+#include "transport/variant.h"
+
+CliSettings setting{};
+
+namespace {
+
+// fgets takes a longer line in pieces of 99 characters, and each piece is
+// examined as a line of its own; files written by hand never come near it.
+constexpr int LINE_SIZE = 100;
+
+enum ProfileKind { PROFILE_INT, PROFILE_FLOAT, PROFILE_HEX };
+
+using SettingField = std::variant<uint16_t CliSettings::*, uint32_t CliSettings::*, float CliSettings::*>;
+
+struct SettingKey {
+    const char* pchSection;
+    const char* pchKey;
+    ProfileKind eKind;
+    double dDefault;
+    SettingField field;
+    bool bZeroInHf = false;  // rqmcli-hf starts and defaults this field at 0
+};
+
+// The key is the field's name, so the two cannot drift apart.
+#define SETTING_KEY(section, name, kind, dflt, ...)                               \
+    SettingKey {                                                                  \
+        section, #name, kind, dflt, &CliSettings::name __VA_OPT__(, ) __VA_ARGS__ \
+    }
+
+// In the record's order, which is also the order GetSettings reads them in.
+constexpr std::array kSettingKeys{
+    SETTING_KEY("phy_control", phy_mode, PROFILE_INT, 2),
+    SETTING_KEY("phy_control", channel, PROFILE_INT, 7),
+    SETTING_KEY("phy_control", regulatory_class, PROFILE_INT, 0),
+    SETTING_KEY("phy_control", power_dbm, PROFILE_FLOAT, 10.0),
+    SETTING_KEY("phy_control", tone_mode, PROFILE_INT, 1),
+    SETTING_KEY("phy_control", frequency_1, PROFILE_INT, 5000000),
+    SETTING_KEY("phy_control", amplitude_1, PROFILE_FLOAT, 0.0),
+    SETTING_KEY("phy_control", pulse_length, PROFILE_INT, 0),
+    SETTING_KEY("phy_control", frequency_2, PROFILE_INT, 5000000),
+    SETTING_KEY("phy_control", amplitude_2, PROFILE_FLOAT, 0.0),
+    SETTING_KEY("phy_control", pulse_delay, PROFILE_INT, 0),
+    SETTING_KEY("Tx", continuous, PROFILE_INT, 1),
+    SETTING_KEY("Tx", number, PROFILE_INT, 100),
+    SETTING_KEY("Tx", packet_length, PROFILE_INT, 500),
+    SETTING_KEY("Tx", rate, PROFILE_INT, 0),
+    SETTING_KEY("Tx", mode, PROFILE_INT, 1),
+    SETTING_KEY("Tx", backoff, PROFILE_INT, 0),
+    SETTING_KEY("Tx", expect_ack, PROFILE_INT, 1),
+    SETTING_KEY("Tx", IFS, PROFILE_INT, 0),
+    SETTING_KEY("Tx", Tx_delay, PROFILE_INT, 0),
+    SETTING_KEY("Tx", Tx_NAV, PROFILE_INT, 0),
+    SETTING_KEY("Tx", PRBS, PROFILE_INT, 0),
+    SETTING_KEY("Tx", PRBS_seed, PROFILE_INT, 0),
+    SETTING_KEY("Tx", PRBS_length, PROFILE_INT, 0),
+    SETTING_KEY("Tx", frame_buf, PROFILE_INT, 1),
+    SETTING_KEY("Tx", MAC_header, PROFILE_INT, 0),
+    SETTING_KEY("Tx", CRC, PROFILE_INT, 0),
+    SETTING_KEY("Tx", sounding_frame, PROFILE_INT, 0),
+    SETTING_KEY("Tx", Tx_stop, PROFILE_INT, 0),
+    SETTING_KEY("Rx", Rx_begin, PROFILE_INT, 0),
+    SETTING_KEY("Rx", Rx_stop, PROFILE_INT, 0),
+    SETTING_KEY("memory", mem_addr, PROFILE_HEX, 0x89000000),
+    SETTING_KEY("memory", mem_length, PROFILE_INT, 4),
+    SETTING_KEY("memory", mem_region, PROFILE_INT, 0),
+    SETTING_KEY("memory", mem_type, PROFILE_INT, 0),
+    SETTING_KEY("memory", mem_value, PROFILE_INT, 0),
+    SETTING_KEY("memory", mem_r_start, PROFILE_INT, 0),
+    SETTING_KEY("Tx", Tx_bandwidth, PROFILE_INT, 0),
+    SETTING_KEY("Tx", Tx_subchannel, PROFILE_INT, 1, true),
+    SETTING_KEY("Tx", Tx_guard_interval, PROFILE_INT, 0),
+};
+#undef SETTING_KEY
+
+static_assert(kSettingKeys.size() == 40);
+
+// Float readings go to float fields only, hex ones to 32-bit fields only.
+constexpr bool KindsFitFields() {
+    for (const SettingKey& k : kSettingKeys) {
+        bool bFloatField = std::holds_alternative<float CliSettings::*>(k.field);
+        if (bFloatField != (k.eKind == PROFILE_FLOAT)) {
+            return false;
+        }
+        if (k.eKind == PROFILE_HEX && !std::holds_alternative<uint32_t CliSettings::*>(k.field)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(KindsFitFields());
+
+// Float readings are narrowed the way the board's FPU and soft-float library
+// do it: out of range becomes infinity.
+static_assert(std::numeric_limits<float>::is_iec559);
+
+double KeyDefault(const SettingKey& k) {
+    return k.bZeroInHf && rqm_is_hf() ? 0.0 : k.dDefault;
+}
+
+// Integer readings keep the low bits the field has room for.
+void StoreField(CliSettings* pSettings, const SettingField& field, uint32_t uValue, float fValue) {
+    std::visit(
+        [&](auto member) {
+            using Field = std::remove_reference_t<decltype(pSettings->*member)>;
+            if constexpr (std::is_same_v<Field, float>) {
+                pSettings->*member = fValue;
+            } else {
+                pSettings->*member = static_cast<Field>(uValue);
+            }
+        },
+        field);
+}
+
+bool IsSpace(char c) {
+    return isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// Stops the program in every build type: a bad trim buffer is a caller's
+// bug, and going on would write through it.
+void CheckTrimArgs(std::span<char> szOutput, const char* szInput) {
+    if (szOutput.data() != nullptr && !szOutput.empty() && szInput != nullptr && szOutput.data() != szInput) {
+        return;
+    }
+    fprintf(stderr, "%s:%d: Assertion `output and input are distinct, non-null buffers' failed.\n", __FILE__,
+            __LINE__);
+    abort();
+}
+
+void CopyCut(std::span<char> szOutput, const char* pchText, size_t nLength) {
+    nLength = std::min(nLength, szOutput.size() - 1);
+    memmove(szOutput.data(), pchText, nLength);
+    szOutput[nLength] = '\0';
+}
+
+void StripTrailing(std::span<char> szText) {
+    size_t n = strlen(szText.data());
+    while (n > 0 && IsSpace(szText[n - 1])) {
+        --n;
+    }
+    szText[n] = '\0';
+}
+
+// The key ends where the file format always ended it: at "=", blank, tab,
+// "|" or "^".
+bool KeyMatches(const char* pchLine, const char* pchKey) {
+    size_t n = strcspn(pchLine, "=|^ \t");
+    return n > 0 && n <= CLI_PROFILE_KEY_MAX && n == strlen(pchKey) && memcmp(pchLine, pchKey, n) == 0;
+}
+
+// All blanks stay as they are: trimming them away would leave nothing.
+void ReadValue(const char* pchText, std::span<char> szValue) {
+    CopyCut(szValue, pchText, strcspn(pchText, "\n"));
+    std::array<char, LINE_SIZE> szTrimmed;
+    a_trim(szTrimmed, szValue.data());
+    if (szTrimmed[0] != '\0') {
+        memcpy(szValue.data(), szTrimmed.data(), strlen(szTrimmed.data()) + 1);
+    }
+}
+
+// strtoul with base 16 as on the board, whose unsigned long has 32 bits:
+// a negative number wraps, anything too big saturates.
+uint32_t HexToU32(const char* pchText) {
+    while (IsSpace(*pchText)) {
+        ++pchText;
+    }
+    bool bNegative = *pchText == '-';
+    errno = 0;
+    unsigned long long ull = strtoull(pchText, nullptr, 16);
+    unsigned long long ullMagnitude = bNegative ? 0 - ull : ull;
+    if (errno == ERANGE || ullMagnitude > UINT32_MAX) {
+        return UINT32_MAX;
+    }
+    uint32_t u = static_cast<uint32_t>(ullMagnitude);
+    return bNegative ? 0 - u : u;
+}
+
+}  // namespace
+
+void l_trim(std::span<char> szOutput, const char* szInput) {
+    CheckTrimArgs(szOutput, szInput);
+    while (IsSpace(*szInput)) {
+        ++szInput;
+    }
+    CopyCut(szOutput, szInput, strlen(szInput));
+}
+
+void r_trim(std::span<char> szOutput, const char* szInput) {
+    CheckTrimArgs(szOutput, szInput);
+    CopyCut(szOutput, szInput, strlen(szInput));
+    StripTrailing(szOutput);
+}
+
+void a_trim(std::span<char> szOutput, const char* szInput) {
+    l_trim(szOutput, szInput);
+    StripTrailing(szOutput);
+}
+
+int GetProfileString(const char* pchFile, const char* pchSection, const char* pchKey,
+                     std::span<char> szValue) {
+    if (pchFile == nullptr || pchSection == nullptr || pchKey == nullptr || szValue.empty()) {
+        return -1;
+    }
+    std::array<char, LINE_SIZE> szHeader;
+    if (snprintf(szHeader.data(), szHeader.size(), "[%s]", pchSection) >= LINE_SIZE) {
+        return -1;  // no line of the file could hold it
+    }
+    size_t nHeader = strlen(szHeader.data());
+    FILE* fp = fopen(pchFile, "r");
+    if (fp == nullptr) {
+        return -1;
+    }
+    std::array<char, LINE_SIZE> szPiece;
+    std::array<char, LINE_SIZE> szLine;
+    bool bInSection = false;
+    int iResult = -1;
+    while (fgets(szPiece.data(), LINE_SIZE, fp) != nullptr) {
+        l_trim(szLine, szPiece.data());
+        const char* pchLine = szLine.data();
+        if (*pchLine == '\0') {
+            continue;
+        }
+        if (!bInSection) {
+            // Text after the closing bracket is allowed; "[ Tx]" or "[tx]" is
+            // another section.
+            bInSection = strncmp(pchLine, szHeader.data(), nHeader) == 0;
+            continue;
+        }
+        if (*pchLine == '#') {
+            continue;
+        }
+        if (*pchLine == '[') {
+            break;  // only the first occurrence of a section counts
+        }
+        const char* pchEquals = strchr(pchLine, '=');
+        if (pchEquals == nullptr || !KeyMatches(pchLine, pchKey)) {
+            continue;
+        }
+        ReadValue(pchEquals + 1, szValue);
+        iResult = 0;
+        break;
+    }
+    fclose(fp);
+    return iResult;
+}
+
+int GetProfileInt(const char* pchFile, const char* pchSection, const char* pchKey, int iDefault) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> szValue;
+    if (GetProfileString(pchFile, pchSection, pchKey, szValue) != 0) {
+        return iDefault;
+    }
+    // atoi is strtol, which saturates at the board's 32-bit long; the clamp
+    // gives the same on a 64-bit host.
+    long long ll = strtoll(szValue.data(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(ll, INT_MIN, INT_MAX));
+}
+
+float GetProfileFloat(const char* pchFile, const char* pchSection, const char* pchKey, float fDefault) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> szValue;
+    if (GetProfileString(pchFile, pchSection, pchKey, szValue) != 0) {
+        return fDefault;
+    }
+    return static_cast<float>(strtod(szValue.data(), nullptr));
+}
+
+// The value is written with "0x", which is skipped unread; without it the
+// first two digits go.
+uint32_t GetProfileHex(const char* pchFile, const char* pchSection, const char* pchKey, float fDefault) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> szValue;
+    if (GetProfileString(pchFile, pchSection, pchKey, szValue) != 0) {
+        if (!(fDefault >= 0.0f)) {
+            return 0;
+        }
+        return fDefault >= 4294967296.0f ? UINT32_MAX : static_cast<uint32_t>(fDefault);
+    }
+    if (strlen(szValue.data()) < 2) {
+        return 0;
+    }
+    return HexToU32(szValue.data() + 2);
+}
+
+void InitSettings(CliSettings* pSettings) {
+    if (pSettings == nullptr) {
+        return;
+    }
+    *pSettings = CliSettings{};
+    for (const SettingKey& k : kSettingKeys) {
+        double d = KeyDefault(k);
+        StoreField(pSettings, k.field, static_cast<uint32_t>(d), static_cast<float>(d));
+    }
+    // GetSettings, which main always runs next, gives it the key's default 1.
+    pSettings->expect_ack = 0;
+}
+
+int GetSettings(const char* pchFile, CliSettings* pSettings) {
+    if (pSettings == nullptr) {
+        return -1;
+    }
+    for (const SettingKey& k : kSettingKeys) {
+        double d = KeyDefault(k);
+        switch (k.eKind) {
+        case PROFILE_INT: {
+            int i = GetProfileInt(pchFile, k.pchSection, k.pchKey, static_cast<int>(d));
+            StoreField(pSettings, k.field, static_cast<uint32_t>(i), 0.0f);
+            break;
+        }
+        case PROFILE_FLOAT:
+            StoreField(pSettings, k.field, 0,
+                       GetProfileFloat(pchFile, k.pchSection, k.pchKey, static_cast<float>(d)));
+            break;
+        case PROFILE_HEX:
+            StoreField(pSettings, k.field,
+                       GetProfileHex(pchFile, k.pchSection, k.pchKey, static_cast<float>(d)), 0.0f);
+            break;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,413 @@
+#include "main.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "api/rqm_api.h"
+#include "cli/driver_data.h"
+#include "cli/get_settings.h"
+#include "transport/adapter.h"
+#include "transport/hi_msg.h"
+#include "transport/variant.h"
+#include "transport/vormac_adapter.h"
+
+RqmConfig g_rqm_config{};
+int g_ver_support = 0;
+
+// Row order decides which command a shortened word selects.
+const CommandEntry command[COMMAND_COUNT + 1] = {
+    {"connect", proc_connect, "start rqm mode"},
+    {"disconnect", proc_disconnect, "exit rqm mode"},
+    {"enable_phy", proc_enable_phy, "enable phy"},
+    {"phy_mode", proc_phy_mode, "phy mode: 2GHZ/OFDM_2GHZ/DSSS_2GHZ/5GHZ/OFDM_5GHZ"},
+    {"channel", proc_channel, "Power calibration"},
+    {"rate", proc_rate, "rqm rate -m [x] -r [y]"},
+    {"tx", proc_tx, "start tx"},
+    {"tx_stop", proc_tx_stop, "stop tx"},
+    {"rx", proc_rx, "start rx"},
+    {"rx_stop", proc_rx_stop, "stpo rx"},
+    {"tone", proc_tone, "single tone test"},
+    {"tone_stop", proc_tone_stop, "stop single tone test"},
+    {"power_level", proc_power_level, "set power level: [2~120]"},
+    {"bandwidth", proc_bandwidth, "set bandwidth: 20M/40M"},
+    {"subchannel", proc_subchannel, "set subchannel: LOWER/UPPER"},
+    {"read_mem", proc_read_mem, "read memory"},
+    {"write_mem", proc_write_mem, "write memory"},
+    {"help", Help_Handler, "help"},
+    {"set_mac", proc_set_mac, "rqm set_mac -d XX:XX:XX:XX:XX:XX -s XX:XX:XX:XX:XX:XX -t XX:XX:XX:XX:XX:XX"},
+    {"get_mac", proc_get_mac, "get mac addr"},
+    {"read_efuse", proc_read_efuse, "read efuse:CHIPID/MAC/POUTCAL/DCXO_TRIM"},
+    {"write_efuse", proc_write_efuse, "write efuse:CHIPID/MAC/POUTCAL/DCXO_TRIM"},
+    {"get_sdd_power", proc_get_sdd_power, "get sdd user power"},
+    {"set_sdd_power", proc_set_sdd_power, "set sdd user power"},
+    {"get_sdd_file", proc_get_sdd_file, "show sdd data (hex)"},
+    {"get_sdd_freq_offset", proc_get_sdd_freq_offset, "get sdd freq_offset"},
+    {"set_sdd_freq_offset", proc_set_sdd_freq_offset, "set sdd freq_offset"},
+    {"get_freq_offset", proc_get_freq_offset, "get freq_offset"},
+    {"set_freq_offset", proc_set_freq_offset, "set freq_offset"},
+    {"reconnect", proc_reconnect, "reconnect"},
+    {"soft_reset", proc_soft_reset, "soft reset"},
+    {"sdd_config", proc_sdd_config, "config sdd"},
+    {"regulatory", proc_regulatory, "regulatory"},
+    {"get_antifuse", proc_get_antifuse, "get antifuse"},
+    {"calibration", proc_calibration, "calibration"},
+    {"gain", proc_gain, "get gain"},
+    {"tx_status", proc_tx_status, "get tx status"},
+    {"tx_cfg", proc_tx_cfg, "get tx config"},
+    {"hw_write_reg", proc_hw_write_reg, "hw write reg"},
+    {"hw_read_reg", proc_hw_read_reg, "hw read reg"},
+    {"load_reg", proc_load_reg, "load reg"},
+    {"save_reg", proc_save_reg, "save reg"},
+    {"read_reg", proc_read_reg, "read reg"},
+    {"write_reg", proc_write_reg, "write reg"},
+    {"set_cca", proc_set_cca, "set_cca [val] //vat=0 1 2"},
+    {"set_channel_fec", proc_set_channel_fec, "set_channel_fec [low] [mid] [high]"},
+    {nullptr, nullptr, nullptr},
+};
+
+const HelpEntry help_msg[HELP_ROWS] = {
+    {0, 0, {"", nullptr, nullptr, nullptr, nullptr}},
+    {'g',
+     1,
+     {"connect\t", "\t\t\t", "before sending any other cmds,send this cmd first to download firmware!", "",
+      nullptr}},
+    {'g', 2, {"disconnect", "\t\t\t", "send this cmd after all of other cmds!", "", nullptr}},
+    {'g',
+     3,
+     {"enable_phy", "\t\t\t", "default is ENABLE,include set mode,channel,pwr level", nullptr, nullptr}},
+    {'d', 4, {"reconnect", "\t\t\t", "", "", nullptr}},
+    {'d', 5, {"soft_reset", "\t\t\t", "", "", nullptr}},
+    {'d', 6, {"sdd_config", "\t\t\t", "", "", nullptr}},
+    {'g', 7, {"help\t", "[-options]\t\t", "Show this help msg, add options for details", nullptr, nullptr}},
+    {'g', 8, {"tx\t", "[-options]", "[param]\t", "for detail: help tx", nullptr}},
+    {'g', 9, {"tx_stop\t", "\t\t\t", "stop continuous tx", "", nullptr}},
+    {'g', 10, {"rx\t", "\t\t\t", "to recieve packets", "", nullptr}},
+    {'g', 11, {"rx_stop\t", "\t\t\t", "stop recieving packets", "", nullptr}},
+    {'g', 12, {"tone\t", "[-options]", "[param]\t", "single tone functions,for detail: help tone", nullptr}},
+    {'g', 13, {"tone_stop", "\t\t\t", "stop single tone operation", "", nullptr}},
+    {'g',
+     14,
+     {"phy_mode", "[OFDM_2GHZ/DSSS_2GHZ/2GHZ]", "default is 2GHZ, and 5GHZ is not support yet!", nullptr,
+      nullptr}},
+    {'g',
+     15,
+     {"channel\t", "[OFDM_2GHZ/DSSS_2GHZ/2GHZ]", "[channelNum]\t",
+      "here phy mode param is only for channel check!", nullptr}},
+    {'g', 16, {"rate\t", "[-options]", "[param]\t", "for detail: help rate", nullptr}},
+    {'g', 17, {"get_mac\t", "\t\t\t", "to get the mac addresses right now", "", nullptr}},
+    {'g', 18, {"set_mac\t", "[-options]", "[param]\t", "set mac address,for detail: help set_mac", nullptr}},
+    {'g', 19, {"power_level", "[2~120]\t\t\t", "set the tx pwr level", nullptr, nullptr}},
+    {'g', 20, {"get_antifuse", "\t\t\t", "get the antifuse bits right now", "", nullptr}},
+    {'d', 21, {"regulatory", "[1~12]\t\t\t", "use in 5GHZ mode", nullptr, nullptr}},
+    {'d', 22, {"read_mem", "[-options]", "[param]\t", "for detail: help memory", nullptr}},
+    {'d',
+     23,
+     {"write_mem", "[address]", "[value]\t", "address and value are hex data, should start with '0x'",
+      nullptr}},
+    {'d', 24, {"read_reg", "\t\t\t", "not support yet", "", nullptr}},
+    {'d', 25, {"calibration", "\t\t\t", "get calibration values", "", nullptr}},
+    {'d', 26, {"gain", "\t\t\t\t", "get the analog and digital register values", "", nullptr}},
+    {'d', 27, {"tx_status", "\t\t\t", "get the txstatus register values", "", nullptr}},
+    {'d', 28, {"tx_cfg", "\t\t\t\t", "get the current tx frames count", "", nullptr}},
+    {'g', 29, {"bandwidth", "[40M/20M]\t\t", "auto set to 20M if invalid input detected", "", nullptr}},
+    {'g',
+     30,
+     {"subchannel", "[LOWER/UPPER]\t\t", "auto set to UPPER if invalid input detected", "", nullptr}},
+    {'d',
+     31,
+     {"hw_write_reg", "[address]", "[value]\t", "address and value are hex data, should start with '0x'",
+      nullptr}},
+    {'d', 32, {"hw_read_reg", "[address]", "\t", "address is hex data, should start with '0x'", nullptr}},
+    {'d', 33, {"load_reg", "[-options]", "[param]\t", "for detail: help memory", nullptr}},
+    {'d', 34, {"save_reg", "[-options]", "[param]\t", "for detail: help memory", nullptr}},
+    {'g',
+     35,
+     {"read_efuse", "[CHIPID/DCXO_TRIM/POUT_CAL/MAC/USER_AREA]", "[param]\t",
+      "When reading user_area, please input start_bit and len!", nullptr}},
+    {'g',
+     36,
+     {"write_efuse", "[CHIPID/DCXO_TRIM/POUT_CAL/MAC/USER_AREA]", "[param]\t",
+      "Only support writting MAC address right now !", nullptr}},
+    {0, 37, {nullptr, nullptr, nullptr, nullptr, nullptr}},
+};
+
+// The help options; none takes an argument.
+static constexpr char short_help_options[] = "amMortT";
+const option long_help_options[8] = {
+    {"help_all", no_argument, nullptr, 'a'},      {"help_set_mac", no_argument, nullptr, 'm'},
+    {"help_read_mem", no_argument, nullptr, 'M'}, {"help_tone", no_argument, nullptr, 'o'},
+    {"help_rate", no_argument, nullptr, 'r'},     {"help_tx", no_argument, nullptr, 't'},
+    {"help_tx_all", no_argument, nullptr, 'T'},   {nullptr, 0, nullptr, 0},
+};
+
+static bool is_hf_command_row(int row) {
+    // The second build has neither the SDD commands nor set_cca and
+    // set_channel_fec.
+    return !(row >= 22 && row <= 26) && row != 44 && row != 45;
+}
+
+void print_single_msg(const HelpEntry* pRow) {
+    printf("%s", pRow->pchColumn[0]);
+    for (int col = 1; col < 5; ++col)
+        if (pRow->pchColumn[col] != nullptr)
+            printf("\t%s", pRow->pchColumn[col]);
+    printf("\n");
+}
+
+static void print_banner() {
+    if (rqm_is_hf()) {
+        puts("RQM version: 1.4.1\n");
+        return;
+    }
+    printf("RQM version: %d.%d.%d  %s %s\n\n", RQM_VERSION_MAJOR, RQM_VERSION_MINOR, RQM_VERSION_PATCH,
+           __DATE__, __TIME__);
+}
+
+void print_help_msg(int which) {
+    print_banner();
+    if (which == 0 || which == -1) {
+        for (int row = 1; help_msg[row].pchColumn[0] != nullptr; ++row)
+            if (which == -1 || help_msg[row].Kind == 'g')
+                print_single_msg(&help_msg[row]);
+    } else if (which >= 1 && which < HELP_ROWS - 1) {
+        print_single_msg(&help_msg[which]);
+    }
+    printf("\n");
+}
+
+static void print_option_rows(const option* table, int rows, const char* value) {
+    for (int i = 0; i < rows && table[i].name != nullptr; ++i)
+        printf("\t-%c\t%s\t\t%s\n", table[i].val, value, table[i].name);
+}
+
+static int option_rows(const option* table) {
+    int rows = 0;
+    while (table[rows].name != nullptr)
+        ++rows;
+    return rows;
+}
+
+static void print_option_page(const char* head, const option* table, int rows,
+                              const char* value = "[value]") {
+    puts(head);
+    print_option_rows(table, rows, value);
+}
+
+int Help_Settings_Interpret(char option) {
+    switch (option) {
+    case 'a':
+        print_help_msg(-1);
+        return 0;
+    case 'm':
+        print_option_page("\nhelp set mac msg:", long_mac_options, option_rows(long_mac_options),
+                          "[XX:XX:XX:XX:XX:XX]");
+        return 0;
+    case 'M':
+        print_option_page("\nhelp memory msg:", long_mem_options, option_rows(long_mem_options));
+        return 0;
+    case 'o':
+        print_option_page("\nhelp tone msg:", long_tone_options, option_rows(long_tone_options));
+        return 0;
+    case 'r':
+        print_option_page("\nhelp rate msg:", long_rate_options, option_rows(long_rate_options));
+        return 0;
+    case 't':
+        print_option_page("\nhelp tx msg:", long_tx_options, 2);
+        return 0;
+    case 'T':
+        print_option_page("\nhelp tx msg:", long_tx_options, option_rows(long_tx_options));
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+int Help_Handler(int argc, char** argv) {
+    // The command word stands in the program name's place for getopt.
+    const int subArgc = argc - 1;
+    char** subArgv = argv + 1;
+    optind = 0;
+    int given = 0;
+    int opt;
+    while ((opt = getopt_long(subArgc, subArgv, short_help_options, long_help_options, nullptr)) != -1) {
+        if (Help_Settings_Interpret(static_cast<char>(opt)) != 0) {
+            puts("Params set error!");
+            return -1;
+        }
+        ++given;
+    }
+    if (given > 0)
+        return 1;
+
+    const char* word = subArgc >= 2 ? subArgv[1] : nullptr;
+    if (word == nullptr) {
+        print_help_msg(0);
+    } else if (strcmp(word, "tx") == 0) {
+        print_option_page("\nhelp tx msg:", long_tx_options, 6);
+    } else if (strcmp(word, "tone") == 0) {
+        Help_Settings_Interpret('o');
+    } else if (strcmp(word, "rate") == 0) {
+        Help_Settings_Interpret('r');
+    } else if (strcmp(word, "set_mac") == 0) {
+        print_option_page("\nhelp setmac msg:", long_mac_options, option_rows(long_mac_options));
+    } else if (strcmp(word, "memory") == 0) {
+        Help_Settings_Interpret('M');
+    } else if (strcmp(word, "all") == 0) {
+        puts("All cmds list below!");
+        print_help_msg(-1);
+    } else {
+        puts("Invalid params input!Please check again!");
+        print_help_msg(0);
+    }
+    return 1;
+}
+
+int CMD_Find(const char* word) {
+    const size_t len = strlen(word);
+    for (int row = 0; command[row].pchName != nullptr; ++row) {
+        const bool match = rqm_is_hf() ? is_hf_command_row(row) && strcmp(command[row].pchName, word) == 0
+                                       : strncmp(command[row].pchName, word, len) == 0;
+        if (match)
+            return row;
+    }
+    return -1;
+}
+
+int CMD_Interpret(int argc, char** argv) {
+    if (argc < 2 || argv[1] == nullptr) {
+        print_help_msg(0);
+        return 1;
+    }
+    const int row = CMD_Find(argv[1]);
+    if (row >= 0)
+        return command[row].pfnHandler(argc, argv);
+    if (rqm_is_hf())
+        puts("unknown cmd!");
+    else
+        printf("unknown cmd!");
+    print_help_msg(0);
+    return 1;
+}
+
+void RQM_CallBack_C(void*, uint8_t* pMsg) {
+    if (hi_msg_id(pMsg) == HI_STARTUP_IND_ID)
+        puts("RQM fw is running!!\n");
+}
+
+int Init_Cli() {
+    RqmApiContext* ctx = RQM_Create(nullptr, nullptr);
+    if (ctx == nullptr)
+        return -1;
+    g_rqm_config.pRqmApiContext = ctx;
+    g_rqm_config.ConnectionType = 5;
+    g_rqm_config.pfnRxIndMsgsCb = RQM_CallBack_C;
+    g_rqm_config.SddConfigArg = 0;
+    RQM_SetCallbackFunction(ctx, g_rqm_config.pfnRxIndMsgsCb);
+    RQM_SetConnectionType(ctx, g_rqm_config.ConnectionType);
+    if (adapter_connect() != 0) {
+        puts("Driver exception!Please check!!");
+        return -1;
+    }
+    Adapter_Init(ctx);
+    ctx->FwRunning = 0;
+    return RQM_GetAPIContext(ctx) != RQM_SUCCESS ? -1 : 0;
+}
+
+void Exit_Cli() {
+    if (g_rqm_config.pRqmApiContext != nullptr)
+        RQM_Stop(g_rqm_config.pRqmApiContext);
+    g_rqm_config.pRqmApiContext = nullptr;
+    adapter_disconnect();
+}
+
+int lockfile(int fd) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 0;
+    return fcntl(fd, F_SETLK, &fl);
+}
+
+int already_running() {
+    static constexpr char LOCKFILE[] = "./rqmcli.pid";
+    const int fd = open(LOCKFILE, O_RDWR | O_CREAT, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+    if (fd < 0) {
+        printf("can't open %s: %s!\n", LOCKFILE, strerror(errno));
+        syslog(LOG_ERR, "can't open %s: %s!\n", LOCKFILE, strerror(errno));
+        exit(1);
+    }
+    if (lockfile(fd) < 0) {
+        if (errno == EACCES || errno == EAGAIN) {
+            close(fd);
+            return 1;
+        }
+        printf("can't lock %s!: %s\n", LOCKFILE, strerror(errno));
+        syslog(LOG_ERR, "can't lock %s!: %s\n", LOCKFILE, strerror(errno));
+        exit(1);
+    }
+    return 0;
+}
+
+int rqm_main(int argc, char** argv) {
+    const char* word = argc >= 2 ? argv[1] : nullptr;
+    if (word == nullptr) {
+        print_help_msg(0);
+        puts(HELP_HINT);
+        return 0;
+    }
+    if (strcmp(word, "help") == 0) {
+        Help_Handler(argc, argv);
+        puts(HELP_HINT);
+        return 0;
+    }
+    InitSettings(&setting);
+    GetSettings(CLI_SETTINGS_FILE, &setting);
+    if (Init_Cli() != 0) {
+        puts("Init error!");
+        // Released although the process ends: a clean exit keeps leak
+        // checkers quiet about a run that only failed to start.
+        Exit_Cli();
+        return -1;
+    }
+    RqmApiContext* ctx = g_rqm_config.pRqmApiContext;
+    const bool isConnect = strcmp(word, "connect") == 0;
+    const bool isDisconnect = strcmp(word, "disconnect") == 0;
+    const int verbose = strcmp(word, "enable_phy") == 0 ? 1 : 0;
+    const bool keepsState = !rqm_is_hf();
+
+    if (keepsState && !isConnect && !isDisconnect) {
+        if (RQM_Get_Cli_Param(ctx, &g_driver_data, &g_ver_support, verbose) != RQM_SUCCESS && verbose)
+            printf("[cli error]:Failed to get global variable!--%d\n", 3517);
+    }
+
+    int result = CMD_Interpret(argc, argv);
+    if (result == 0)
+        puts("Sending CMD OK!");
+    else if (result == 1)
+        puts(HELP_HINT);
+    else
+        puts("Sending CMD error!");
+
+    // A refused connect must leave the driver's record alone: it holds the
+    // transmit-running and chip-variant flags of the session in progress.
+    if (keepsState && isConnect && result == 0) {
+        const uint16_t chipVariant = g_driver_data.Word[CLI_WORD_CHIP_VARIANT];
+        result = RQM_Get_Cli_Param(ctx, &g_driver_data, &g_ver_support, 0);
+        driver_data_init(&g_driver_data);
+        g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = chipVariant;
+    }
+    if (keepsState && result == 0 && !isDisconnect && g_ver_support != 0) {
+        if (RQM_SetParamToDrive(ctx, &g_driver_data) != RQM_SUCCESS)
+            printf("[cli error]:Failed to set global variable!--%d\n", 3543);
+    }
+    Exit_Cli();
+    return 0;
+}

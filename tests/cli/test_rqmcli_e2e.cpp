@@ -1,0 +1,1344 @@
+// Whole runs of the program, one process per run as on the board, against
+// the stand-in driver: what each run prints, its exit status, which requests
+// reach the driver and in what order, and the tool-state record the driver
+// holds when the run is over. Then the tool-state exchange itself,
+// in-process, byte for byte; and the shipped ARM program under the emulator.
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "api/rqm_api.h"
+#include "cli/driver_data.h"
+#include "cli/main.h"
+#include "sim/sim_util.h"
+#include "tests/support/sim_process.h"
+#include "transport/adapter.h"
+#include "transport/hi_msg.h"
+#include "transport/vormac_adapter.h"
+
+extern char** environ;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// ---- the harness: one run of a program ----
+
+struct RunResult {
+    std::string out;
+    std::string err;
+    int exit_code = -1;  // -1 unless it exited
+    int term_signal = 0;
+    bool timed_out = false;
+};
+
+void PrintTo(const RunResult& r, std::ostream* os) {
+    *os << "exit " << r.exit_code << " signal " << r.term_signal << (r.timed_out ? " (timed out)" : "")
+        << "\n--- stdout\n"
+        << r.out << "--- stderr\n"
+        << r.err;
+}
+
+// A fresh working directory per run, so that the settings file the program
+// sees is the one the test chose.
+class TempDir {
+public:
+    TempDir() {
+        char tmpl[] = "/tmp/rqmcli-e2e-XXXXXX";
+        if (mkdtemp(tmpl) != nullptr)
+            path_ = tmpl;
+    }
+    ~TempDir() {
+        if (path_.empty())
+            return;
+        if (DIR* d = opendir(path_.c_str())) {
+            while (dirent* e = readdir(d))
+                if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
+                    unlink((path_ + "/" + e->d_name).c_str());
+            closedir(d);
+        }
+        rmdir(path_.c_str());
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    bool ok() const { return !path_.empty(); }
+    const std::string& path() const { return path_; }
+    bool write(const char* name, const std::string& text) const {
+        FILE* f = fopen((path_ + "/" + name).c_str(), "w");
+        if (f == nullptr)
+            return false;
+        const bool good = fwrite(text.data(), 1, text.size(), f) == text.size();
+        return fclose(f) == 0 && good;
+    }
+    // Opening a FIFO for reading blocks until a writer comes, and none will:
+    // a program that reads this file hangs instead of passing unnoticed.
+    bool fifo(const char* name) const { return mkfifo((path_ + "/" + name).c_str(), 0600) == 0; }
+
+private:
+    std::string path_;
+};
+
+enum class Settings { None, File, Fifo };
+
+const char kSettingsText[] =
+    "[phy_control]\nchannel = 11\npower_dbm = "
+    "12.5\n[Tx]\npacket_length=1000\n[memory]\nmem_addr=0x89000100\n";
+
+// Runs argv[0] with the arguments in dir, stdin from /dev/null, the
+// environment of this process with env put over it; kills it after
+// timeout_ms.
+RunResult run_in(const std::vector<std::string>& args, const std::string& dir, int timeout_ms,
+                 const std::vector<std::pair<std::string, std::string>>& env = {}) {
+    RunResult r;
+    // Everything the child touches is made before the fork: between fork
+    // and exec only async-signal-safe calls are allowed.
+    std::vector<std::string> vars;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string kv = *e;
+        bool overridden = false;
+        for (const auto& [k, v] : env)
+            overridden = overridden || kv.compare(0, k.size() + 1, k + "=") == 0;
+        if (!overridden)
+            vars.push_back(kv);
+    }
+    for (const auto& [k, v] : env)
+        vars.push_back(k + "=" + v);
+    std::vector<std::string> argStore = args;
+    std::vector<char*> argv, envp;
+    for (std::string& a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (std::string& v : vars)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+
+    int outPipe[2], errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0)
+        return r;
+    if (pipe2(errPipe, O_CLOEXEC) != 0) {
+        close(outPipe[0]);
+        close(outPipe[1]);
+        return r;
+    }
+    const int devnull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const pid_t parent = getpid();
+    const char* cwd = dir.c_str();
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent || chdir(cwd) != 0)
+            _exit(126);
+        dup2(devnull, STDIN_FILENO);
+        dup2(outPipe[1], STDOUT_FILENO);
+        dup2(errPipe[1], STDERR_FILENO);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (devnull >= 0)
+        close(devnull);
+    if (pid < 0) {
+        close(outPipe[0]);
+        close(errPipe[0]);
+        return r;
+    }
+
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&r.out, &r.err};
+    int live = 2;
+    while (live > 0) {
+        int wait = -1;
+        if (!r.timed_out) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        }
+        const int n = poll(fds, 2, wait);
+        if (n == 0 && !r.timed_out) {
+            kill(pid, SIGKILL);
+            r.timed_out = true;
+            continue;
+        }
+        if (n < 0 && errno != EINTR)
+            break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            char buf[4096];
+            const ssize_t got = read(fds[i].fd, buf, sizeof buf);
+            if (got > 0) {
+                sinks[i]->append(buf, static_cast<size_t>(got));
+            } else if (got == 0 || errno != EINTR) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --live;
+            }
+        }
+    }
+    for (pollfd& p : fds)
+        if (p.fd >= 0)
+            close(p.fd);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status))
+        r.exit_code = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        r.term_signal = WTERMSIG(status);
+    return r;
+}
+
+RunResult run_program(const std::string& program, std::vector<std::string> words, Settings settings,
+                      int timeout_ms = 10000,
+                      const std::vector<std::pair<std::string, std::string>>& env = {}) {
+    TempDir dir;
+    RunResult r;
+    if (!dir.ok()) {
+        r.err = "no temporary directory";
+        return r;
+    }
+    if ((settings == Settings::File && !dir.write("settings.ini", kSettingsText)) ||
+        (settings == Settings::Fifo && !dir.fifo("settings.ini"))) {
+        r.err = "no settings file";
+        return r;
+    }
+    words.insert(words.begin(), program);
+    return run_in(words, dir.path(), timeout_ms, env);
+}
+
+// The banner carries the build's date and time; everything else is fixed.
+std::string normalized(const std::string& text) {
+    static const std::regex banner(
+        "RQM version: 2\\.0\\.9  [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\n");
+    return std::regex_replace(text, banner, "RQM version: 2.0.9  DATE TIME\n");
+}
+
+// ---- the texts the program prints ----
+
+const std::string kHint = "Input [help] for help message.Add options for more details!\n";
+const std::string kBanner = "RQM version: 2.0.9  DATE TIME\n\n";
+const std::string kCmdOk = "Sending CMD OK!\n";
+const std::string kCmdError = "Sending CMD error!\n";
+
+struct HelpRow {
+    char kind;
+    std::vector<const char*> columns;
+};
+
+// Rows 1 to 36 of the help table, in order.
+const HelpRow kHelpRows[] = {
+    {'g',
+     {"connect\t", "\t\t\t", "before sending any other cmds,send this cmd first to download firmware!", ""}},
+    {'g', {"disconnect", "\t\t\t", "send this cmd after all of other cmds!", ""}},
+    {'g', {"enable_phy", "\t\t\t", "default is ENABLE,include set mode,channel,pwr level"}},
+    {'d', {"reconnect", "\t\t\t", "", ""}},
+    {'d', {"soft_reset", "\t\t\t", "", ""}},
+    {'d', {"sdd_config", "\t\t\t", "", ""}},
+    {'g', {"help\t", "[-options]\t\t", "Show this help msg, add options for details"}},
+    {'g', {"tx\t", "[-options]", "[param]\t", "for detail: help tx"}},
+    {'g', {"tx_stop\t", "\t\t\t", "stop continuous tx", ""}},
+    {'g', {"rx\t", "\t\t\t", "to recieve packets", ""}},
+    {'g', {"rx_stop\t", "\t\t\t", "stop recieving packets", ""}},
+    {'g', {"tone\t", "[-options]", "[param]\t", "single tone functions,for detail: help tone"}},
+    {'g', {"tone_stop", "\t\t\t", "stop single tone operation", ""}},
+    {'g', {"phy_mode", "[OFDM_2GHZ/DSSS_2GHZ/2GHZ]", "default is 2GHZ, and 5GHZ is not support yet!"}},
+    {'g',
+     {"channel\t", "[OFDM_2GHZ/DSSS_2GHZ/2GHZ]", "[channelNum]\t",
+      "here phy mode param is only for channel check!"}},
+    {'g', {"rate\t", "[-options]", "[param]\t", "for detail: help rate"}},
+    {'g', {"get_mac\t", "\t\t\t", "to get the mac addresses right now", ""}},
+    {'g', {"set_mac\t", "[-options]", "[param]\t", "set mac address,for detail: help set_mac"}},
+    {'g', {"power_level", "[2~120]\t\t\t", "set the tx pwr level"}},
+    {'g', {"get_antifuse", "\t\t\t", "get the antifuse bits right now", ""}},
+    {'d', {"regulatory", "[1~12]\t\t\t", "use in 5GHZ mode"}},
+    {'d', {"read_mem", "[-options]", "[param]\t", "for detail: help memory"}},
+    {'d', {"write_mem", "[address]", "[value]\t", "address and value are hex data, should start with '0x'"}},
+    {'d', {"read_reg", "\t\t\t", "not support yet", ""}},
+    {'d', {"calibration", "\t\t\t", "get calibration values", ""}},
+    {'d', {"gain", "\t\t\t\t", "get the analog and digital register values", ""}},
+    {'d', {"tx_status", "\t\t\t", "get the txstatus register values", ""}},
+    {'d', {"tx_cfg", "\t\t\t\t", "get the current tx frames count", ""}},
+    {'g', {"bandwidth", "[40M/20M]\t\t", "auto set to 20M if invalid input detected", ""}},
+    {'g', {"subchannel", "[LOWER/UPPER]\t\t", "auto set to UPPER if invalid input detected", ""}},
+    {'d',
+     {"hw_write_reg", "[address]", "[value]\t", "address and value are hex data, should start with '0x'"}},
+    {'d', {"hw_read_reg", "[address]", "\t", "address is hex data, should start with '0x'"}},
+    {'d', {"load_reg", "[-options]", "[param]\t", "for detail: help memory"}},
+    {'d', {"save_reg", "[-options]", "[param]\t", "for detail: help memory"}},
+    {'g',
+     {"read_efuse", "[CHIPID/DCXO_TRIM/POUT_CAL/MAC/USER_AREA]", "[param]\t",
+      "When reading user_area, please input start_bit and len!"}},
+    {'g',
+     {"write_efuse", "[CHIPID/DCXO_TRIM/POUT_CAL/MAC/USER_AREA]", "[param]\t",
+      "Only support writting MAC address right now !"}},
+};
+
+std::string help_page(bool all) {
+    std::string page = kBanner;
+    for (const HelpRow& row : kHelpRows) {
+        if (!all && row.kind != 'g')
+            continue;
+        page += row.columns[0];
+        for (size_t i = 1; i < row.columns.size(); ++i)
+            page += std::string("\t") + row.columns[i];
+        page += "\n";
+    }
+    return page + "\n";
+}
+
+const std::string kGeneralPage = help_page(false);
+const std::string kFullPage = help_page(true);
+
+struct Opt {
+    char letter;
+    const char* name;
+};
+
+const std::vector<Opt> kTxOpts = {
+    {'l', "length"},      {'n', "number"},
+    {'c', "continuous"},  {'g', "guard_interval"},
+    {'u', "subchannel"},  {'w', "bandwidth"},
+    {'a', "expect_ack"},  {'b', "backoff"},
+    {'d', "delay"},       {'f', "force"},
+    {'h', "mac_header"},  {'i', "ifs"},
+    {'p', "packet_id"},   {'s', "sounding_frame"},
+    {'x', "prbs"},        {'y', "prbs_seed"},
+    {'z', "prbs_length"}, {'C', "crc"},
+    {'N', "nav"},
+};
+const std::vector<Opt> kToneOpts = {
+    {'a', "amplitude_1"}, {'b', "amplitude_2"},  {'d', "pulse_delay"}, {'f', "frequency_1"},
+    {'g', "frequency_2"}, {'l', "pulse_length"}, {'m', "tone_mode"},
+};
+const std::vector<Opt> kRateOpts = {{'m', "tx_mode"}, {'r', "tx_rate"}};
+const std::vector<Opt> kMacOpts = {{'s', "source_addr"}, {'d', "dest_addr"}, {'t', "BSSID"}};
+const std::vector<Opt> kMemOpts = {
+    {'a', "start_addr"}, {'d', "dest_path"}, {'l', "length"}, {'p', "src_path"},
+    {'r', "region"},     {'s', "start"},     {'t', "type"},   {'v', "value"},
+};
+
+std::string option_page(const char* head, const std::vector<Opt>& opts, size_t rows,
+                        const char* value = "[value]") {
+    std::string page = std::string(head) + "\n";
+    for (size_t i = 0; i < rows; ++i)
+        page += std::string("\t-") + opts[i].letter + "\t" + value + "\t\t" + opts[i].name + "\n";
+    return page;
+}
+
+const std::string kTxPage2 = option_page("\nhelp tx msg:", kTxOpts, 2);
+const std::string kTxPage6 = option_page("\nhelp tx msg:", kTxOpts, 6);
+const std::string kTxPageAll = option_page("\nhelp tx msg:", kTxOpts, 19);
+const std::string kTonePage = option_page("\nhelp tone msg:", kToneOpts, 7);
+const std::string kRatePage = option_page("\nhelp rate msg:", kRateOpts, 2);
+const std::string kSetMacWordPage = option_page("\nhelp setmac msg:", kMacOpts, 3);
+const std::string kSetMacOptionPage = option_page("\nhelp set mac msg:", kMacOpts, 3, "[XX:XX:XX:XX:XX:XX]");
+const std::string kMemoryPage = option_page("\nhelp memory msg:", kMemOpts, 8);
+
+const std::string kStars(73, '*');
+const std::string kVersionBanner =
+    kStars + "\n*" + std::string(71, ' ') + "*\n" +
+    "*    Your Adapter version is too low, 1.1.2 or above is recommended.    *\n*" + std::string(71, ' ') +
+    "*\n" + kStars + "\n";
+const std::string kNoGlobal = "[cli error]:Failed to get global variable!--3517\n";
+const std::string kNotConnect = "RQM not connect,please connect first!\n";
+const std::string kNoAnswer =
+    "Wait for cnf timed out!\nAdapter_Request pRqmApiContext->MsgReceivedSize == 0\n";
+
+// ---- the tool-state record ----
+
+Bytes pattern(uint8_t first) {
+    Bytes r(CLI_DRIVER_DATA_SIZE);
+    for (size_t i = 0; i < r.size(); ++i)
+        r[i] = static_cast<uint8_t>(first + 3 * i);
+    return r;
+}
+
+const Bytes kZero(CLI_DRIVER_DATA_SIZE, 0);
+const Bytes kRecA = pattern(0x11);
+const Bytes kRecB = pattern(0x80);
+
+std::string set_record(const Bytes& r) {
+    return "set record " + sim_hex(r);
+}
+
+// The record a connect leaves with the driver: the defaults over what it
+// fetched, and the chip-variant flag of the firmware's label.
+Bytes connect_defaults(const Bytes& fetched, uint16_t chipVariant) {
+    static constexpr std::pair<unsigned, uint16_t> kDefaults[] = {
+        {0, 16}, {1, 0},    {2, 2},  {3, 7},  {4, 1},  {5, 1},  {6, 0},  {7, 1},
+        {8, 1},  {9, 1000}, {10, 0}, {11, 0}, {13, 0}, {14, 0}, {15, 0}, {16, 1},
+    };
+    Bytes r = fetched;
+    for (const auto& [word, value] : kDefaults)
+        hi_wr16(r.data() + 2 * word, value);
+    hi_wr16(r.data() + 2 * 18, chipVariant);
+    return r;
+}
+
+Bytes first_bytes(const Bytes& r, size_t n) {
+    Bytes out(CLI_DRIVER_DATA_SIZE, 0);
+    std::copy_n(r.begin(), n, out.begin());
+    return out;
+}
+
+// HI messages of logged datagrams, each cut to its MsgLen.
+std::vector<Bytes> messages(const std::vector<Bytes>& datagrams) {
+    std::vector<Bytes> out;
+    for (const Bytes& dg : datagrams) {
+        Bytes m = SimProcess::hi_payload(dg);
+        if (m.size() >= 4 && hi_msg_len(m.data()) <= m.size())
+            m.resize(hi_msg_len(m.data()));
+        out.push_back(m);
+    }
+    return out;
+}
+
+// ---- fixtures ----
+
+// One stand-in per test suite, back to its start state before each test.
+class WithSim : public testing::Test {
+protected:
+    static void SetUpTestSuite() { sim_ = new SimProcess(); }
+    static void TearDownTestSuite() {
+        delete sim_;
+        sim_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(sim_->ok()) << sim_->last_error();
+        ASSERT_TRUE(sim_->control("reset")) << sim_->last_error();
+    }
+
+    SimProcess& sim() { return *sim_; }
+    void ctl(const std::string& line) {
+        ASSERT_TRUE(sim_->control(line)) << line << ": " << sim_->last_error();
+    }
+    std::string get(const std::string& key) {
+        std::vector<std::string> out;
+        EXPECT_TRUE(sim_->control("get " + key, &out)) << key << ": " << sim_->last_error();
+        return out.size() == 1 ? out[0] : std::string("?");
+    }
+    // The driver-level requests the stand-in received, in order: the
+    // markers of a run's start-up, its record traffic, and the connect and
+    // disconnect between them. What the firmware gets is left out, so that
+    // the order stays readable whatever a command sends.
+    std::vector<unsigned> driver_requests() {
+        std::vector<unsigned> ids;
+        for (const Bytes& m : messages(sim_->received())) {
+            if (m.size() < 4)
+                continue;
+            const unsigned id = hi_msg_id(m.data()) & HI_MSG_ID_MASK;
+            if (id == 993 || id == 994 || id == 1016 || id == 1018 || id == 1019)
+                ids.push_back(id);
+        }
+        return ids;
+    }
+
+    inline static SimProcess* sim_ = nullptr;
+};
+
+// ---- exactly "help", or no word: nothing but the help text ----
+
+struct HelpCase {
+    const char* name;
+    std::vector<std::string> words;
+    std::string out;
+    std::string err;
+};
+
+void PrintTo(const HelpCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const HelpCase kHelpCases[] = {
+    {"NoWord", {}, kGeneralPage + kHint, ""},
+    {"Help", {"help"}, kGeneralPage + kHint, ""},
+    {"TxWord", {"help", "tx"}, kTxPage6 + kHint, ""},
+    {"TxOptionWinsOverWord", {"help", "-t", "tx"}, kTxPage2 + kHint, ""},
+    {"OptionAfterTheWordWinsToo", {"help", "tx", "-t"}, kTxPage2 + kHint, ""},
+    {"TxAll", {"help", "-T"}, kTxPageAll + kHint, ""},
+    {"TxAllLong", {"help", "--help_tx_all"}, kTxPageAll + kHint, ""},
+    {"SetMacWord", {"help", "set_mac"}, kSetMacWordPage + kHint, ""},
+    {"SetMacOption", {"help", "-m"}, kSetMacOptionPage + kHint, ""},
+    {"ToneWord", {"help", "tone"}, kTonePage + kHint, ""},
+    {"ToneOption", {"help", "-o"}, kTonePage + kHint, ""},
+    {"RateWord", {"help", "rate", "extra"}, kRatePage + kHint, ""},
+    {"RateOption", {"help", "--help_rate"}, kRatePage + kHint, ""},
+    {"MemoryWord", {"help", "memory"}, kMemoryPage + kHint, ""},
+    {"MemoryOption", {"help", "-M"}, kMemoryPage + kHint, ""},
+    {"AllWord", {"help", "all"}, "All cmds list below!\n" + kFullPage + kHint, ""},
+    {"AllOption", {"help", "-a"}, kFullPage + kHint, ""},
+    {"OptionsRunInTheirOrder", {"help", "-r", "-t"}, kRatePage + kTxPage2 + kHint, ""},
+    {"GroupedOptions", {"help", "-ot"}, kTonePage + kTxPage2 + kHint, ""},
+    {"UnknownWord",
+     {"help", "bogus"},
+     "Invalid params input!Please check again!\n" + kGeneralPage + kHint,
+     ""},
+    {"WordsAreExact",
+     {"help", "TX"},
+     "Invalid params input!Please check again!\n" + kGeneralPage + kHint,
+     ""},
+    {"UnknownOption", {"help", "-z"}, "Params set error!\n" + kHint, "help: invalid option -- 'z'\n"},
+    // The options before the bad one have run already.
+    {"UnknownOptionAfterAGoodOne",
+     {"help", "-tz"},
+     kTxPage2 + "Params set error!\n" + kHint,
+     "help: invalid option -- 'z'\n"},
+    {"UnknownLongOption",
+     {"help", "--bogus"},
+     "Params set error!\n" + kHint,
+     "help: unrecognized option '--bogus'\n"},
+};
+
+class HelpRun : public WithSim, public testing::WithParamInterface<HelpCase> {};
+
+// The settings file is a FIFO nobody writes: reading it would hang the run.
+TEST_P(HelpRun, PrintsOnlyHelpAndTouchesNothing) {
+    const HelpCase& c = GetParam();
+    ctl("set connected 1");
+    const RunResult r = run_program(RQMCLI_SIM_PATH, c.words, Settings::Fifo);
+    ASSERT_FALSE(r.timed_out) << "the settings file was opened\n" << testing::PrintToString(r);
+    EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
+    EXPECT_EQ(normalized(r.out), c.out);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_TRUE(sim().received().empty()) << "the driver was asked";
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, HelpRun, testing::ValuesIn(kHelpCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WithSim, AnyOtherWordReadsTheSettingsFileFirst) {
+    // The same FIFO stops a run of any other word before it reaches the
+    // driver, which is what makes the help runs above a real check.
+    const RunResult r = run_program(RQMCLI_SIM_PATH, {"he"}, Settings::Fifo, 1000);
+    EXPECT_TRUE(r.timed_out) << testing::PrintToString(r);
+    EXPECT_TRUE(sim().received().empty());
+}
+
+// ---- start-up, dispatch and the record around the command ----
+
+enum class Match { Exact, Prefix, Suffix };
+
+struct RunCase {
+    const char* name;
+    std::vector<std::string> presets;
+    std::vector<std::string> words;
+    Match match;
+    std::string out;
+    std::vector<unsigned> requests;  // driver-level requests, in order
+    std::optional<Bytes> record;     // the driver's record after the run
+    std::string err = "";
+    std::vector<std::string> absent = {};
+    int timeout_ms = 10000;
+    int exit_code = 0;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// Every case starts with the record kRecA in the driver. Which requests a
+// handler sends to the firmware is its own business; the words here are
+// chosen so that its outcome is fixed by the stand-in.
+const RunCase kRunCases[] = {
+    {"HePrefixRunsHelpAfterTheFullStartUp",
+     {"set connected 1"},
+     {"he"},
+     Match::Exact,
+     kGeneralPage + kHint,
+     {1016, 993},
+     kRecA},
+    {"HelpOptionsThroughTheDispatcher",
+     {"set connected 1"},
+     {"h", "-t"},
+     Match::Exact,
+     kTxPage2 + kHint,
+     {1016, 993},
+     kRecA},
+    {"HelpBadOptionThroughTheDispatcherIsACommandError",
+     {"set connected 1"},
+     {"he", "-z"},
+     Match::Exact,
+     "Params set error!\n" + kCmdError,
+     {1016, 993},
+     kRecA,
+     "he: invalid option -- 'z'\n"},
+    {"UnknownWordContinuesOnTheLine",
+     {"set connected 1"},
+     {"txx"},
+     Match::Exact,
+     "unknown cmd!" + kGeneralPage + kHint,
+     {1016, 993},
+     kRecA},
+    {"FailedFetchIsSilentForOtherWords",
+     {"set connected 1", "fault 993 refuse 7"},
+     {"txx"},
+     Match::Exact,
+     kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
+         "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n" + "unknown cmd!" +
+         kGeneralPage + kHint,
+     {1016, 993},
+     kRecA},
+    {"EmptyWordSelectsConnectAfterAFetch",
+     {"set connected 1"},
+     {""},
+     Match::Suffix,
+     kCmdError,
+     {1016, 993, 1018},
+     kRecA},
+    {"ConnPrefixFetchesBeforeAndNeverResets",
+     {"set connected 1"},
+     {"conn"},
+     Match::Suffix,
+     kCmdError,
+     {1016, 993, 1018},
+     kRecA},
+    // A refused connect leaves the record of the session in progress.
+    {"ConnectRefusedNeitherFetchesNorPushes",
+     {"set connected 1"},
+     {"connect"},
+     Match::Suffix,
+     kCmdError,
+     {1016, 1018},
+     kRecA},
+    {"ConnectResetsTheRecordKeepingItsChipVariant",
+     {"set label FW_Q23.02.0017"},
+     {"connect"},
+     Match::Exact,
+     "RQM fw is running!!\n\n" + kCmdOk,
+     {1016, 1018, 993, 994},
+     connect_defaults(kRecA, 1)},
+    {"ConnectToAnotherPlatform",
+     {"set label FW_Q24.01.0003"},
+     {"connect"},
+     Match::Exact,
+     "RQM fw is running!!\n\n" + kCmdOk,
+     {1016, 1018, 993, 994},
+     connect_defaults(kRecA, 0)},
+    // Only the label's first 'Q' counts, and the stand-in's own label has
+    // one in its first word.
+    {"ConnectWithTheStandInsLabel",
+     {},
+     {"connect"},
+     Match::Exact,
+     "RQM fw is running!!\n\n" + kCmdOk,
+     {1016, 1018, 993, 994},
+     connect_defaults(kRecA, 0)},
+    {"ConnectToAnOldDriverPushesNothing",
+     {"set version 0x01010001"},
+     {"connect"},
+     Match::Exact,
+     "RQM fw is running!!\n\n" + kCmdOk,
+     {1016, 1018, 993},
+     kRecA,
+     "",
+     {"Adapter version"}},
+    {"ConnectWhoseRefetchFailsPushesNothing",
+     {"fault 993 refuse 7"},
+     {"connect"},
+     Match::Exact,
+     "RQM fw is running!!\n\n" + kCmdOk + kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
+         "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n",
+     {1016, 1018, 993},
+     kRecA},
+    {"DisconnectNeitherFetchesNorPushes",
+     {"set connected 1"},
+     {"disconnect"},
+     Match::Exact,
+     kCmdOk,
+     {1016, 1019},
+     kRecA},
+    {"DisPrefixFetchesAndPushesBack",
+     {"set connected 1"},
+     {"dis"},
+     Match::Exact,
+     kCmdOk,
+     {1016, 993, 1019, 994},
+     kRecA},
+    {"PushCarriesWhatTheFetchGot",
+     {"set connected 1", "set cli_len 7"},
+     {"dis"},
+     Match::Exact,
+     kCmdOk,
+     {1016, 993, 1019, 994},
+     first_bytes(kRecA, 7)},
+    {"FetchStatusStillFillsAndPushes",
+     {"set connected 1", "fault 993 status 5"},
+     {"dis"},
+     Match::Exact,
+     "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" + kCmdOk,
+     {1016, 993, 1019, 994},
+     kRecA},
+    {"OldDriverGetsNoPush",
+     {"set connected 1", "set version 0x01010001"},
+     {"dis"},
+     Match::Exact,
+     kCmdOk,
+     {1016, 993, 1019},
+     kRecA},
+    {"FailedFetchMeansNoPush",
+     {"set connected 1", "fault 993 refuse 7"},
+     {"dis"},
+     Match::Exact,
+     kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
+         "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n" + kCmdOk,
+     {1016, 993, 1019},
+     kRecA},
+    {"FailedCommandMeansNoPush",
+     {"set connected 1", "fault 1019 refuse 7"},
+     {"dis"},
+     Match::Exact,
+     kNotConnect + "RQM_Disconnect failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n" + kCmdError,
+     {1016, 993, 1019},
+     kRecA},
+    {"DriverRefusingToSaveStillExitsZero",
+     {"set connected 1", "fault 994 status 1"},
+     {"dis"},
+     Match::Exact,
+     kCmdOk + "Error saving parameter!\n",
+     {1016, 993, 1019, 994},
+     kRecA},
+    {"FailedPushIsReportedAndExitsZero",
+     {"set connected 1", "fault 994 refuse 7"},
+     {"dis"},
+     Match::Exact,
+     kCmdOk + kNotConnect + "Adapter_Request pRqmApiContext->MsgReceivedSize == 0\n" +
+         "RQM_SetParamToDrive failed (1:BOOT_ERR_DECODE\tFirmware error!)\n" +
+         "[cli error]:Failed to set global variable!--3543\n",
+     {1016, 993, 1019, 994},
+     kRecA},
+    {"EnablePhyWarnsOfAnOldDriver",
+     {"set connected 1", "set version 0x01010001"},
+     {"enable_phy"},
+     Match::Prefix,
+     kVersionBanner + kNoGlobal,
+     {1016, 993},
+     kRecA},
+    {"EnablePhyReportsAFetchStatus",
+     {"set connected 1", "fault 993 status 5"},
+     {"enable_phy"},
+     Match::Prefix,
+     "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" + kNoGlobal,
+     {1016, 993},
+     std::nullopt},
+    {"EnablePhyWithTheFirmwareDown",
+     {},
+     {"enable_phy"},
+     Match::Prefix,
+     "RQM_API_FW_NOT_RUNNING!\nRQM_Get_Cli_Param-1376 ErrCode = 43\nRQM_Get_Cli_Param failed (43:unknown "
+     "error)\n" +
+         kNoGlobal,
+     {1016},
+     kRecA},
+    {"EnablePhyWithTheFetchUnanswered",
+     {"set connected 1", "fault 993 noanswer"},
+     {"enable_phy"},
+     Match::Prefix,
+     kNoAnswer + "RQM_Get_Cli_Param-1376 ErrCode = 1\n" +
+         "RQM_Get_Cli_Param failed (1:BOOT_ERR_DECODE\tFirmware error!)\n" + kNoGlobal,
+     {1016, 993},
+     kRecA,
+     "",
+     {},
+     30000},
+    // Only the exact word is verbose.
+    {"EnablePhPrefixIsQuiet",
+     {"set connected 1", "set version 0x01010001"},
+     {"enable_ph"},
+     Match::Suffix,
+     "",
+     {1016, 993},
+     kRecA,
+     "",
+     {"Adapter version", "*****", "3517"}},
+    {"EnablePhyWordAfterAnotherIsNotTheCommand",
+     {"set connected 1", "set version 0x01010001"},
+     {"txx", "enable_phy"},
+     Match::Exact,
+     "unknown cmd!" + kGeneralPage + kHint,
+     {1016, 993},
+     kRecA},
+    {"InitRefused",
+     {"fault 1016 refuse 7"},
+     {"he"},
+     Match::Exact,
+     kNotConnect + "RQM_GetAPIContext failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\nInit error!\n",
+     {1016},
+     kRecA,
+     "",
+     {},
+     10000,
+     255},
+    {"InitAnswerTooShort",
+     {"fault 1016 short 6"},
+     {"he"},
+     Match::Exact,
+     "RQM_GetAPIContext failed (1:BOOT_ERR_DECODE\tFirmware error!)\nInit error!\n",
+     {1016},
+     kRecA,
+     "",
+     {},
+     10000,
+     255},
+    {"InitStatus",
+     {"fault 1016 status 9"},
+     {"txx"},
+     Match::Exact,
+     "RQM_GetAPIContext failed (9:RQM_ERR_DRIVER_HANG\tTry to solve it by reboot!)\nInit error!\n",
+     {1016},
+     kRecA,
+     "",
+     {},
+     10000,
+     255},
+};
+
+class CommandRun : public WithSim, public testing::WithParamInterface<RunCase> {};
+
+TEST_P(CommandRun, OutputRequestsAndRecord) {
+    const RunCase& c = GetParam();
+    ctl(set_record(kRecA));
+    for (const std::string& line : c.presets)
+        ctl(line);
+    const RunResult r = run_program(RQMCLI_SIM_PATH, c.words, Settings::File, c.timeout_ms);
+    ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
+    EXPECT_EQ(r.exit_code, c.exit_code) << testing::PrintToString(r);
+    const std::string out = normalized(r.out);
+    switch (c.match) {
+    case Match::Exact:
+        EXPECT_EQ(out, c.out);
+        break;
+    case Match::Prefix:
+        EXPECT_EQ(out.substr(0, c.out.size()), c.out) << out;
+        break;
+    case Match::Suffix:
+        EXPECT_GE(out.size(), c.out.size());
+        EXPECT_EQ(out.substr(out.size() - std::min(out.size(), c.out.size())), c.out) << out;
+        break;
+    }
+    for (const std::string& text : c.absent)
+        EXPECT_EQ(out.find(text), std::string::npos) << text << " in\n" << out;
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(driver_requests(), c.requests);
+    if (c.record) {
+        EXPECT_EQ(get("record"), sim_hex(*c.record));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, CommandRun, testing::ValuesIn(kRunCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The request a run sends for its record, as it leaves the tool.
+TEST_F(WithSim, RecordRequestsOfARunByteForByte) {
+    ctl("set connected 1");
+    ctl(set_record(kRecB));
+    const RunResult r = run_program(RQMCLI_SIM_PATH, {"dis"}, Settings::None);
+    ASSERT_EQ(r.exit_code, 0) << testing::PrintToString(r);
+    const auto all = messages(sim().received());
+    std::vector<Bytes> record;
+    for (const Bytes& m : all)
+        if (m.size() >= 4 &&
+            ((hi_msg_id(m.data()) & HI_MSG_ID_MASK) == 993 || (hi_msg_id(m.data()) & HI_MSG_ID_MASK) == 994))
+            record.push_back(m);
+    ASSERT_EQ(record.size(), 2u);
+    const Bytes fetch = {0x10, 0, 0xE1, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0x09, 0x00, 0x00, 0x02};
+    EXPECT_EQ(record[0], fetch);
+    ASSERT_EQ(record[1].size(), 68u);
+    EXPECT_EQ(Bytes(record[1].begin(), record[1].begin() + 16),
+              (Bytes{0x44, 0, 0xE2, 0x03, 0, 0, 0, 0, 50, 0, 0, 0, 0x09, 0x00, 0x00, 0x02}));
+    EXPECT_EQ(Bytes(record[1].begin() + 16, record[1].begin() + 66), kRecB);
+}
+
+// Every run is a new process; the session lives in the driver.
+TEST_F(WithSim, SessionAcrossRuns) {
+    ctl(set_record(kRecB));
+    ctl("set label FW_Q23.01");
+    struct Step {
+        std::vector<std::string> words;
+        std::string last_line;
+        std::vector<unsigned> requests;
+        Bytes record;
+    };
+    const Bytes afterConnect = connect_defaults(kRecB, 1);
+    const Step steps[] = {
+        {{"he"}, kHint, {1016}, kRecB},  // not connected: the fetch is refused before it is sent
+        {{"connect"}, kCmdOk, {1016, 1018, 993, 994}, afterConnect},
+        {{"he"}, kHint, {1016, 993}, afterConnect},
+        {{"txx"}, kHint, {1016, 993}, afterConnect},
+        {{"connect"}, kCmdError, {1016, 1018}, afterConnect},
+        {{"dis"}, kCmdOk, {1016, 993, 1019, 994}, afterConnect},
+        {{"disconnect"}, kCmdError, {1016}, afterConnect},  // refused before it is sent
+        {{"connect"}, kCmdOk, {1016, 1018, 993, 994}, afterConnect},
+        {{"disconnect"}, kCmdOk, {1016, 1019}, afterConnect},
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << "run " << n++ << ": " << s.words[0]);
+        ctl("log clear");
+        const RunResult r = run_program(RQMCLI_SIM_PATH, s.words, Settings::File);
+        ASSERT_EQ(r.exit_code, 0) << testing::PrintToString(r);
+        ASSERT_GE(r.out.size(), s.last_line.size());
+        EXPECT_EQ(r.out.substr(r.out.size() - s.last_line.size()), s.last_line) << r.out;
+        EXPECT_EQ(driver_requests(), s.requests);
+        EXPECT_EQ(get("record"), sim_hex(s.record));
+    }
+}
+
+// ---- programs that cannot reach a driver ----
+
+TEST_F(WithSim, NoDriverBehindThePort) {
+    // The channel opens, but nobody listens where the datagrams go: above
+    // every process id and below every stand-in's port.
+    const std::string nobody = std::to_string(4194400 + getpid() % 5000);
+    const RunResult r =
+        run_program(RQMCLI_SIM_PATH, {"he"}, Settings::None, 10000, {{"RQMSIM_PORT", nobody}});
+    EXPECT_EQ(r.exit_code, 255) << testing::PrintToString(r);
+    EXPECT_EQ(r.out,
+              "Driver exception!Please check!!\nRQM_GetAPIContext failed (41:unknown error)\nInit error!\n");
+    EXPECT_EQ(r.err, "");
+}
+
+const std::string kNoChannel =
+    "adapter_connect socket error(-1)!\nDriver exception!Please check!!\nInit error!\n";
+
+// The shipped program speaks the driver's own protocol, which this
+// machine does not have.
+TEST_F(WithSim, ShippedProgramFindsNoDriverHere) {
+    for (const char* word : {"he", "connect", "enable_phy", "txx"}) {
+        SCOPED_TRACE(word);
+        const RunResult r = run_program(RQMCLI_PATH, {word}, Settings::File);
+        EXPECT_EQ(r.exit_code, 255) << testing::PrintToString(r);
+        EXPECT_EQ(r.out, kNoChannel);
+        EXPECT_EQ(r.err, "");
+    }
+    const RunResult help = run_program(RQMCLI_PATH, {"help", "tx"}, Settings::Fifo);
+    EXPECT_EQ(help.exit_code, 0) << testing::PrintToString(help);
+    EXPECT_EQ(help.out, kTxPage6 + kHint);
+    EXPECT_TRUE(sim().received().empty());
+}
+
+// ---- the tool-state exchange in-process ----
+
+// The API set up as the program sets it up, against the stand-in.
+class ToolState : public WithSim {
+protected:
+    void SetUp() override {
+        WithSim::SetUp();
+        if (HasFatalFailure())
+            return;
+        sentinel_.Word.fill(0xEEEE);
+    }
+    void TearDown() override { close(); }
+
+    void open(bool fwRunning = true) {
+        ctl(fwRunning ? "set connected 1" : "set connected 0");
+        ASSERT_EQ(adapter_connect(), 0);
+        ctx_ = RQM_Create(nullptr, nullptr);
+        ASSERT_NE(ctx_, nullptr);
+        RQM_SetCallbackFunction(ctx_, RQM_CallBack_C);
+        RQM_SetConnectionType(ctx_, 5);
+        Adapter_Init(ctx_);
+        ctx_->FwRunning = 0;
+        ASSERT_EQ(RQM_GetAPIContext(ctx_), RQM_SUCCESS);
+        ASSERT_EQ(ctx_->FwRunning, fwRunning ? 1 : 0);
+        ctl("log clear");
+    }
+    void close() {
+        if (ctx_ != nullptr) {
+            RQM_Stop(ctx_);
+            ctx_ = nullptr;
+            adapter_disconnect();
+        }
+    }
+
+    int fetch(CliDriverData* rec, int* ok, int verbose, std::string* out) {
+        testing::internal::CaptureStdout();
+        const int result = RQM_Get_Cli_Param(ctx_, rec, ok, verbose);
+        *out = testing::internal::GetCapturedStdout();
+        return result;
+    }
+    int push(const Bytes& record, std::string* out) {
+        CliDriverData rec{};
+        for (unsigned i = 0; i < CLI_DRIVER_DATA_WORDS; ++i)
+            rec.Word[i] = hi_rd16(record.data() + 2 * i);
+        testing::internal::CaptureStdout();
+        const int result = RQM_SetParamToDrive(ctx_, &rec);
+        *out = testing::internal::GetCapturedStdout();
+        return result;
+    }
+    std::vector<Bytes> requests() { return messages(sim().received()); }
+
+    static Bytes bytes_of(const CliDriverData& rec) {
+        Bytes b(CLI_DRIVER_DATA_SIZE);
+        for (unsigned i = 0; i < CLI_DRIVER_DATA_WORDS; ++i)
+            hi_wr16(b.data() + 2 * i, rec.Word[i]);
+        return b;
+    }
+
+    RqmApiContext* ctx_ = nullptr;
+    CliDriverData sentinel_{};
+};
+
+const Bytes kFetchRequest = {0x10, 0, 0xE1, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0x09, 0x00, 0x00, 0x02};
+constexpr int kUntouched = 7;  // the ok flag before the fetch
+
+struct FetchCase {
+    const char* name;
+    std::vector<std::string> presets;
+    int verbose;
+    int result;
+    int ok;                       // kUntouched: not written
+    std::optional<Bytes> record;  // nothing: not written
+    std::string out;
+    bool fwRunning = true;
+    uint32_t timeoutMs = 10000;
+};
+
+void PrintTo(const FetchCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const std::string kShortAnswer = "RQM_Get_Cli_Param failed (1:BOOT_ERR_DECODE\tFirmware error!)\n";
+
+const FetchCase kFetchCases[] = {
+    {"PresetRecord", {set_record(kRecA)}, 0, 0, 1, kRecA, ""},
+    {"FreshDriverAndItsDefaultVersion", {}, 1, 0, 1, kZero, ""},
+    {"LengthZeroLeavesZeros", {set_record(kRecA), "set cli_len 0"}, 0, 0, 1, kZero, ""},
+    {"LengthAboveTheRecordCopiesFifty", {set_record(kRecA), "set cli_len 200"}, 0, 0, 1, kRecA, ""},
+    {"LengthFiftyOne", {set_record(kRecA), "set cli_len 51"}, 0, 0, 1, kRecA, ""},
+    {"LengthFortyNine", {set_record(kRecA), "set cli_len 49"}, 0, 0, 1, first_bytes(kRecA, 49), ""},
+    {"OddLengthCopiesThatManyBytes",
+     {set_record(kRecA), "set cli_len 7"},
+     0,
+     0,
+     1,
+     first_bytes(kRecA, 7),
+     ""},
+    {"LengthOne", {set_record(kRecA), "set cli_len 1"}, 0, 0, 1, first_bytes(kRecA, 1), ""},
+    {"StatusStillFillsTheRecord",
+     {set_record(kRecA), "fault 993 status 5"},
+     0,
+     5,
+     1,
+     kRecA,
+     "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n"},
+    {"StatusBeyondTheNamedCodes",
+     {set_record(kRecA), "fault 993 status 11"},
+     0,
+     11,
+     1,
+     kRecA,
+     "RQM_Get_Cli_Param failed (11:unknown error)\n"},
+    // Whatever the length word says, bytes that did not arrive are zeros.
+    {"AnswerCutInsideTheRecord",
+     {set_record(kRecA), "fault 993 short 40"},
+     0,
+     0,
+     1,
+     first_bytes(kRecA, 24),
+     ""},
+    {"AnswerEndingBeforeTheRecord", {set_record(kRecA), "fault 993 short 16"}, 0, 0, 1, kZero, ""},
+    {"AnswerWithoutVersionWord",
+     {set_record(kRecA), "fault 993 short 12"},
+     0,
+     1,
+     kUntouched,
+     std::nullopt,
+     kShortAnswer},
+    {"Refused",
+     {set_record(kRecA), "fault 993 refuse 7"},
+     1,
+     7,
+     kUntouched,
+     std::nullopt,
+     kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
+         "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n"},
+    {"Unanswered",
+     {set_record(kRecA), "fault 993 noanswer"},
+     1,
+     1,
+     kUntouched,
+     std::nullopt,
+     kNoAnswer + "RQM_Get_Cli_Param-1376 ErrCode = 1\n" + kShortAnswer,
+     true,
+     300},
+    {"FirmwareNotRunning",
+     {set_record(kRecA)},
+     1,
+     RQM_FW_NOT_RUNNING,
+     kUntouched,
+     std::nullopt,
+     "RQM_API_FW_NOT_RUNNING!\nRQM_Get_Cli_Param-1376 ErrCode = 43\nRQM_Get_Cli_Param failed (43:unknown "
+     "error)\n",
+     false},
+    {"OldDriverQuietly", {set_record(kRecA), "set version 0x01010001"}, 0, -1, 0, std::nullopt, ""},
+    {"OldDriverWithBanner",
+     {set_record(kRecA), "set version 0x01010001"},
+     1,
+     -1,
+     0,
+     std::nullopt,
+     kVersionBanner},
+    // The version decides before the status is looked at.
+    {"OldDriverAndAStatus",
+     {set_record(kRecA), "set version 0x01000009", "fault 993 status 5"},
+     0,
+     -1,
+     0,
+     std::nullopt,
+     ""},
+};
+
+class Fetch : public ToolState, public testing::WithParamInterface<FetchCase> {};
+
+TEST_P(Fetch, ResultFlagRecordAndWire) {
+    const FetchCase& c = GetParam();
+    for (const std::string& line : c.presets)
+        ctl(line);
+    open(c.fwRunning);
+    if (HasFatalFailure())
+        return;
+    ctx_->CnfTimeoutMs = c.timeoutMs;
+    CliDriverData rec = sentinel_;
+    int ok = kUntouched;
+    std::string out;
+    EXPECT_EQ(fetch(&rec, &ok, c.verbose, &out), c.result);
+    EXPECT_EQ(ok, c.ok);
+    EXPECT_EQ(sim_hex(bytes_of(rec)), sim_hex(c.record ? *c.record : bytes_of(sentinel_)));
+    EXPECT_EQ(out, c.out);
+    EXPECT_EQ(requests(), c.fwRunning ? std::vector<Bytes>{kFetchRequest} : std::vector<Bytes>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Fetch, testing::ValuesIn(kFetchCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct VersionCase {
+    uint32_t word;
+    bool accepted;
+};
+
+void PrintTo(const VersionCase& c, std::ostream* os) {
+    char b[16];
+    snprintf(b, sizeof b, "0x%08X", c.word);
+    *os << b;
+}
+
+// The driver version is major in bits 24-27, minor in 16-19, patch in 0-7.
+const VersionCase kVersionCases[] = {
+    {0x01010002, true},  {0x02000000, true},  {0x01020000, true},  {0x0F000000, true},  {0xF1F1FF02, true},
+    {0x0101FF02, true},  {0x01010001, false}, {0x01000009, false}, {0xF1F1FF01, false}, {0x10010002, false},
+    {0x01100002, false}, {0x01010201, false}, {0x00FFFFFF, false},
+};
+
+class DriverVersion : public ToolState, public testing::WithParamInterface<VersionCase> {};
+
+TEST_P(DriverVersion, DecidesWhetherTheRecordIsTaken) {
+    const VersionCase& c = GetParam();
+    ctl(set_record(kRecA));
+    char line[40];
+    snprintf(line, sizeof line, "set version 0x%08X", c.word);
+    ctl(line);
+    open();
+    if (HasFatalFailure())
+        return;
+    CliDriverData rec = sentinel_;
+    int ok = kUntouched;
+    std::string out;
+    EXPECT_EQ(fetch(&rec, &ok, 1, &out), c.accepted ? 0 : -1);
+    EXPECT_EQ(ok, c.accepted ? 1 : 0);
+    EXPECT_EQ(bytes_of(rec), c.accepted ? kRecA : bytes_of(sentinel_));
+    EXPECT_EQ(out, c.accepted ? "" : kVersionBanner);
+    EXPECT_EQ(CheckVersion(c.word, 0), c.accepted ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, DriverVersion, testing::ValuesIn(kVersionCases),
+                         [](const auto& info) { return testing::PrintToString(info.param).substr(2); });
+
+struct PushCase {
+    const char* name;
+    std::vector<std::string> presets;
+    int result;
+    std::string out;
+    bool fwRunning = true;
+    uint32_t timeoutMs = 10000;
+};
+
+void PrintTo(const PushCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const PushCase kPushCases[] = {
+    {"Stored", {}, 0, ""},
+    // A driver that will not save is not a failed request.
+    {"DriverWillNotSave", {"fault 994 status 1"}, 0, "Error saving parameter!\n"},
+    {"DriverWillNotSaveAnyStatus", {"fault 994 status 0xFFFFFFFF"}, 0, "Error saving parameter!\n"},
+    // The 12-byte refusal does not fit the push's 8-byte answer: it ends
+    // the wait, but nothing usable came.
+    {"Refused",
+     {"fault 994 refuse 7"},
+     1,
+     kNotConnect + "Adapter_Request pRqmApiContext->MsgReceivedSize == 0\n" +
+         "RQM_SetParamToDrive failed (1:BOOT_ERR_DECODE\tFirmware error!)\n"},
+    {"Unanswered",
+     {"fault 994 noanswer"},
+     1,
+     kNoAnswer + "RQM_SetParamToDrive failed (1:BOOT_ERR_DECODE\tFirmware error!)\n",
+     true,
+     300},
+    {"FirmwareNotRunning",
+     {},
+     RQM_FW_NOT_RUNNING,
+     "RQM_API_FW_NOT_RUNNING!\nRQM_SetParamToDrive failed (43:unknown error)\n",
+     false},
+};
+
+class Push : public ToolState, public testing::WithParamInterface<PushCase> {};
+
+TEST_P(Push, ResultAndWire) {
+    const PushCase& c = GetParam();
+    for (const std::string& line : c.presets)
+        ctl(line);
+    open(c.fwRunning);
+    if (HasFatalFailure())
+        return;
+    ctx_->CnfTimeoutMs = c.timeoutMs;
+    std::string out;
+    EXPECT_EQ(push(kRecB, &out), c.result);
+    EXPECT_EQ(out, c.out);
+    const auto sent = sim().received();
+    if (!c.fwRunning) {
+        EXPECT_TRUE(sent.empty());
+        return;
+    }
+    ASSERT_EQ(sent.size(), 1u);
+    // 68 bytes behind the netlink header; the last two are padding.
+    ASSERT_EQ(sent[0].size(), 16u + 68u);
+    EXPECT_EQ(hi_rd32(sent[0].data()), 84u);
+    const Bytes m = SimProcess::hi_payload(sent[0]);
+    EXPECT_EQ(Bytes(m.begin(), m.begin() + 16),
+              (Bytes{0x44, 0, 0xE2, 0x03, 0, 0, 0, 0, 50, 0, 0, 0, 0x09, 0x00, 0x00, 0x02}));
+    EXPECT_EQ(Bytes(m.begin() + 16, m.begin() + 66), kRecB);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Push, testing::ValuesIn(kPushCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ToolState, PushedRecordComesBackInTheNextRun) {
+    ctl(set_record(kRecA));
+    open();
+    if (HasFatalFailure())
+        return;
+    std::string out;
+    ASSERT_EQ(push(kRecB, &out), 0);
+    EXPECT_EQ(get("record"), sim_hex(kRecB));
+    close();
+    // A new context and channel, as the next run of the program has.
+    open();
+    if (HasFatalFailure())
+        return;
+    CliDriverData rec = sentinel_;
+    int ok = kUntouched;
+    EXPECT_EQ(fetch(&rec, &ok, 0, &out), 0);
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(bytes_of(rec), kRecB);
+}
+
+TEST(ToolStateWithoutContext, BothReport255) {
+    CliDriverData rec{};
+    rec.Word.fill(0x1234);
+    int ok = kUntouched;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RQM_Get_Cli_Param(nullptr, &rec, &ok, 1), RQM_NO_CONTEXT);
+    EXPECT_EQ(RQM_SetParamToDrive(nullptr, &rec), RQM_NO_CONTEXT);
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "RQM_Get_Cli_Param failed (255:unknown error)\nRQM_SetParamToDrive failed (255:unknown error)\n");
+    EXPECT_EQ(ok, kUntouched);
+    EXPECT_EQ(rec.Word[0], 0x1234);
+}
+
+// ---- the shipped ARM program under the emulator ----
+
+std::string find_in_path(const char* name) {
+    const char* path = getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+struct ArmCase {
+    const char* name;
+    std::vector<std::string> words;
+    int exit_code;
+};
+
+void PrintTo(const ArmCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const ArmCase kArmCases[] = {
+    {"NoWord", {}, 0},
+    {"Help", {"help"}, 0},
+    {"HelpAll", {"help", "-a"}, 0},
+    {"HelpTx", {"help", "tx"}, 0},
+    {"HelpTxAll", {"help", "--help_tx_all"}, 0},
+    {"HelpBadOption", {"help", "-z"}, 0},
+    {"HelpUnknownWord", {"help", "bogus"}, 0},
+    {"Connect", {"connect"}, 255},
+    {"Prefix", {"he"}, 255},
+    {"UnknownWord", {"txx"}, 255},
+};
+
+class ArmProgram : public testing::TestWithParam<ArmCase> {};
+
+// The same page and lines as the host build; only the build stamp differs.
+TEST_P(ArmProgram, MatchesTheHostBuild) {
+    const std::string qemu = find_in_path("qemu-arm-static");
+    if (qemu.empty() || access(RQMCLI_ARMEL_PATH, X_OK) != 0)
+        GTEST_SKIP() << "needs qemu-arm-static and " << RQMCLI_ARMEL_PATH;
+    const ArmCase& c = GetParam();
+    std::vector<std::string> armWords = c.words;
+    armWords.insert(armWords.begin(), RQMCLI_ARMEL_PATH);
+    const RunResult arm = run_program(qemu, armWords, Settings::File, 30000);
+    const RunResult host = run_program(RQMCLI_PATH, c.words, Settings::File);
+    EXPECT_EQ(arm.exit_code, c.exit_code) << testing::PrintToString(arm);
+    EXPECT_EQ(host.exit_code, c.exit_code) << testing::PrintToString(host);
+    EXPECT_EQ(normalized(arm.out), normalized(host.out));
+    EXPECT_EQ(arm.err, host.err);
+    if (c.exit_code == 255) {
+        EXPECT_EQ(arm.out, kNoChannel);
+    } else {
+        EXPECT_NE(normalized(arm.out).find(kHint), std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, ArmProgram, testing::ValuesIn(kArmCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
