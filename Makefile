@@ -3,7 +3,7 @@ JOBS := $(shell nproc)
 HOST_TREES := host asan tsan
 ARM_TREES := armel armhf
 
-.PHONY: all deps-host deps build-host build test demo format clean
+.PHONY: all deps-host deps build-host build test demo fuzz format clean
 
 all: build-host
 
@@ -31,6 +31,11 @@ test: build
 
 demo: build-host
 	@tools/demo.sh
+
+# The fuzz targets for longer than make test gives them: make fuzz SECONDS=600
+SECONDS ?= 60
+fuzz: deps
+	@tools/run-fuzz.sh $(SECONDS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

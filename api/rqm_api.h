@@ -206,3 +206,25 @@ int RQM_SendRawMsgToTgtProxy(RqmApiContext* pRqmApiContext, const void* pPayload
 int RQM_GetSddVersion(RqmApiContext* pRqmApiContext, uint8_t* pMajor, uint8_t* pMinor);
 int RQM_Set_MsgParams(RqmApiContext* pRqmApiContext, uint32_t TimeoutMs, uint32_t Retries);
 int RQM_Get_MsgParams(RqmApiContext* pRqmApiContext, uint32_t* pTimeoutMs, uint32_t* pRetries);
+
+// Text formats and file utilities. Texts carry an explicit length and no
+// terminator. Arrays and buffers returned are malloc'd; the caller frees
+// them. The converters always store the count: on failure it is the number
+// of items converted before the fault.
+uint8_t* ReadBinaryFileIntoBuffer(RqmApiContext* pRqmApiContext, const char* pchFileName, uint32_t Headroom,
+                                  uint32_t* pFileSize);
+void RemoveCommentsFromText(RqmApiContext* pRqmApiContext, char* pText, uint32_t* pLength);
+// Address/value pairs: element 2k is record k's address, 2k+1 its value.
+uint32_t* ConvertTextDataToRegValueFormat(RqmApiContext* pRqmApiContext, const char* pText, uint32_t Length,
+                                          uint32_t* pCount);
+uint8_t* ConvertTextDataInFrameFileFormatToBinary(RqmApiContext* pRqmApiContext, const char* pText,
+                                                  uint32_t Length, uint32_t* pCount);
+uint32_t* ConvertTextDataInTextBasedHexAddrsFormatToBinary(RqmApiContext* pRqmApiContext, const char* pText,
+                                                           uint32_t Length, uint32_t* pCount);
+void ConvertTextToBinaryGen(const char* pText, uint8_t Count, uint8_t* pOut);
+uint8_t ConvertTextToBinaryNibble(char c);
+int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, uint32_t Length,
+                              const char* pchFileName);
+
+// SDD file access.
+#include "rqm_sdd.h"

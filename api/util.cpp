@@ -98,3 +98,243 @@ int RQM_Debug_EnterFunction(int Value) {
 int RQM_Debug_PrintOutput(int Value) {
     return Value;
 }
+
+// ---------------------------------------------------------------------------
+// Text formats and file utilities.
+//
+// File contents are never terminated, so every function here works from an
+// explicit length and never reads or writes beyond it.
+
+#include <cstddef>
+#include <cstdlib>
+
+static bool is_separator(char c) {
+    return c == '\n' || c == '\r' || c == ' ' || c == ',' || c == '.' || c == '\t';
+}
+
+static bool is_hex_digit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+static uint32_t skip_separators(const char* pText, uint32_t Pos, uint32_t Length) {
+    while (Pos < Length && is_separator(pText[Pos]))
+        Pos++;
+    return Pos;
+}
+
+// Reads hex digits from Pos up to the first other character, at most MaxLen.
+static uint32_t parse_hex_field(const char* pText, uint32_t Pos, uint32_t MaxLen) {
+    uint32_t value = 0;
+    for (uint32_t i = 0; i < MaxLen && is_hex_digit(pText[Pos + i]); i++)
+        value = value << 4 | ConvertTextToBinaryNibble(pText[Pos + i]);
+    return value;
+}
+
+// The bounds are computed in 32 bits from a 32-bit length; on the 32-bit
+// board the byte size may still exceed size_t.
+static void* alloc_items(uint64_t Count, size_t ItemSize) {
+    if (Count > SIZE_MAX / ItemSize)
+        return nullptr;
+    return malloc(static_cast<size_t>(Count) * ItemSize);
+}
+
+static void store_count(uint32_t* pCount, uint32_t Count) {
+    if (pCount != nullptr)
+        *pCount = Count;
+}
+
+// Every converter fails alike: the partial array goes, the count stays.
+static std::nullptr_t conversion_failed(RqmApiContext* pRqmApiContext, void* pArray, uint32_t* pCount,
+                                        uint32_t Count) {
+    RQM_UI_Printf(pRqmApiContext, "ERROR: file is not in correct format\n");
+    free(pArray);
+    store_count(pCount, Count);
+    return nullptr;
+}
+
+uint8_t* ReadBinaryFileIntoBuffer(RqmApiContext* pRqmApiContext, const char* pchFileName, uint32_t Headroom,
+                                  uint32_t* pFileSize) {
+    FILE* file = pchFileName != nullptr ? fopen(pchFileName, "rb") : nullptr;
+    if (file == nullptr) {
+        RQM_UI_Printf(pRqmApiContext, "Cannot open file %s\n", pchFileName != nullptr ? pchFileName : "");
+        return nullptr;
+    }
+    // A directory or a pipe opens fine but has no size to learn.
+    long end = -1;
+    if (fseek(file, 0, SEEK_END) == 0)
+        end = ftell(file);
+    if (end < 0 || static_cast<unsigned long>(end) > UINT32_MAX || fseek(file, 0, SEEK_SET) != 0) {
+        RQM_UI_Printf(pRqmApiContext, "Image file error\n");
+        fclose(file);
+        return nullptr;
+    }
+    const uint32_t size = static_cast<uint32_t>(end);
+    const uint64_t total = uint64_t{Headroom} + size;
+    // An empty file still gives a buffer the caller can tell from a failure.
+    uint8_t* buffer = static_cast<uint8_t*>(alloc_items(total > 0 ? total : 1, 1));
+    if (buffer == nullptr) {
+        RQM_UI_Printf(pRqmApiContext, "cannot allocate memory for file contents\n");
+        fclose(file);
+        return nullptr;
+    }
+    store_count(pFileSize, size);
+    // A file that shrank since the seek reads short; half a file is no file.
+    if (fread(buffer + Headroom, 1, size, file) != size || ferror(file)) {
+        RQM_UI_Printf(pRqmApiContext, "Image file error\n");
+        free(buffer);
+        fclose(file);
+        return nullptr;
+    }
+    fclose(file);
+    return buffer;
+}
+
+void RemoveCommentsFromText(RqmApiContext*, char* pText, uint32_t* pLength) {
+    if (pText == nullptr || pLength == nullptr)
+        return;
+    const uint32_t n = *pLength;
+    // Removal only shrinks the text, so the output (w) never overtakes the
+    // input (r) and the text is cleaned in place without a copy.
+    uint32_t r = 0;
+    uint32_t w = 0;
+    while (r < n) {
+        const char c = pText[r];
+        if (c == '/' && r + 1 < n && pText[r + 1] == '/') {
+            r += 2;
+            while (r < n && pText[r] != '\r' && pText[r] != '\n')
+                r++;
+            continue;
+        }
+        if (c == '/' && r + 1 < n && pText[r + 1] == '*') {
+            // The search starts after the opening star, so "/*/" stays open.
+            r += 2;
+            while (r + 1 < n && !(pText[r] == '*' && pText[r + 1] == '/'))
+                r++;
+            r = r + 1 < n ? r + 2 : n;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            while (w > 0 && (pText[w - 1] == ' ' || pText[w - 1] == '\t'))
+                w--;
+        }
+        pText[w++] = c;
+        r++;
+        if (w >= 2 && pText[w - 1] == '\n' && pText[w - 2] == '\n')
+            w--;
+        if (w >= 4 && pText[w - 4] == '\r' && pText[w - 3] == '\n' && pText[w - 2] == '\r' &&
+            pText[w - 1] == '\n')
+            w -= 2;
+    }
+    *pLength = w;
+}
+
+uint32_t* ConvertTextDataToRegValueFormat(RqmApiContext* pRqmApiContext, const char* pText, uint32_t Length,
+                                          uint32_t* pCount) {
+    store_count(pCount, 0);
+    if (pText == nullptr)
+        return nullptr;
+    constexpr uint32_t kRecordLen = 21;
+    const uint32_t capacity = Length / (kRecordLen + 1) + 1;
+    uint32_t* records = static_cast<uint32_t*>(alloc_items(uint64_t{capacity} * 2, sizeof(uint32_t)));
+    if (records == nullptr)
+        return nullptr;
+    uint32_t count = 0;
+    uint32_t pos = 0;
+    while (pos < Length) {
+        const char* rec = pText + pos;
+        if (Length - pos < kRecordLen || count >= capacity || rec[0] != '0' || rec[1] != 'x' ||
+            rec[10] != ',' || rec[11] != '0' || rec[12] != 'x')
+            return conversion_failed(pRqmApiContext, records, pCount, count);
+        records[2 * count] = parse_hex_field(pText, pos + 2, 8);
+        records[2 * count + 1] = parse_hex_field(pText, pos + 13, 8);
+        count++;
+        pos = skip_separators(pText, pos + kRecordLen, Length);
+    }
+    store_count(pCount, count);
+    return records;
+}
+
+uint8_t* ConvertTextDataInFrameFileFormatToBinary(RqmApiContext* pRqmApiContext, const char* pText,
+                                                  uint32_t Length, uint32_t* pCount) {
+    store_count(pCount, 0);
+    if (pText == nullptr)
+        return nullptr;
+    const uint32_t capacity = Length / 3 + 1;
+    uint8_t* bytes = static_cast<uint8_t*>(alloc_items(capacity, 1));
+    if (bytes == nullptr)
+        return nullptr;
+    uint32_t count = 0;
+    uint32_t pos = skip_separators(pText, 0, Length);
+    // Separators alone are a broken frame, not an empty one.
+    if (Length > 0 && pos == Length)
+        return conversion_failed(pRqmApiContext, bytes, pCount, count);
+    while (pos < Length) {
+        if (Length - pos < 2 || count >= capacity)
+            return conversion_failed(pRqmApiContext, bytes, pCount, count);
+        ConvertTextToBinaryGen(pText + pos, 1, bytes + count);
+        count++;
+        pos = skip_separators(pText, pos + 2, Length);
+    }
+    store_count(pCount, count);
+    return bytes;
+}
+
+uint32_t* ConvertTextDataInTextBasedHexAddrsFormatToBinary(RqmApiContext* pRqmApiContext, const char* pText,
+                                                           uint32_t Length, uint32_t* pCount) {
+    store_count(pCount, 0);
+    if (pText == nullptr)
+        return nullptr;
+    const uint32_t capacity = Length / 2 + 1;
+    uint32_t* words = static_cast<uint32_t*>(alloc_items(capacity, sizeof(uint32_t)));
+    if (words == nullptr)
+        return nullptr;
+    uint32_t count = 0;
+    uint32_t pos = skip_separators(pText, 0, Length);
+    while (pos < Length) {
+        if (pos + 2 < Length && pText[pos] == '0' && pText[pos + 1] == 'x')
+            pos += 2;
+        if (!is_hex_digit(pText[pos]) || count >= capacity)
+            return conversion_failed(pRqmApiContext, words, pCount, count);
+        uint32_t digits = 0;
+        uint32_t value = 0;
+        for (; pos < Length && is_hex_digit(pText[pos]); pos++, digits++)
+            value = value << 4 | ConvertTextToBinaryNibble(pText[pos]);
+        words[count++] = digits > 8 ? 0xFFFFFFFFu : value;
+        pos = skip_separators(pText, pos, Length);
+    }
+    store_count(pCount, count);
+    return words;
+}
+
+void ConvertTextToBinaryGen(const char* pText, uint8_t Count, uint8_t* pOut) {
+    for (uint32_t k = 0; k < Count; k++)
+        pOut[k] = static_cast<uint8_t>(ConvertTextToBinaryNibble(pText[2 * k]) << 4 |
+                                       ConvertTextToBinaryNibble(pText[2 * k + 1]));
+}
+
+uint8_t ConvertTextToBinaryNibble(char c) {
+    if (c >= '0' && c <= '9')
+        return static_cast<uint8_t>(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return static_cast<uint8_t>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F')
+        return static_cast<uint8_t>(c - 'A' + 10);
+    return 0;
+}
+
+int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, uint32_t Length,
+                              const char* pchFileName) {
+    int result = RQM_FILE_ERROR;
+    FILE* file = nullptr;
+    if (pchFileName != nullptr && (pData != nullptr || Length == 0))
+        file = fopen(pchFileName, "wb");
+    if (file != nullptr) {
+        const size_t written = Length > 0 ? fwrite(pData, 1, Length, file) : 0;
+        result = written == Length ? RQM_SUCCESS : RQM_FILE_ERROR;
+        // Buffered bytes meet a full disk only here.
+        if (fclose(file) != 0)
+            result = RQM_FILE_ERROR;
+    }
+    RQM_ErrorCheck(pRqmApiContext, static_cast<uint32_t>(result), "WriteBufferIntoBinaryFile");
+    return result;
+}

@@ -118,3 +118,7 @@ int proc_read_reg(int argc, char** argv);
 int proc_write_reg(int argc, char** argv);
 int proc_set_cca(int argc, char** argv);
 int proc_set_channel_fec(int argc, char** argv);
+
+// Names of the SDD power table's entries, and their display rows.
+extern const char* const modulation[12];
+extern const char* const modulationShow[12];

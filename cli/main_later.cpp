@@ -58,21 +58,6 @@ int proc_read_efuse(int argc, char** argv) {
 int proc_write_efuse(int argc, char** argv) {
     return not_built(argc, argv);
 }
-int proc_get_sdd_power(int argc, char** argv) {
-    return not_built(argc, argv);
-}
-int proc_set_sdd_power(int argc, char** argv) {
-    return not_built(argc, argv);
-}
-int proc_get_sdd_file(int argc, char** argv) {
-    return not_built(argc, argv);
-}
-int proc_get_sdd_freq_offset(int argc, char** argv) {
-    return not_built(argc, argv);
-}
-int proc_set_sdd_freq_offset(int argc, char** argv) {
-    return not_built(argc, argv);
-}
 int proc_get_freq_offset(int argc, char** argv) {
     return not_built(argc, argv);
 }

@@ -1,7 +1,9 @@
 #include "sim/sim_control.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
+#include <map>
 
 #include "sim/sim_util.h"
 
@@ -67,6 +69,21 @@ constexpr Scalar kScalars[] = {
      [](Sim* s, uint32_t v) { s->model.drv.min_tool_version = v; }},
     {"cli_len", "%u", 0xFFFFFFFF, [](const Sim& s) -> uint32_t { return s.model.drv.cli_len; },
      [](Sim* s, uint32_t v) { s->model.drv.cli_len = v; }},
+    {"wifi", "%u", 1, [](const Sim& s) -> uint32_t { return s.model.drv.wifi_on; },
+     [](Sim* s, uint32_t v) { s->model.drv.wifi_on = v != 0; }},
+    {"bootind", "%u", 1, [](const Sim& s) -> uint32_t { return s.model.drv.boot_ind; },
+     [](Sim* s, uint32_t v) { s->model.drv.boot_ind = v != 0; }},
+    {"startuplen", "%u", SIM_STARTUP_MAX_SIZE,
+     [](const Sim& s) -> uint32_t { return s.model.fw.startup_len; },
+     [](Sim* s, uint32_t v) { s->model.fw.startup_len = static_cast<uint16_t>(v); }},
+    {"hwid", "0x%08x", 0xFFFFFFFF, [](const Sim& s) -> uint32_t { return s.model.fw.hwid; },
+     [](Sim* s, uint32_t v) { s->model.fw.hwid = v; }},
+    {"asleep", "%u", 1, [](const Sim& s) -> uint32_t { return s.model.fw.asleep; },
+     [](Sim* s, uint32_t v) { s->model.fw.asleep = v != 0; }},
+    {"clockgating", "%u", 1, [](const Sim& s) -> uint32_t { return s.model.fw.clock_gating; },
+     [](Sim* s, uint32_t v) { s->model.fw.clock_gating = v; }},
+    {"selftest", "%u", 0xFFFFFFFF, [](const Sim& s) -> uint32_t { return s.model.fw.self_test_result; },
+     [](Sim* s, uint32_t v) { s->model.fw.self_test_result = v; }},
 };
 
 const Scalar* find_scalar(std::string_view name) {
@@ -231,6 +248,13 @@ bool ctl_send(CtlCall& c) {
 // ---- fault ----
 
 bool ctl_fault(CtlCall& c) {
+    uint32_t skip = 0;
+    const size_t n = c.tok.size();
+    if (n >= 5 && c.tok[n - 2] == "after") {
+        if (!parse_num(c, c.tok[n - 1], 0xFFFFFFFF, &skip))
+            return false;
+        c.tok.resize(n - 2);
+    }
     if (c.tok.size() == 2 && c.tok[1] == "clear") {
         c.s->faults.clear();
         return true;
@@ -238,8 +262,10 @@ bool ctl_fault(CtlCall& c) {
     if (c.tok.size() == 2 && c.tok[1] == "list") {
         for (const SimFault& f : c.s->faults) {
             char line[96];
-            snprintf(line, sizeof line, "%u %s %u %u", f.id, sim_fault_kind_row(f.kind)->name, f.arg,
-                     f.remaining);
+            int len = snprintf(line, sizeof line, "%u %s %u %u", f.id, sim_fault_kind_row(f.kind)->name,
+                               f.arg, f.remaining);
+            if (f.skip > 0 && len > 0 && static_cast<size_t>(len) < sizeof line)
+                snprintf(line + len, sizeof line - static_cast<size_t>(len), " after %u", f.skip);
             c.out->push_back(line);
         }
         return true;
@@ -268,7 +294,7 @@ bool ctl_fault(CtlCall& c) {
     uint32_t count;
     if (!opt_num(c, 4, 0xFFFFFFFF, 0, &count))
         return false;
-    sim_set_fault(c.s, SimFault{static_cast<uint16_t>(id), row->kind, arg, count});
+    sim_set_fault(c.s, SimFault{static_cast<uint16_t>(id), row->kind, arg, count, skip});
     return true;
 }
 
@@ -333,6 +359,51 @@ bool set_engine(CtlCall& c, const char* const* names, size_t count, uint32_t* fi
     return true;
 }
 
+bool parse_mac_kind(CtlCall& c, std::string_view text, uint32_t* kind) {
+    return parse_num(c, text, SIM_MAC_KINDS - 1, kind);
+}
+
+bool set_mac(CtlCall& c) {
+    uint32_t kind;
+    std::vector<uint8_t> bytes;
+    if (!want_args(c, 4, 4) || !parse_mac_kind(c, c.tok[2], &kind))
+        return false;
+    if (!sim_parse_hex(c.tok[3], &bytes) || bytes.size() != 6)
+        return fail(c, "address must be 6 bytes of hex");
+    std::copy(bytes.begin(), bytes.end(), c.s->model.fw.macs[kind].begin());
+    return true;
+}
+
+bool set_hw_test(CtlCall& c) {
+    uint32_t test, value;
+    if (!want_args(c, 4, 4) || !parse_num(c, c.tok[2], SIM_HW_TESTS, &test) ||
+        !parse_num(c, c.tok[3], 0xFFFFFFFF, &value))
+        return false;
+    if (test == 0)
+        return fail(c, "bad number '%.*s'", SV(c.tok[2]));
+    c.s->model.fw.hw_test_result[test - 1] = value;
+    return true;
+}
+
+bool set_ctrl_block(CtlCall& c) {
+    std::vector<uint8_t> bytes;
+    if (!want_args(c, 3, 3))
+        return false;
+    if (!sim_parse_hex(c.tok[2], &bytes) || bytes.size() != CTRL_BLOCK_SIZE)
+        return fail(c, "control blocks must be %u bytes of hex", CTRL_BLOCK_SIZE);
+    std::copy(bytes.begin(), bytes.end(), c.s->model.fw.ctrl_block.begin());
+    return true;
+}
+
+// The register space a bus name stands for, or nullptr.
+std::map<uint32_t, uint32_t>* reg_space_named(Sim* s, std::string_view name) {
+    static constexpr const char* kNames[] = {"hif", "ahb", "apb"};
+    for (uint32_t i = 0; i < SIM_REG_SPACES; ++i)
+        if (name == kNames[i])
+            return drv_reg_space(&s->model.drv, SIM_REG_TYPE_HIF + i);
+    return nullptr;
+}
+
 bool ctl_set(CtlCall& c) {
     if (c.tok.size() < 2)
         return fail(c, "set what?");
@@ -344,6 +415,8 @@ bool ctl_set(CtlCall& c) {
             return false;
         if (key == "mib" && (v & 3))
             return fail(c, "unaligned address '%.*s'", SV(c.tok[2]));
+        if (key == "startuplen" && v < STARTUP_IND_MIN_SIZE)
+            return fail(c, "bad number '%.*s'", SV(c.tok[2]));
         sc->set(c.s, v);
         return true;
     }
@@ -365,6 +438,14 @@ bool ctl_set(CtlCall& c) {
         return set_word_map(c, nullptr);
     if (key == "reg")
         return set_word_map(c, &m.fw.regs);
+    if (std::map<uint32_t, uint32_t>* space = reg_space_named(c.s, key))
+        return set_word_map(c, space);
+    if (key == "mac")
+        return set_mac(c);
+    if (key == "hwtest")
+        return set_hw_test(c);
+    if (key == "ctrlblock")
+        return set_ctrl_block(c);
     if (key == "efuse")
         return set_efuse(c);
     if (key == "tx")
@@ -380,16 +461,46 @@ bool ctl_get(CtlCall& c) {
     const std::string_view key = c.tok[1];
     const SimFirmware& fw = c.s->model.fw;
     uint32_t addr;
-    if (key == "mem" || key == "reg") {
+    const std::map<uint32_t, uint32_t>* words = key == "reg" ? &fw.regs : reg_space_named(c.s, key);
+    if (key == "mem" || words != nullptr) {
         if (!want_args(c, 3, 3) || !parse_addr(c, c.tok[2], &addr))
             return false;
         uint32_t v = 0;
         if (key == "mem") {
             v = fw_mem_read(fw, addr);
-        } else if (auto it = fw.regs.find(addr); it != fw.regs.end()) {
+        } else if (auto it = words->find(addr); it != words->end()) {
             v = it->second;
         }
         c.out->push_back(fmt("0x%08x", v));
+        return true;
+    }
+    if (key == "mac") {
+        uint32_t kind;
+        if (!want_args(c, 3, 3) || !parse_mac_kind(c, c.tok[2], &kind))
+            return false;
+        c.out->push_back(sim_hex(fw.macs[kind].data(), fw.macs[kind].size()));
+        return true;
+    }
+    if (key == "ctrlblock") {
+        if (!want_args(c, 2, 2))
+            return false;
+        c.out->push_back(sim_hex(fw.ctrl_block.data(), fw.ctrl_block.size()));
+        return true;
+    }
+    if (key == "download") {
+        if (!want_args(c, 3, 3))
+            return false;
+        if (c.tok[2] != "fw" && c.tok[2] != "sdd")
+            return fail(c, "unknown download '%.*s'", SV(c.tok[2]));
+        const SimDownload& d = c.tok[2] == "fw" ? c.s->model.drv.fw_download : c.s->model.drv.sdd_download;
+        if (!d.have_done)
+            c.out->push_back("none");
+        else if (d.done_name)
+            c.out->push_back(
+                "name " + std::string(reinterpret_cast<const char*>(d.done.data()),
+                                      strnlen(reinterpret_cast<const char*>(d.done.data()), d.done.size())));
+        else
+            c.out->push_back("bytes " + sim_hex(d.done));
         return true;
     }
     if (key == "efuse") {
@@ -442,10 +553,13 @@ constexpr Command kCommands[] = {
     {"send", ctl_send,
      "send boot STATE RES | startup [WINDOW] | exception [REASON [ADDR]] | trace [CODE] | raw HEX | "
      "split HEX N  [to PORT]"},
-    {"fault", ctl_fault, "fault ID KIND [ARG] [COUNT] | fault clear | fault list"},
+    {"fault", ctl_fault, "fault ID KIND [ARG] [COUNT] [after N] | fault clear | fault list"},
     {"set", ctl_set,
-     "set KEY VALUE (see state) | mem ADDR VALUE | reg ADDR VALUE | efuse OFF HEX | tx|rx FIELD VALUE"},
-    {"get", ctl_get, "get KEY | mem ADDR | reg ADDR | efuse [OFF [LEN]]"},
+     "set KEY VALUE (see state) | mem ADDR VALUE | reg ADDR VALUE | hif|ahb|apb ADDR VALUE | efuse OFF HEX | "
+     "tx|rx FIELD VALUE | mac KIND HEX | hwtest ID VALUE | ctrlblock HEX"},
+    {"get", ctl_get,
+     "get KEY | mem ADDR | reg ADDR | hif|ahb|apb ADDR | efuse [OFF [LEN]] | mac KIND | ctrlblock | "
+     "download fw|sdd"},
     {"state", ctl_state, "state"},
     {"reset", ctl_reset, "reset"},
     {"help", ctl_help, "help"},
@@ -481,6 +595,16 @@ void sim_state_lines(const Sim& s, std::vector<std::string>* out) {
         out->push_back(std::string("tx.") + sim_tx_field_names[i] + "=" + fmt("%u", fw.tx[i]));
     for (size_t i = 0; i < RX_FIELDS; ++i)
         out->push_back(std::string("rx.") + sim_rx_field_names[i] + "=" + fmt("%u", fw.rx[i]));
+    for (size_t i = 0; i < SIM_MAC_KINDS; ++i)
+        out->push_back("mac." + std::to_string(i) + "=" + sim_hex(fw.macs[i].data(), fw.macs[i].size()));
+    std::string line = "debugport=";
+    for (size_t i = 0; i < fw.debug_port.size(); ++i)
+        line += (i > 0 ? " " : "") + fmt("%u", fw.debug_port[i]);
+    out->push_back(line);
+    line = "hwtest=";
+    for (size_t i = 0; i < fw.hw_test_result.size(); ++i)
+        line += (i > 0 ? " " : "") + fmt("%u", fw.hw_test_result[i]);
+    out->push_back(line);
 }
 
 bool sim_control_exec(Sim* s, std::string_view line, std::vector<std::string>* out, std::string* err) {

@@ -185,6 +185,10 @@ static bool queue_answer(Sim* s, uint32_t port, uint16_t id, SimAnswer* ans, int
     for (auto it = s->faults.begin(); it != s->faults.end(); ++it) {
         if (it->id != id)
             continue;
+        if (it->skip > 0) {
+            --it->skip;
+            break;
+        }
         kind = it->kind;
         arg = it->arg;
         if (it->remaining > 0 && --it->remaining == 0)

@@ -49,6 +49,7 @@ struct SimFault {
     SimFaultKind kind;
     uint32_t arg;
     uint32_t remaining;  // requests it still applies to; 0 = until cleared
+    uint32_t skip = 0;   // requests answered unshaped before it applies
 };
 
 struct SimPending {

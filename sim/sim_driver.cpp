@@ -6,6 +6,12 @@
 
 void drv_reset(SimDriver* d) {
     d->connected = false;
+    d->wifi_on = false;
+    d->boot_ind = true;
+    for (auto& space : d->reg_spaces)
+        space.clear();
+    d->fw_download = SimDownload{};
+    d->sdd_download = SimDownload{};
     d->record.fill(0);
     d->sdd_path = SIM_DEFAULT_SDD_PATH;
     d->version = SIM_DEFAULT_DRIVER_VERSION;
@@ -34,19 +40,49 @@ void drv_api_context(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     ans->msgs.push_back(std::move(c));
 }
 
+// A 12-byte request carries the tool's version word; an older tool sends
+// none and the driver lets it in.
+static bool tool_too_old(const SimModel& m, const SimRequest& rq) {
+    return rq.msg.size() >= CONNECT_REQ_SIZE &&
+           hi_rd32(rq.msg.data() + CONNECT_REQ_VERSION_OFF) < m.drv.min_tool_version;
+}
+
+// The firmware comes up from its boot loader: test mode holds and the
+// firmware is awake.
+static void firmware_up(SimModel* m) {
+    m->drv.connected = true;
+    m->fw.asleep = false;
+}
+
+// The firmware drops to its boot loader: test mode ends, numbering stops,
+// and a download in progress is abandoned.
+static void firmware_down(SimModel* m) {
+    m->drv.connected = false;
+    m->fw.numbering = false;
+    m->fw.asleep = false;
+    m->drv.fw_download.active = false;
+    m->drv.sdd_download.active = false;
+}
+
+// The boot loader reports before the firmware announces itself, so the tool
+// has seen both by the time its handshake ends.
 void drv_connect(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     if (m->drv.connected) {
         ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_ALREADY_CONNECTED));
         return;
     }
-    // An older tool sends no version word; the driver lets it in.
-    if (rq.msg.size() >= CONNECT_REQ_SIZE &&
-        hi_rd32(rq.msg.data() + CONNECT_REQ_VERSION_OFF) < m->drv.min_tool_version) {
+    if (tool_too_old(*m, rq)) {
         ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_TOOL_TOO_OLD));
         return;
     }
-    m->drv.connected = true;
-    ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, 0));
+    // Test mode and the chip's ordinary Wi-Fi mode exclude each other.
+    if (m->drv.wifi_on) {
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_WIFI_ON));
+        return;
+    }
+    firmware_up(m);
+    if (m->drv.boot_ind)
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, 0));
     ans->msgs.push_back(fw_startup_ind(m->fw, m->fw.window));
 }
 
@@ -55,28 +91,42 @@ void drv_disconnect(SimModel* m, const SimRequest&, SimAnswer* ans) {
         ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_NOT_CONNECTED));
         return;
     }
-    m->drv.connected = false;
-    m->fw.numbering = false;
+    firmware_down(m);
     ans->msgs.push_back(drv_boot_ind(BOOT_STATE_DISCONNECTED, 0));
 }
 
 // The firmware is restarted behind a live connection: the tool sees the
 // boot loader come up and then a fresh startup, which restarts numbering.
-void drv_reconnect(SimModel* m, const SimRequest&, SimAnswer* ans) {
+// The longer form is the API's request, which awaits a confirmation whose
+// word at 8 is its result; the header-only form is the transport's own
+// restart signal and awaits the startup alone.
+void drv_reconnect(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     if (!m->drv.connected) {
         ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_NOT_CONNECTED));
         return;
     }
+    if (tool_too_old(*m, rq)) {
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_REFUSED, BOOT_RES_TOOL_TOO_OLD));
+        return;
+    }
+    firmware_up(m);
     ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, 0));
     ans->msgs.push_back(fw_startup_ind(m->fw, m->fw.window));
+    if (rq.msg.size() > HI_MSG_HEADER_SIZE)
+        ans->msgs.push_back(sim_cnf(rq.id, DRIVER_RESULT_CNF_SIZE, 0));
 }
 
 // Honoured in any state: the firmware drops back to its boot loader, so the
-// tool has to connect again before anything reaches it.
-void drv_reboot(SimModel* m, const SimRequest&, SimAnswer* ans) {
-    m->drv.connected = false;
-    m->fw.numbering = false;
+// tool has to connect again before anything reaches it. In test mode it is
+// the tool's soft reset, which awaits a confirmation; outside test mode it
+// is how the transport reaches the boot loader before a download, and
+// nobody awaits more than the boot loader's report.
+void drv_reboot(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    const bool soft_reset = m->drv.connected;
+    firmware_down(m);
     ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, 0));
+    if (soft_reset)
+        ans->msgs.push_back(sim_cnf(rq.id, DRIVER_RESULT_CNF_SIZE, 0));
 }
 
 // The tool fetches its state before it connects as well as after, so both
@@ -100,4 +150,101 @@ void drv_cli_push(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     hi_set_msg_len(c.data(), CLI_PUSH_CNF_SIZE);
     hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
     ans->msgs.push_back(std::move(c));
+}
+
+std::map<uint32_t, uint32_t>* drv_reg_space(SimDriver* d, uint32_t type) {
+    if (type < SIM_REG_TYPE_HIF || type > SIM_REG_TYPE_APB)
+        return nullptr;
+    return &d->reg_spaces[type - SIM_REG_TYPE_HIF];
+}
+
+// The driver reads whole 32-bit registers, so the answer carries the count
+// rounded up to a word; it refuses an unknown type, an unaligned address
+// and more than one answer can carry. Answered in any state: the bus
+// belongs to the driver, not to the test firmware.
+void drv_read_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    const uint8_t* req = rq.msg.data();
+    const std::map<uint32_t, uint32_t>* space = drv_reg_space(&m->drv, hi_rd32(req + READ_REG_TYPE_TYPE_OFF));
+    const uint32_t addr = hi_rd32(req + READ_REG_TYPE_ADDR_OFF);
+    const uint32_t count = hi_rd32(req + READ_REG_TYPE_COUNT_OFF);
+    if (space == nullptr || (addr & 3) != 0 || count > READ_REG_TYPE_MAX_BYTES) {
+        ans->msgs.push_back(sim_cnf(rq.id, READ_REG_TYPE_CNF_HEAD, SIM_STATUS_REFUSED));
+        return;
+    }
+    const uint32_t n = (count + 3) & ~3u;
+    std::vector<uint8_t> c = sim_cnf(rq.id, READ_REG_TYPE_CNF_HEAD + n, 0);
+    hi_wr32(c.data() + HI_MSG_PARAM_OFF, n);
+    for (uint32_t off = 0; off < n; off += 4) {
+        auto it = space->find(addr + off);
+        hi_wr32(c.data() + READ_REG_TYPE_CNF_HEAD + off, it == space->end() ? 0 : it->second);
+    }
+    ans->msgs.push_back(std::move(c));
+}
+
+// The answer repeats the request with the status in place of its first word.
+void drv_write_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    const uint8_t* req = rq.msg.data();
+    std::map<uint32_t, uint32_t>* space = drv_reg_space(&m->drv, hi_rd32(req + WRITE_REG_TYPE_TYPE_OFF));
+    const uint32_t addr = hi_rd32(req + WRITE_REG_TYPE_ADDR_OFF);
+    const uint32_t value = hi_rd32(req + WRITE_REG_TYPE_VALUE_OFF);
+    const bool valid = space != nullptr && (addr & 3) == 0;
+    if (valid) {
+        if (value == 0)
+            space->erase(addr);
+        else
+            (*space)[addr] = value;
+    }
+    std::vector<uint8_t> c(rq.msg.begin(), rq.msg.begin() + WRITE_REG_TYPE_REQ_SIZE);
+    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
+    hi_wr32(c.data() + HI_MSG_STATUS_OFF, valid ? 0 : SIM_STATUS_REFUSED);
+    ans->msgs.push_back(std::move(c));
+}
+
+// Chunks join by offset: one at offset 0 starts a download (the only chunk
+// of a small file carries just the last flag), each later one must follow
+// the bytes so far and agree on whether they are a name. Nothing answers a
+// chunk but the last: the boot loader reports the SDD file (State 4), or
+// the image and the firmware it starts (State 3, then the startup). A
+// download whose chunks did not join up is kept as nothing and reported
+// with the same State and Res 1.
+void drv_download(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    const bool image = rq.id == HI_FW_DOWNLOAD_REQ_ID;
+    SimDownload& d = image ? m->drv.fw_download : m->drv.sdd_download;
+    const uint32_t offset = hi_rd32(rq.msg.data() + DOWNLOAD_OFFSET_OFF);
+    const uint32_t flags = hi_rd32(rq.msg.data() + DOWNLOAD_FLAGS_OFF);
+    const bool name = (flags & DOWNLOAD_FLAG_NAME) != 0;
+    if (offset == 0 || (flags & DOWNLOAD_FLAG_FIRST) != 0) {
+        d.active = true;
+        d.broken = false;
+        d.name = name;
+        d.part.clear();
+    } else if (!d.active) {
+        d.active = true;
+        d.broken = true;
+        d.name = name;
+        d.part.clear();
+    }
+    if (offset != d.part.size() || name != d.name)
+        d.broken = true;
+    if (!d.broken)
+        d.part.insert(d.part.end(), rq.msg.begin() + DOWNLOAD_HEAD, rq.msg.end());
+    if ((flags & DOWNLOAD_FLAG_LAST) == 0)
+        return;
+    d.active = false;
+    const uint32_t res = d.broken ? BOOT_RES_BAD_DOWNLOAD : 0;
+    if (!d.broken) {
+        d.have_done = true;
+        d.done_name = d.name;
+        d.done = std::move(d.part);
+    }
+    d.part.clear();
+    if (!image) {
+        ans->msgs.push_back(drv_boot_ind(BOOT_STATE_SDD_RESULT, res));
+        return;
+    }
+    ans->msgs.push_back(drv_boot_ind(BOOT_STATE_LOADER_READY, res));
+    if (res == 0) {
+        firmware_up(m);
+        ans->msgs.push_back(fw_startup_ind(m->fw, m->fw.window));
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,25 @@ inline constexpr uint32_t SIM_DEFAULT_DRIVER_VERSION = 0x02000100;
 inline constexpr uint32_t SIM_DEFAULT_MIN_TOOL_VERSION = 0x02000000;
 inline constexpr char SIM_DEFAULT_SDD_PATH[] = "/lib/firmware/rqm/rqm_sdd.sdd";
 
+// One kind of download (image or SDD): the chunks of the one in progress
+// and the last one that completed.
+struct SimDownload {
+    bool active;                // a chunk started one and its last has not come
+    bool broken;                // a chunk did not join up; the end reports it
+    bool name;                  // its chunks carry a file name
+    std::vector<uint8_t> part;  // the bytes so far
+    bool have_done;
+    bool done_name;
+    std::vector<uint8_t> done;  // the last completed one
+};
+
 struct SimDriver {
     bool connected;
+    bool wifi_on;   // the chip's ordinary Wi-Fi mode holds it: connects are refused
+    bool boot_ind;  // a connect reports the boot loader before the startup
+    std::array<std::map<uint32_t, uint32_t>, SIM_REG_SPACES> reg_spaces;  // HIF, AHB, APB; sparse
+    SimDownload fw_download;
+    SimDownload sdd_download;
     std::array<uint8_t, SIM_RECORD_SIZE> record;  // tool-state record, opaque to the driver
     std::string sdd_path;
     uint32_t version;           // the driver's own version word
@@ -41,3 +59,9 @@ void drv_reconnect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_reboot(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_cli_fetch(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_cli_push(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_read_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_write_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_download(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+
+// The register space of a bus type (1 HIF, 2 AHB, 3 APB), or nullptr.
+std::map<uint32_t, uint32_t>* drv_reg_space(SimDriver* d, uint32_t type);

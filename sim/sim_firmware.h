@@ -10,11 +10,17 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/sim_msg.h"
+
 inline constexpr uint16_t SIM_DEFAULT_WINDOW = 4;
 inline constexpr uint16_t SIM_DEFAULT_MAX_MSG = 1520;
 inline constexpr uint16_t SIM_DEFAULT_API_VER = 0x0427;
 inline constexpr char SIM_DEFAULT_LABEL[] = "RQMFW_Q23.02.0017";
 inline constexpr uint32_t SIM_DEFAULT_MIB_BASE = 0x00080000;
+
+// A startup indication is 160 bytes; later firmware appends up to 8 more.
+inline constexpr unsigned SIM_STARTUP_MAX_SIZE = 168;
+inline constexpr uint32_t SIM_DEFAULT_HWID = 0x00002301;
 
 inline constexpr unsigned SIM_MIB_SIZE = 4096;  // parameter block bytes at the Mib base
 inline constexpr unsigned SIM_EFUSE_SIZE = 256;
@@ -43,6 +49,7 @@ struct SimFirmware {
     uint16_t api_ver;
     std::string label;
     uint32_t mib_base;
+    uint16_t startup_len;  // bytes of the startup indication, zeros after the Mib base
 
     // Numbering of what it sends and of the requests it takes.
     bool numbering;
@@ -58,7 +65,20 @@ struct SimFirmware {
     std::array<uint8_t, SIM_EFUSE_SIZE> efuse;
     std::array<uint32_t, TX_FIELDS> tx;
     std::array<uint32_t, RX_FIELDS> rx;
+
+    // The general device requests.
+    std::array<std::array<uint8_t, 6>, SIM_MAC_KINDS> macs;  // source, destination, BSSID
+    uint32_t hwid;
+    bool asleep;  // only a sleep-control request reaches it
+    uint32_t clock_gating;
+    std::array<uint32_t, 4> debug_port;
+    std::array<uint32_t, SIM_HW_TESTS> hw_test_result;  // by test id 1 to 4
+    uint32_t self_test_result;
+    std::array<uint8_t, CTRL_BLOCK_SIZE> ctrl_block;  // the self-test control blocks, opaque
 };
+
+// What a fresh firmware reports as its addresses.
+extern const std::array<std::array<uint8_t, 6>, SIM_MAC_KINDS> sim_default_macs;
 
 void fw_reset(SimFirmware* fw);
 
@@ -95,6 +115,17 @@ struct SimAnswer;
 
 // Request handlers, rows of the dispatch table.
 void fw_sdd_config(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_hw_test(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_sleep(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_clock_gating(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_get_mac(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_set_mac(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_debug_port(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_get_hwid(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_raw_proxy(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_self_test(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_read_ctrl_block(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void fw_write_ctrl_block(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 
 // Index of a field name in one of the tables above, or -1.
 int sim_field_index(const char* const* names, size_t count, std::string_view name);

@@ -44,7 +44,7 @@ struct SimHandlerEntry {
 
 enum SimDispatchResult {
     SIM_HANDLED,
-    SIM_REFUSED_NOT_CONNECTED,  // firmware request without a connection
+    SIM_REFUSED_NOT_CONNECTED,  // firmware request without a connection, or to a sleeping firmware
     SIM_SHORT_REQUEST,          // below its row's min_len
     SIM_UNMODELLED,             // no row for the id
 };
@@ -60,3 +60,7 @@ bool sim_is_numbered(uint16_t id);
 SimDispatchResult sim_dispatch(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 
 std::vector<uint8_t> sim_unmodelled_cnf(uint16_t id);
+
+// A confirmation of size bytes to request id: MsgLen, MsgId id | 0x400,
+// the status at 4, zeros after it.
+std::vector<uint8_t> sim_cnf(uint16_t id, unsigned size, uint32_t status);

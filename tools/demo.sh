@@ -19,13 +19,17 @@ echo "rqmsim received $("$bin/sim/rqmsimctl" --port "$port" log | grep -c '^rx '
 "$bin/sim/rqmsimctl" --port "$port" state | grep -E "^(connected|numbering|rx_count|tx_count)=" | sed "s/^/  /"
 
 echo
-echo "rqmcli-sim runs one command per process; the stand-in keeps the tool's"
-echo "state record between runs:"
-"$bin/sim/rqmsimctl" --port "$port" reset >/dev/null
-"$bin/sim/rqmsimctl" --port "$port" set label FW_Q23.02.0017 >/dev/null
-for words in "connect" "help tx" "dis"; do
+echo "rqmcli-sim runs one command per process; the stand-in keeps the"
+echo "session, the tool's state record and the chip's addresses between runs:"
+ctl() { "$bin/sim/rqmsimctl" --port "$port" "$@"; }
+ctl reset >/dev/null
+ctl set label FW_Q23.02.0017 >/dev/null
+for words in "connect" "get_mac" "set_mac -s 00:11:22:33:44:55" "get_mac" "disconnect"; do
   echo "\$ rqmcli $words"
   # shellcheck disable=SC2086  # the words are split on purpose
-  RQMSIM_PORT=$port "$bin/cli/rqmcli-sim" $words | sed "s/^/    /"
-  echo "    record held by the driver: $("$bin/sim/rqmsimctl" --port "$port" get record)"
+  out=$(RQMSIM_PORT=$port "$bin/cli/rqmcli-sim" $words)
+  while IFS= read -r line; do echo "    $line"; done <<<"$out"
+  # The program exits 0 either way; its last line tells.
+  [ "$(tail -n 1 <<<"$out")" = "Sending CMD OK!" ] || { echo "demo: rqmcli $words failed" >&2; exit 1; }
 done
+echo "the driver now: connected=$(ctl get connected), source address $(ctl get mac 0)"

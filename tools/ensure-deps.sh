@@ -19,6 +19,9 @@ if [ "$scope" = all ]; then
   need_cmd arm-linux-gnueabi-g++ g++-arm-linux-gnueabi
   need_cmd arm-linux-gnueabihf-g++ g++-arm-linux-gnueabihf
   need_cmd qemu-arm-static qemu-user-static
+  # The fuzz targets are built with clang's libFuzzer.
+  need_cmd clang++ clang
+  need_file /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev
 fi
 
 [ ${#missing[@]} -eq 0 ] && exit 0

@@ -42,5 +42,19 @@ ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1
 run armel -L pure
 run armhf -L pure
 
+# Each fuzz target runs a few seconds here; longer by hand with
+# tools/run-fuzz.sh SECONDS.
+echo "== fuzz"
+fuzzlog=$(mktemp)
+tools/run-fuzz.sh 5 >"$fuzzlog" 2>&1
+fuzzrc=$?
+cat "$fuzzlog"
+ok=$(grep -c 'no failure$' "$fuzzlog")
+targets=$(ls tests/fuzz/fuzz_*.cpp | wc -l)
+passed=$((passed + ok))
+failed=$((failed + targets - ok))
+[ $fuzzrc -eq 0 ] || status=1
+rm -f "$fuzzlog"
+
 echo "tests: $passed passed, $failed failed"
 exit $status

@@ -296,7 +296,6 @@ int Adapter_CheckAndDisplayError(RqmApiContext* ctx, int ErrorCode) {
 // Firmware start, downloads and the raw driver-level requests.
 
 inline constexpr uint32_t START_CNF_SIZE = 168;
-inline constexpr uint8_t SDD_ELEMENT_VERSION = 0xC0;
 
 int GetSddVersion(RqmApiContext* ctx, const uint8_t* pData, uint32_t Size) {
     if (pData == nullptr || Size < 4 || pData[0] != SDD_ELEMENT_VERSION || pData[1] != 2)

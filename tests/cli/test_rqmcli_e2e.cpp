@@ -3,20 +3,11 @@
 // reach the driver and in what order, and the tool-state record the driver
 // holds when the run is over. Then the tool-state exchange itself,
 // in-process, byte for byte; and the shipped ARM program under the emulator.
-#include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <optional>
-#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,211 +16,16 @@
 #include "cli/driver_data.h"
 #include "cli/main.h"
 #include "sim/sim_util.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/sim_fixture.h"
 #include "tests/support/sim_process.h"
 #include "transport/adapter.h"
 #include "transport/hi_msg.h"
 #include "transport/vormac_adapter.h"
 
-extern char** environ;
-
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// ---- the harness: one run of a program ----
-
-struct RunResult {
-    std::string out;
-    std::string err;
-    int exit_code = -1;  // -1 unless it exited
-    int term_signal = 0;
-    bool timed_out = false;
-};
-
-void PrintTo(const RunResult& r, std::ostream* os) {
-    *os << "exit " << r.exit_code << " signal " << r.term_signal << (r.timed_out ? " (timed out)" : "")
-        << "\n--- stdout\n"
-        << r.out << "--- stderr\n"
-        << r.err;
-}
-
-// A fresh working directory per run, so that the settings file the program
-// sees is the one the test chose.
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/rqmcli-e2e-XXXXXX";
-        if (mkdtemp(tmpl) != nullptr)
-            path_ = tmpl;
-    }
-    ~TempDir() {
-        if (path_.empty())
-            return;
-        if (DIR* d = opendir(path_.c_str())) {
-            while (dirent* e = readdir(d))
-                if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
-                    unlink((path_ + "/" + e->d_name).c_str());
-            closedir(d);
-        }
-        rmdir(path_.c_str());
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    bool ok() const { return !path_.empty(); }
-    const std::string& path() const { return path_; }
-    bool write(const char* name, const std::string& text) const {
-        FILE* f = fopen((path_ + "/" + name).c_str(), "w");
-        if (f == nullptr)
-            return false;
-        const bool good = fwrite(text.data(), 1, text.size(), f) == text.size();
-        return fclose(f) == 0 && good;
-    }
-    // Opening a FIFO for reading blocks until a writer comes, and none will:
-    // a program that reads this file hangs instead of passing unnoticed.
-    bool fifo(const char* name) const { return mkfifo((path_ + "/" + name).c_str(), 0600) == 0; }
-
-private:
-    std::string path_;
-};
-
-enum class Settings { None, File, Fifo };
-
-const char kSettingsText[] =
-    "[phy_control]\nchannel = 11\npower_dbm = "
-    "12.5\n[Tx]\npacket_length=1000\n[memory]\nmem_addr=0x89000100\n";
-
-// Runs argv[0] with the arguments in dir, stdin from /dev/null, the
-// environment of this process with env put over it; kills it after
-// timeout_ms.
-RunResult run_in(const std::vector<std::string>& args, const std::string& dir, int timeout_ms,
-                 const std::vector<std::pair<std::string, std::string>>& env = {}) {
-    RunResult r;
-    // Everything the child touches is made before the fork: between fork
-    // and exec only async-signal-safe calls are allowed.
-    std::vector<std::string> vars;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string kv = *e;
-        bool overridden = false;
-        for (const auto& [k, v] : env)
-            overridden = overridden || kv.compare(0, k.size() + 1, k + "=") == 0;
-        if (!overridden)
-            vars.push_back(kv);
-    }
-    for (const auto& [k, v] : env)
-        vars.push_back(k + "=" + v);
-    std::vector<std::string> argStore = args;
-    std::vector<char*> argv, envp;
-    for (std::string& a : argStore)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (std::string& v : vars)
-        envp.push_back(v.data());
-    envp.push_back(nullptr);
-
-    int outPipe[2], errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0)
-        return r;
-    if (pipe2(errPipe, O_CLOEXEC) != 0) {
-        close(outPipe[0]);
-        close(outPipe[1]);
-        return r;
-    }
-    const int devnull = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    const pid_t parent = getpid();
-    const char* cwd = dir.c_str();
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent || chdir(cwd) != 0)
-            _exit(126);
-        dup2(devnull, STDIN_FILENO);
-        dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errPipe[1], STDERR_FILENO);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (devnull >= 0)
-        close(devnull);
-    if (pid < 0) {
-        close(outPipe[0]);
-        close(errPipe[0]);
-        return r;
-    }
-
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&r.out, &r.err};
-    int live = 2;
-    while (live > 0) {
-        int wait = -1;
-        if (!r.timed_out) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-        }
-        const int n = poll(fds, 2, wait);
-        if (n == 0 && !r.timed_out) {
-            kill(pid, SIGKILL);
-            r.timed_out = true;
-            continue;
-        }
-        if (n < 0 && errno != EINTR)
-            break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            char buf[4096];
-            const ssize_t got = read(fds[i].fd, buf, sizeof buf);
-            if (got > 0) {
-                sinks[i]->append(buf, static_cast<size_t>(got));
-            } else if (got == 0 || errno != EINTR) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --live;
-            }
-        }
-    }
-    for (pollfd& p : fds)
-        if (p.fd >= 0)
-            close(p.fd);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status))
-        r.exit_code = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        r.term_signal = WTERMSIG(status);
-    return r;
-}
-
-RunResult run_program(const std::string& program, std::vector<std::string> words, Settings settings,
-                      int timeout_ms = 10000,
-                      const std::vector<std::pair<std::string, std::string>>& env = {}) {
-    TempDir dir;
-    RunResult r;
-    if (!dir.ok()) {
-        r.err = "no temporary directory";
-        return r;
-    }
-    if ((settings == Settings::File && !dir.write("settings.ini", kSettingsText)) ||
-        (settings == Settings::Fifo && !dir.fifo("settings.ini"))) {
-        r.err = "no settings file";
-        return r;
-    }
-    words.insert(words.begin(), program);
-    return run_in(words, dir.path(), timeout_ms, env);
-}
-
-// The banner carries the build's date and time; everything else is fixed.
-std::string normalized(const std::string& text) {
-    static const std::regex banner(
-        "RQM version: 2\\.0\\.9  [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\n");
-    return std::regex_replace(text, banner, "RQM version: 2.0.9  DATE TIME\n");
-}
 
 // ---- the texts the program prints ----
 
@@ -398,61 +194,6 @@ Bytes first_bytes(const Bytes& r, size_t n) {
     std::copy_n(r.begin(), n, out.begin());
     return out;
 }
-
-// HI messages of logged datagrams, each cut to its MsgLen.
-std::vector<Bytes> messages(const std::vector<Bytes>& datagrams) {
-    std::vector<Bytes> out;
-    for (const Bytes& dg : datagrams) {
-        Bytes m = SimProcess::hi_payload(dg);
-        if (m.size() >= 4 && hi_msg_len(m.data()) <= m.size())
-            m.resize(hi_msg_len(m.data()));
-        out.push_back(m);
-    }
-    return out;
-}
-
-// ---- fixtures ----
-
-// One stand-in per test suite, back to its start state before each test.
-class WithSim : public testing::Test {
-protected:
-    static void SetUpTestSuite() { sim_ = new SimProcess(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(sim_->ok()) << sim_->last_error();
-        ASSERT_TRUE(sim_->control("reset")) << sim_->last_error();
-    }
-
-    SimProcess& sim() { return *sim_; }
-    void ctl(const std::string& line) {
-        ASSERT_TRUE(sim_->control(line)) << line << ": " << sim_->last_error();
-    }
-    std::string get(const std::string& key) {
-        std::vector<std::string> out;
-        EXPECT_TRUE(sim_->control("get " + key, &out)) << key << ": " << sim_->last_error();
-        return out.size() == 1 ? out[0] : std::string("?");
-    }
-    // The driver-level requests the stand-in received, in order: the
-    // markers of a run's start-up, its record traffic, and the connect and
-    // disconnect between them. What the firmware gets is left out, so that
-    // the order stays readable whatever a command sends.
-    std::vector<unsigned> driver_requests() {
-        std::vector<unsigned> ids;
-        for (const Bytes& m : messages(sim_->received())) {
-            if (m.size() < 4)
-                continue;
-            const unsigned id = hi_msg_id(m.data()) & HI_MSG_ID_MASK;
-            if (id == 993 || id == 994 || id == 1016 || id == 1018 || id == 1019)
-                ids.push_back(id);
-        }
-        return ids;
-    }
-
-    inline static SimProcess* sim_ = nullptr;
-};
 
 // ---- exactly "help", or no word: nothing but the help text ----
 

@@ -61,6 +61,21 @@ const ErrorCase kErrorCases[] = {
     {"fault 1016 refuse 11", "ARG '11' out of 5..10"},
     {"fault 1016 split 0", "ARG '0' out of 1..65535"},
     {"fault 1016 dup 0 x", "bad number 'x'"},
+    {"fault 61 status 3 1 after x", "bad number 'x'"},
+    {"set wifi 2", "bad number '2'"},
+    {"set startuplen 159", "bad number '159'"},
+    {"set startuplen 169", "bad number '169'"},
+    {"set mac 3 001122334455", "bad number '3'"},
+    {"set mac 0 0011", "address must be 6 bytes of hex"},
+    {"set mac 0", "wrong number of arguments to 'set'"},
+    {"set hif 0x2 1", "unaligned address '0x2'"},
+    {"set hwtest 0 1", "bad number '0'"},
+    {"set hwtest 5 1", "bad number '5'"},
+    {"set ctrlblock 00", "control blocks must be 76 bytes of hex"},
+    {"get mac 3", "bad number '3'"},
+    {"get apb 1", "unaligned address '1'"},
+    {"get download image", "unknown download 'image'"},
+    {"get download", "wrong number of arguments to 'get'"},
 };
 
 class ControlError : public SimTest, public testing::WithParamInterface<ErrorCase> {};
@@ -109,6 +124,25 @@ const RoundTrip kRoundTrips[] = {
     {{}, "efuse", std::string(512, '0')},
     {{"set tx channel 11", "set tx power 0x40"}, "tx.power", "64"},
     {{"set rx rssi 0xFFFFFFC4"}, "rx.rssi", "4294967236"},
+    {{"set wifi 1"}, "wifi", "1"},
+    {{}, "bootind", "1"},
+    {{"set bootind 0"}, "bootind", "0"},
+    {{}, "startuplen", "160"},
+    {{"set startuplen 164"}, "startuplen", "164"},
+    {{}, "hwid", "0x00002301"},
+    {{"set asleep 1"}, "asleep", "1"},
+    {{"set ahb 0xFFFFFFFC 3"}, "ahb 0xfffffffc", "0x00000003"},
+    {{"set apb 4 1", "set apb 4 0"}, "apb 4", "0x00000000"},
+    {{"set hif 4 1"}, "ahb 4", "0x00000000"},
+    {{"set hif 4 1"}, "reg 4", "0x00000000"},
+    {{"set mac 1 A0B1C2D3E4F5"}, "mac 1", "a0b1c2d3e4f5"},
+    {{"set mac 1 A0B1C2D3E4F5"}, "mac.1", "a0b1c2d3e4f5"},
+    {{}, "mac 0", "020000000001"},
+    {{"set hwtest 4 7", "set hwtest 1 0x10"}, "hwtest", "16 0 0 7"},
+    {{}, "debugport", "0 0 0 0"},
+    {{}, "download sdd", "none"},
+    {{}, "ctrlblock", std::string(152, '0')},
+    {{"set ctrlblock " + std::string(150, '0') + "Fe"}, "ctrlblock", std::string(150, '0') + "fe"},
 };
 
 class ControlRoundTrip : public SimTest, public testing::WithParamInterface<size_t> {};
@@ -168,13 +202,39 @@ TEST_F(SimTest, ResetRestoresEveryStartValue) {
     ASSERT_TRUE(ctl("state", &fresh));
     connect();
     for (const char* line :
-         {"fault 70 late 100", "fault 1016 noanswer",
+         {"fault 70 late 100",
+          "fault 1016 noanswer",
           "set record "
           "01020304050607080910"
           "11121314151617181920212223242526272829303132333435363738394041424344454647484950",
-          "set label other", "set mem 0x100 5", "set reg 4 4", "set efuse 0 ff", "set tx running 1",
-          "set rx ok 9", "set version 1", "set sddpath /x", "set window 7", "set cli_len 0"})
+          "set label other",
+          "set mem 0x100 5",
+          "set reg 4 4",
+          "set efuse 0 ff",
+          "set tx running 1",
+          "set rx ok 9",
+          "set version 1",
+          "set sddpath /x",
+          "set window 7",
+          "set cli_len 0",
+          "set wifi 1",
+          "set bootind 0",
+          "set startuplen 168",
+          "set hwid 1",
+          "set asleep 1",
+          "set clockgating 1",
+          "set selftest 3",
+          "set mac 0 001122334455",
+          "set hif 8 1",
+          "set ahb 8 2",
+          "set apb 8 3",
+          "set hwtest 2 5",
+          "fault 55 status 1 1 after 3"})
         ASSERT_TRUE(ctl(line)) << line;
+    ASSERT_TRUE(ctl("set ctrlblock " + std::string(152, 'f')));
+    ASSERT_TRUE(send(hi(0x3FD, {0, 2, 0x01020304})));
+    EXPECT_EQ(answer(), boot(4, 0));
+    EXPECT_EQ(get("download sdd"), "bytes 04030201");
     // A delayed answer still pending is dropped too.
     ASSERT_TRUE(send(hi(70 | seq_bits(0), {0})));
     ASSERT_TRUE(ctl("ping"));
@@ -187,6 +247,10 @@ TEST_F(SimTest, ResetRestoresEveryStartValue) {
     EXPECT_EQ(get("mem 0x100"), "0x00000000");
     EXPECT_EQ(get("reg 4"), "0x00000000");
     EXPECT_EQ(get("efuse 0 1"), "00");
+    for (const char* key : {"hif 8", "ahb 8", "apb 8"})
+        EXPECT_EQ(get(key), "0x00000000") << key;
+    EXPECT_EQ(get("download sdd"), "none");
+    EXPECT_EQ(get("ctrlblock"), std::string(152, '0'));
     EXPECT_TRUE(sim().received().empty());
     EXPECT_TRUE(sim().sent().empty());
     EXPECT_FALSE(nl.recv(250).has_value()) << "the pending answer went out after the reset";

@@ -50,7 +50,7 @@ const DriverCase kDriverCases[] = {
     {"SddConfigNotConnected", {}, hi(54, {0}), {boot(1, 7)}},
     {"SddConfigTooShort", {"set connected 1"}, hi(54), {unmodelled_cnf(54)}},
     {"FirstUnmodelledDriverId", {}, hi(995, {0, 0}), {unmodelled_cnf(995)}},
-    {"DriverIdBetweenModelledOnes", {}, hi(1022), {unmodelled_cnf(1022)}},
+    {"DriverIdBetweenModelledOnes", {}, hi(1017), {unmodelled_cnf(1017)}},
 };
 
 class DriverAnswer : public SimTest, public testing::WithParamInterface<DriverCase> {};

@@ -1,6 +1,7 @@
 // The header-only messages the tool's target sends itself (reboot,
-// disconnect, reconnect): the BOOT indications that answer them, the state
-// they leave, and that they stay out of the firmware's numbering.
+// disconnect, reconnect) and the API's requests with the same ids: the BOOT
+// indications and confirmations that answer them, the state they leave, and
+// that they stay out of the firmware's numbering.
 #include <chrono>
 
 #include "tests/sim/sim_test_util.h"
@@ -12,6 +13,12 @@ using namespace std::chrono;
 constexpr unsigned kReboot = 0x3FF;
 constexpr unsigned kDisconnect = 0x3FB;
 constexpr unsigned kReconnect = 0x3FC;
+
+// The confirmation of a soft reset or of the API's reconnect: status and
+// result word both 0.
+Bytes result_cnf(unsigned id, unsigned seq = 0) {
+    return hi((id | 0x400) | seq_bits(seq), {0, 0});
+}
 
 struct TargetMsgCase {
     const char* name;
@@ -29,12 +36,22 @@ void PrintTo(const TargetMsgCase& c, std::ostream* os) {
 
 const TargetMsgCase kTargetMsgCases[] = {
     {"RebootNotConnected", {}, hi(kReboot), {boot(3, 0)}, {"connected=0", "numbering=0"}},
+    // In test mode the reboot is the tool's soft reset, and confirmed.
     {"RebootConnected",
      {"connect", "70/0"},
      hi(kReboot),
-     {boot(3, 0)},
+     {boot(3, 0), result_cnf(kReboot)},
      {"connected=0", "numbering=0", "expected_rx_seq=1"}},
-    {"RebootPlainConnectedState", {"set connected 1"}, hi(kReboot), {boot(3, 0)}, {"connected=0"}},
+    {"RebootPlainConnectedState",
+     {"set connected 1"},
+     hi(kReboot),
+     {boot(3, 0), result_cnf(kReboot)},
+     {"connected=0"}},
+    {"RebootWakesASleepingFirmware",
+     {"set connected 1", "set asleep 1"},
+     hi(kReboot),
+     {boot(3, 0), result_cnf(kReboot)},
+     {"connected=0", "asleep=0"}},
     {"DisconnectNotConnected", {}, hi(kDisconnect), {boot(1, 7)}, {"connected=0", "numbering=0"}},
     {"DisconnectConnected",
      {"connect", "70/0"},
@@ -47,6 +64,24 @@ const TargetMsgCase kTargetMsgCases[] = {
      hi(kReconnect),
      {boot(3, 0), startup(4)},
      {"connected=1", "numbering=1", "next_tx_seq=1", "expected_rx_seq=0"}},
+    // The API's reconnect carries the tool's version and awaits a
+    // confirmation, numbered behind the startup it follows.
+    {"ApiReconnectConnected",
+     {"connect", "70/0"},
+     hi(kReconnect, {0x02000009, 50}),
+     {boot(3, 0), startup(4), result_cnf(kReconnect, 1)},
+     {"connected=1", "numbering=1", "next_tx_seq=2", "expected_rx_seq=0"}},
+    {"ApiReconnectOfTheOtherBuild",
+     {"set connected 1", "set asleep 1"},
+     hi(kReconnect, {0}),
+     {boot(3, 0), startup(4), result_cnf(kReconnect, 1)},
+     {"connected=1", "asleep=0"}},
+    {"ApiReconnectNotConnected", {}, hi(kReconnect, {0x02000009, 50}), {boot(1, 7)}, {"connected=0"}},
+    {"ApiReconnectToolTooOld",
+     {"set connected 1"},
+     hi(kReconnect, {0x01FFFFFF, 50}),
+     {boot(1, 10)},
+     {"connected=1", "numbering=0"}},
     {"ReconnectAnnouncesPresets",
      {"connect", "set window 2", "set maxmsg 1000", "set apiver 0x0431", "set label FW Q7",
       "set mib 0x00100000"},
@@ -64,7 +99,7 @@ const TargetMsgCase kTargetMsgCases[] = {
     {"RebootCarryingThePreviousNumber",
      {"connect", "70/0"},
      hi(kReboot | seq_bits(0)),
-     {boot(3, 0)},
+     {boot(3, 0), result_cnf(kReboot)},
      {"expected_rx_seq=1"}},
     {"DisconnectCarryingThePreviousNumber",
      {"connect", "70/0"},
@@ -79,10 +114,14 @@ const TargetMsgCase kTargetMsgCases[] = {
     {"RebootCarryingAStrayNumber",
      {"connect", "70/0"},
      hi(kReboot | seq_bits(5)),
-     {boot(3, 0)},
+     {boot(3, 0), result_cnf(kReboot)},
      {"expected_rx_seq=1"}},
     // Trailing bytes behind the header do not change the message.
-    {"RebootWithPayload", {"set connected 1"}, hi(kReboot, {0xDEADBEEF}), {boot(3, 0)}, {"connected=0"}},
+    {"RebootWithPayload",
+     {"set connected 1"},
+     hi(kReboot, {0xDEADBEEF}),
+     {boot(3, 0), result_cnf(kReboot)},
+     {"connected=0"}},
 };
 
 class TargetMsg : public SimTest, public testing::WithParamInterface<TargetMsgCase> {};
@@ -120,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(HeaderOnly, TargetMsg, testing::ValuesIn(kTargetMsgCase
 TEST_F(SimTest, AfterRebootFirmwareRequestsAreRefusedUntilConnected) {
     connect();
     ASSERT_TRUE(send(hi(kReboot)));
-    EXPECT_EQ(answer(), boot(3, 0));
+    EXPECT_EQ(answers(2), (std::vector<Bytes>{boot(3, 0), result_cnf(kReboot)}));
     ASSERT_TRUE(send(hi(70, {0})));
     EXPECT_EQ(answer(), boot(1, 7));
     // The api context still answers, and says the firmware is down.

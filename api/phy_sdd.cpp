@@ -1,0 +1,338 @@
+// The SDD file: the chip's configuration file of tagged elements. The
+// driver tells where it lies; the tool reads it, dumps it, and edits the
+// user power table and the crystal frequency offset in place.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "rqm_api.h"
+#include "rqm_sdd.h"
+#include "transport/adapter.h"
+#include "transport/hi_msg.h"
+
+namespace {
+
+inline constexpr uint16_t HI_GET_SDD_PATH_REQ_ID = 995;
+inline constexpr uint16_t HI_GET_SDD_ELEMENT_REQ_ID = 1017;
+inline constexpr uint16_t HI_SDD_DOWNLOAD_MSG_ID = 54;
+inline constexpr uint32_t SDD_PATH_CNF_SIZE = 76;
+inline constexpr uint32_t SDD_ELEMENT_CNF_SIZE = 1036;
+inline constexpr unsigned POWER_TABLE_BYTES = SDD_USER_POWER_ENTRIES * 2;
+
+int reported(RqmApiContext* ctx, int result, const char* name) {
+    RQM_ErrorCheck(ctx, static_cast<uint32_t>(result), name);
+    return result;
+}
+
+}  // namespace
+
+bool rqm_sdd_path_query(RqmApiContext* ctx, char* path, int* pResult) {
+    uint8_t req[16] = {};
+    hi_set_msg_len(req, sizeof req);
+    hi_set_msg_id(req, HI_GET_SDD_PATH_REQ_ID);
+    uint8_t cnf[SDD_PATH_CNF_SIZE] = {};
+    const int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
+    if (result != RQM_SUCCESS) {
+        *pResult = result;
+        return false;
+    }
+    // The length must name a path that the answer actually carries.
+    const uint32_t got = hi_msg_len(cnf);
+    const uint32_t len = got >= 12 ? hi_rd32(cnf + 8) : 0;
+    if (len == 0 || len > SDD_PATH_MAX || len > got - 12) {
+        puts("get sdd path error!");
+        *pResult = RQM_STEP_FAILED;
+        return false;
+    }
+    memcpy(path, cnf + 12, len);
+    path[len] = '\0';
+    *pResult = static_cast<int>(len);
+    return true;
+}
+
+namespace {
+
+// The path query that opens every file operation: a failure ends the
+// operation with -1, reported under its name.
+bool sdd_path_for(RqmApiContext* ctx, char* path, const char* name) {
+    int result = 0;
+    if (!rqm_sdd_path_query(ctx, path, &result)) {
+        reported(ctx, RQM_STEP_FAILED, name);
+        return false;
+    }
+    printf("sdd_path = %s\n", path);
+    return true;
+}
+
+// The whole file, however long; false when it cannot be opened or read.
+}  // namespace
+
+bool rqm_read_sdd_file(const char* path, std::vector<uint8_t>* bytes) {
+    const int fd = open(path, O_RDONLY);
+    if (fd < 0) {
+        printf("open \"%s\" is failure!\n", path);
+        return false;
+    }
+    bytes->clear();
+    uint8_t chunk[4096];
+    for (;;) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        bytes->insert(bytes->end(), chunk, chunk + n);
+    }
+    close(fd);
+    return true;
+}
+
+namespace {
+
+struct Element {
+    int Offset;  // of the id byte; -1 when absent
+    const uint8_t* pData;
+    uint8_t Length;
+};
+
+// The first element with the id; one of length 0 counts as absent.
+Element find_element(const std::vector<uint8_t>& file, uint8_t id) {
+    const uint8_t* data = nullptr;
+    uint8_t len = 0;
+    const int offset = rqm_get_sdd_param(file.data(), static_cast<int>(file.size()), id, &data, &len);
+    if (data == nullptr || len == 0)
+        return {-1, nullptr, 0};
+    return {offset, data, len};
+}
+
+}  // namespace
+
+int RQM_GetSddPatch(RqmApiContext* ctx, char* pPath) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_GetSddPatch");
+    if (pPath == nullptr)
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetSddPatch");
+    int result = 0;
+    if (!rqm_sdd_path_query(ctx, pPath, &result))
+        return reported(ctx, result, "RQM_GetSddPatch");
+    return result;
+}
+
+void RQM_sddShow(const uint8_t* pData, int Count) {
+    printf("sddLength = %d\n", Count);
+    for (int i = 0; i < Count; ++i) {
+        if (i % 16 == 0) {
+            if (i != 0)
+                printf("\n");
+            printf("%08xh:  ", i / 16);
+        }
+        printf("%02x  ", pData[i]);
+    }
+    printf("\n");
+}
+
+int RQM_ReadSdd(int Show, const char* pchPath, uint8_t* pBuffer, int Size) {
+    const int fd = open(pchPath, O_RDONLY);
+    if (fd < 0) {
+        printf("open \"%s\" is failure!\n", pchPath);
+        return -1;
+    }
+    const ssize_t n = Size > 0 ? read(fd, pBuffer, static_cast<size_t>(Size)) : 0;
+    close(fd);
+    if (n < 0)
+        return -1;
+    if (Show)
+        RQM_sddShow(pBuffer, static_cast<int>(n));
+    return static_cast<int>(n);
+}
+
+int RQM_ModifySdd(const uint8_t* pData, int Length, int Offset, const char* pchPath) {
+    const int fd = open(pchPath, O_RDWR);
+    if (fd < 0) {
+        printf("open \"%s\" is failure!\n", pchPath);
+        return -1;
+    }
+    // The edit counts only when every byte reached the file.
+    bool ok = lseek(fd, Offset + 2, SEEK_SET) == Offset + 2 &&
+              write(fd, pData, static_cast<size_t>(Length)) == static_cast<ssize_t>(Length) && fsync(fd) == 0;
+    lseek(fd, 0, SEEK_SET);
+    ok = close(fd) == 0 && ok;
+    return ok ? 0 : -1;
+}
+
+int RQM_GetSddPower(RqmApiContext* ctx, uint8_t Id, uint16_t* pTable) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_GetSddPower");
+    if (pTable == nullptr)
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetSddPower");
+    char path[SDD_PATH_MAX + 1];
+    if (!sdd_path_for(ctx, path, "RQM_GetSddPower"))
+        return RQM_STEP_FAILED;
+    std::vector<uint8_t> file;
+    const Element e = rqm_read_sdd_file(path, &file) ? find_element(file, Id) : Element{-1, nullptr, 0};
+    if (e.Offset < 0) {
+        puts("Power_ies not found!");
+        return reported(ctx, RQM_STEP_FAILED, "RQM_GetSddPower");
+    }
+    uint8_t table[POWER_TABLE_BYTES] = {};
+    memcpy(table, e.pData, e.Length < POWER_TABLE_BYTES ? e.Length : POWER_TABLE_BYTES);
+    for (unsigned i = 0; i < SDD_USER_POWER_ENTRIES; ++i)
+        pTable[i] = hi_rd16(table + 2 * i);
+    return RQM_SUCCESS;
+}
+
+int RQM_SetSddPower(RqmApiContext* ctx, uint8_t Id, const uint16_t* pTable) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_SetSddPower");
+    if (pTable == nullptr)
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetSddPower");
+    char path[SDD_PATH_MAX + 1];
+    if (!sdd_path_for(ctx, path, "RQM_SetSddPower"))
+        return RQM_STEP_FAILED;
+    std::vector<uint8_t> file;
+    const Element e = rqm_read_sdd_file(path, &file) ? find_element(file, Id) : Element{-1, nullptr, 0};
+    // Nothing to write is a failure, as it is for the read.
+    if (e.Offset < 0) {
+        puts("Power_ies not found!");
+        return reported(ctx, RQM_STEP_FAILED, "RQM_SetSddPower");
+    }
+    const unsigned bytes = e.Length < POWER_TABLE_BYTES ? e.Length : POWER_TABLE_BYTES;
+    uint8_t table[POWER_TABLE_BYTES] = {};
+    memcpy(table, e.pData, bytes);
+    for (unsigned i = 0; i < SDD_USER_POWER_ENTRIES; ++i)
+        if (pTable[i] != 0)
+            hi_wr16(table + 2 * i, pTable[i]);
+    const int result = RQM_ModifySdd(table, static_cast<int>(bytes), e.Offset, path);
+    return reported(ctx, result, "RQM_SetSddPower");
+}
+
+int RQM_GetSddFreqOffset(RqmApiContext* ctx) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_GetSddFreqOffset");
+    char path[SDD_PATH_MAX + 1];
+    if (!sdd_path_for(ctx, path, "RQM_GetSddFreqOffset"))
+        return RQM_STEP_FAILED;
+    std::vector<uint8_t> file;
+    if (!rqm_read_sdd_file(path, &file) || file.empty()) {
+        puts("Failed to read the SDD file!");
+        return reported(ctx, RQM_STEP_FAILED, "RQM_GetSddFreqOffset");
+    }
+    const Element e = find_element(file, SDD_ELEMENT_FREQ_OFFSET);
+    unsigned value = 0;
+    if (e.Offset < 0)
+        puts("sdd freq offset not found!");
+    else
+        value = e.Length >= 2 ? hi_rd16(e.pData) : e.pData[0];
+    printf("sdd_freq_offset = %d\n", value);
+    return RQM_SUCCESS;
+}
+
+int RQM_SetSddFreqOffset(RqmApiContext* ctx, uint16_t Value) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_SetSddFreqOffset");
+    // Out of range before the driver is asked anything.
+    if (Value > SDD_FREQ_OFFSET_MAX)
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetSddFreqOffset");
+    char path[SDD_PATH_MAX + 1];
+    if (!sdd_path_for(ctx, path, "RQM_SetSddFreqOffset"))
+        return RQM_STEP_FAILED;
+    std::vector<uint8_t> file;
+    if (!rqm_read_sdd_file(path, &file) || file.empty()) {
+        puts("Failed to read the SDD file!");
+        return RQM_STEP_FAILED;
+    }
+    const Element e = find_element(file, SDD_ELEMENT_FREQ_OFFSET);
+    if (e.Offset < 0) {
+        puts("sdd freq offset not found!");
+        return RQM_STEP_FAILED;
+    }
+    uint8_t bytes[2];
+    hi_wr16(bytes, Value);
+    const int result = RQM_ModifySdd(bytes, e.Length >= 2 ? 2 : 1, e.Offset, path);
+    return reported(ctx, result, "RQM_SetSddFreqOffset");
+}
+
+int RQM_GetSddVeresion(RqmApiContext* ctx, uint8_t* pVersion) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_GetSddVeresion");
+    if (pVersion == nullptr)
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetSddVeresion");
+    uint8_t req[6] = {};
+    hi_set_msg_len(req, sizeof req);
+    hi_set_msg_id(req, HI_GET_SDD_ELEMENT_REQ_ID);
+    req[5] = SDD_ELEMENT_VERSION;
+    auto* cnf = static_cast<uint8_t*>(calloc(SDD_ELEMENT_CNF_SIZE, 1));
+    if (cnf == nullptr)
+        return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_GetSddVeresion");
+    int result = Adapter_Request(ctx, req, cnf, SDD_ELEMENT_CNF_SIZE);
+    if (result == RQM_SUCCESS) {
+        // A version needs both its bytes; a shorter element is no version,
+        // and a stale one must not travel on to the driver's record.
+        const uint32_t got = hi_msg_len(cnf);
+        if (got < 14 || hi_rd32(cnf + 8) < 2) {
+            result = RQM_STEP_FAILED;
+        } else {
+            result = static_cast<int>(hi_rd32(cnf + 4));
+            *pVersion = static_cast<uint8_t>(10 * cnf[12] + cnf[13]);
+        }
+    }
+    free(cnf);
+    return reported(ctx, result, "RQM_GetSddVeresion");
+}
+
+int RQM_DownloadSdd(RqmApiContext* ctx, const char* pchSddFilePath, int bWriteSDD, int Reserved) {
+    RQM_UI_Printf(ctx, "RQM_DownloadSdd(%s)\n", pchSddFilePath != nullptr ? pchSddFilePath : "");
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_DownloadSdd");
+    if (Reserved != 0 || pchSddFilePath == nullptr)
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_DownloadSdd");
+
+    uint8_t* file = nullptr;  // owned when read from disk
+    const uint8_t* data = nullptr;
+    uint32_t n = 0;
+    uint8_t trailer = static_cast<uint8_t>(bWriteSDD);
+    if (pchSddFilePath[0] == '\0') {
+        trailer = 2;
+    } else if (pchSddFilePath[0] == '^') {
+        data = reinterpret_cast<const uint8_t*>(pchSddFilePath);
+        n = static_cast<uint32_t>(strlen(pchSddFilePath) + 1);
+        RQM_Debug_PrintOutput0(
+            ctx,
+            "SDD file is on the remote device. SDD data not in message, Remove Server must intercept!\n");
+    } else {
+        file = ReadBinaryFileIntoBuffer(ctx, pchSddFilePath, 0, &n);
+        if (file == nullptr)
+            return reported(ctx, RQM_FILE_ERROR, "RQM_DownloadSdd");
+        data = file;
+    }
+    // The whole file travels in one message: one the channel or the
+    // firmware cannot take is refused here, not half sent.
+    const uint32_t msgLen = n + 8;
+    if (msgLen > rqm_largest_message(ctx)) {
+        free(file);
+        return reported(ctx, RQM_MESSAGE_TOO_LARGE, "RQM_DownloadSdd");
+    }
+    auto* msg = static_cast<uint8_t*>(calloc(msgLen, 1));
+    if (msg == nullptr) {
+        free(file);
+        return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_DownloadSdd");
+    }
+    hi_set_msg_len(msg, static_cast<uint16_t>(msgLen));
+    hi_set_msg_id(msg, HI_SDD_DOWNLOAD_MSG_ID);
+    if (n != 0)
+        memcpy(msg + 4, data, n);
+    msg[4 + n] = trailer;
+    uint8_t cnf[8] = {};
+    int result = Adapter_Request(ctx, msg, cnf, sizeof cnf);
+    if (result == RQM_SUCCESS)
+        result = hi_msg_len(cnf) >= 8 ? static_cast<int>(hi_rd32(cnf + 4)) : RQM_NO_CONFIRMATION;
+    free(msg);
+    free(file);
+    return reported(ctx, result, "RQM_DownloadSdd");
+}

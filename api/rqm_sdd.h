@@ -1,0 +1,47 @@
+// The SDD file access of the test API.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct RqmApiContext;
+
+// The SDD file: elements of an id byte, a length byte and the data.
+inline constexpr uint8_t SDD_ELEMENT_VERSION = 0xC0;
+inline constexpr uint8_t SDD_ELEMENT_FREQ_OFFSET = 0xC9;
+inline constexpr uint8_t SDD_ELEMENT_USER_POWER_OLD = 0xE3;  // SDD versions below 2.5
+inline constexpr uint8_t SDD_ELEMENT_USER_POWER = 0xB0;      // from 2.5
+inline constexpr unsigned SDD_USER_POWER_ENTRIES = 12;       // 1/16 dB each
+inline constexpr unsigned SDD_PATH_MAX = 64;                 // path buffers hold one more for the NUL
+inline constexpr uint16_t SDD_FREQ_OFFSET_MAX = 127;
+
+struct SddElement {
+    uint8_t Id;
+    uint8_t Length;
+    const uint8_t* pData;
+};
+
+struct SddUserPower {
+    uint16_t Entry[SDD_USER_POWER_ENTRIES];
+};
+
+// The byte offset of the first element with the id, or the bytes walked;
+// the outputs are written only when it is found whole inside Count bytes.
+int rqm_get_sdd_param(const uint8_t* pFile, int Count, uint8_t Id, const uint8_t** ppData, uint8_t* pLength);
+// The path length (1 to 64) into a buffer of at least 65 bytes, or a code.
+int RQM_GetSddPatch(RqmApiContext* pRqmApiContext, char* pPath);
+void RQM_sddShow(const uint8_t* pData, int Count);
+int RQM_ReadSdd(int Show, const char* pchPath, uint8_t* pBuffer, int Size);
+int RQM_ModifySdd(const uint8_t* pData, int Length, int Offset, const char* pchPath);
+int RQM_GetSddPower(RqmApiContext* pRqmApiContext, uint8_t Id, uint16_t* pTable);
+int RQM_SetSddPower(RqmApiContext* pRqmApiContext, uint8_t Id, const uint16_t* pTable);
+int RQM_GetSddFreqOffset(RqmApiContext* pRqmApiContext);
+int RQM_SetSddFreqOffset(RqmApiContext* pRqmApiContext, uint16_t Value);
+int RQM_GetSddVeresion(RqmApiContext* pRqmApiContext, uint8_t* pVersion);
+int RQM_DownloadSdd(RqmApiContext* pRqmApiContext, const char* pchSddFilePath, int bWriteSDD, int Reserved);
+
+// Asks the driver where the SDD file lies: true with the terminated path
+// in a buffer of 65 bytes, false with the failure code in *pResult.
+bool rqm_sdd_path_query(RqmApiContext* pRqmApiContext, char* pPath, int* pResult);
+// The whole file, however long; false after the open line, or on a read error.
+bool rqm_read_sdd_file(const char* pchPath, std::vector<uint8_t>* pBytes);
