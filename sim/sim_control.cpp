@@ -82,6 +82,8 @@ constexpr Scalar kScalars[] = {
      [](Sim* s, uint32_t v) { s->model.fw.asleep = v != 0; }},
     {"clockgating", "%u", 1, [](const Sim& s) -> uint32_t { return s.model.fw.clock_gating; },
      [](Sim* s, uint32_t v) { s->model.fw.clock_gating = v; }},
+    {"sddlive", "%u", 1, [](const Sim& s) -> uint32_t { return s.model.drv.sdd_live; },
+     [](Sim* s, uint32_t v) { s->model.drv.sdd_live = v != 0; }},
     {"selftest", "%u", 0xFFFFFFFF, [](const Sim& s) -> uint32_t { return s.model.fw.self_test_result; },
      [](Sim* s, uint32_t v) { s->model.fw.self_test_result = v; }},
 };
@@ -395,6 +397,34 @@ bool set_ctrl_block(CtlCall& c) {
     return true;
 }
 
+// `auto` lets the length word tell the truth again.
+bool set_sdd_path_len(CtlCall& c) {
+    if (!want_args(c, 3, 3))
+        return false;
+    SimDriver& d = c.s->model.drv;
+    if (c.tok[2] == "auto") {
+        d.sdd_path_len_forced = false;
+        return true;
+    }
+    uint32_t v;
+    if (!parse_num(c, c.tok[2], 0xFFFFFFFF, &v))
+        return false;
+    d.sdd_path_len_forced = true;
+    d.sdd_path_len = v;
+    return true;
+}
+
+// Without bytes the driver has no SDD in use.
+bool set_sdd(CtlCall& c) {
+    std::vector<uint8_t> bytes;
+    if (!want_args(c, 2, 3))
+        return false;
+    if (c.tok.size() == 3 && !sim_parse_hex(c.tok[2], &bytes))
+        return fail(c, "bad hex");
+    c.s->model.drv.sdd = std::move(bytes);
+    return true;
+}
+
 // The register space a bus name stands for, or nullptr.
 std::map<uint32_t, uint32_t>* reg_space_named(Sim* s, std::string_view name) {
     static constexpr const char* kNames[] = {"hif", "ahb", "apb"};
@@ -434,6 +464,10 @@ bool ctl_set(CtlCall& c) {
         return set_text(c, &m.fw.label, STARTUP_IND_LABEL_SIZE - 1);
     if (key == "sddpath")
         return set_text(c, &m.drv.sdd_path, SIM_SDD_PATH_MAX);
+    if (key == "sddpath_len")
+        return set_sdd_path_len(c);
+    if (key == "sdd")
+        return set_sdd(c);
     if (key == "mem")
         return set_word_map(c, nullptr);
     if (key == "reg")
@@ -487,9 +521,21 @@ bool ctl_get(CtlCall& c) {
         c.out->push_back(sim_hex(fw.ctrl_block.data(), fw.ctrl_block.size()));
         return true;
     }
+    if (key == "sdd") {
+        if (!want_args(c, 2, 2))
+            return false;
+        const std::vector<uint8_t>& sdd = c.s->model.drv.sdd;
+        c.out->push_back(sdd.empty() ? std::string("none") : sim_hex(sdd));
+        return true;
+    }
     if (key == "download") {
         if (!want_args(c, 3, 3))
             return false;
+        if (c.tok[2] == "sdd54") {
+            const SimDriver& d = c.s->model.drv;
+            c.out->push_back(d.have_sdd54 ? "bytes " + sim_hex(d.sdd54) : std::string("none"));
+            return true;
+        }
         if (c.tok[2] != "fw" && c.tok[2] != "sdd")
             return fail(c, "unknown download '%.*s'", SV(c.tok[2]));
         const SimDownload& d = c.tok[2] == "fw" ? c.s->model.drv.fw_download : c.s->model.drv.sdd_download;
@@ -538,6 +584,20 @@ bool ctl_reset(CtlCall& c) {
     return true;
 }
 
+// The driver takes up the file its path names, as at its start.
+bool ctl_load(CtlCall& c) {
+    if (!want_args(c, 2, 2))
+        return false;
+    if (c.tok[1] != "sdd")
+        return fail(c, "load what?");
+    SimDriver& d = c.s->model.drv;
+    std::vector<uint8_t> bytes;
+    if (!drv_read_sdd_file(d, &bytes))
+        return fail(c, "cannot read '%s'", d.sdd_path.c_str());
+    d.sdd = std::move(bytes);
+    return true;
+}
+
 bool ctl_help(CtlCall& c);
 
 struct Command {
@@ -556,10 +616,11 @@ constexpr Command kCommands[] = {
     {"fault", ctl_fault, "fault ID KIND [ARG] [COUNT] [after N] | fault clear | fault list"},
     {"set", ctl_set,
      "set KEY VALUE (see state) | mem ADDR VALUE | reg ADDR VALUE | hif|ahb|apb ADDR VALUE | efuse OFF HEX | "
-     "tx|rx FIELD VALUE | mac KIND HEX | hwtest ID VALUE | ctrlblock HEX"},
+     "tx|rx FIELD VALUE | mac KIND HEX | hwtest ID VALUE | ctrlblock HEX | sddpath_len N|auto | sdd [HEX]"},
     {"get", ctl_get,
      "get KEY | mem ADDR | reg ADDR | hif|ahb|apb ADDR | efuse [OFF [LEN]] | mac KIND | ctrlblock | "
-     "download fw|sdd"},
+     "sdd | download fw|sdd|sdd54"},
+    {"load", ctl_load, "load sdd"},
     {"state", ctl_state, "state"},
     {"reset", ctl_reset, "reset"},
     {"help", ctl_help, "help"},
@@ -586,6 +647,8 @@ void sim_state_lines(const Sim& s, std::vector<std::string>* out) {
     out->push_back("expected_rx_seq=" + fmt("%u", fw.expected_rx_seq));
     out->push_back("label=" + fw.label);
     out->push_back("sddpath=" + d.sdd_path);
+    out->push_back(d.sdd_path_len_forced ? "sddpath_len=" + fmt("%u", d.sdd_path_len)
+                                         : std::string("sddpath_len=auto"));
     out->push_back("record=" + sim_hex(d.record.data(), d.record.size()));
     out->push_back("faults=" + fmt("%u", static_cast<uint32_t>(s.faults.size())));
     out->push_back("pending=" + fmt("%u", static_cast<uint32_t>(s.pending.size())));

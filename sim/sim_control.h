@@ -13,7 +13,7 @@
 inline constexpr size_t SIM_RAW_MAX = 16384;
 // Longest control line the server reads; the biggest raw payload fits.
 inline constexpr size_t SIM_CONTROL_LINE_MAX = 2 * SIM_RAW_MAX + 256;
-inline constexpr size_t SIM_SDD_PATH_MAX = 255;
+inline constexpr size_t SIM_SDD_PATH_MAX = 64;  // the driver keeps no longer path
 
 // Runs one command (no line end). Appends data lines to out. Returns true
 // for "ok"; false with the text for "error <text>" in err.

@@ -1,5 +1,8 @@
 #include "sim/sim_driver.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "sim/sim_model.h"
@@ -14,6 +17,12 @@ void drv_reset(SimDriver* d) {
     d->sdd_download = SimDownload{};
     d->record.fill(0);
     d->sdd_path = SIM_DEFAULT_SDD_PATH;
+    d->sdd_path_len_forced = false;
+    d->sdd_path_len = 0;
+    d->sdd.clear();
+    d->sdd_live = false;
+    d->have_sdd54 = false;
+    d->sdd54.clear();
     d->version = SIM_DEFAULT_DRIVER_VERSION;
     d->min_tool_version = SIM_DEFAULT_MIN_TOOL_VERSION;
     d->cli_len = SIM_RECORD_SIZE;
@@ -236,6 +245,10 @@ void drv_download(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
         d.have_done = true;
         d.done_name = d.name;
         d.done = std::move(d.part);
+        // The driver hands a whole SDD file to the firmware, which then
+        // runs on it; a name only says where a file lies.
+        if (!image && !d.done_name)
+            m->drv.sdd = d.done;
     }
     d.part.clear();
     if (!image) {
@@ -247,4 +260,80 @@ void drv_download(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
         firmware_up(m);
         ans->msgs.push_back(fw_startup_ind(m->fw, m->fw.window));
     }
+}
+
+// The answer carries the path as the driver holds it; only its length word
+// can be made to lie, so a test can hand the tool a length of 0, or one
+// beyond what the answer carries or the tool's buffer holds.
+void drv_sdd_path(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    const std::string& path = m->drv.sdd_path;
+    std::vector<uint8_t> c = sim_cnf(rq.id, SDD_PATH_CNF_PATH_OFF + static_cast<unsigned>(path.size()), 0);
+    const uint32_t len =
+        m->drv.sdd_path_len_forced ? m->drv.sdd_path_len : static_cast<uint32_t>(path.size());
+    hi_wr32(c.data() + SDD_PATH_CNF_LEN_OFF, len);
+    std::copy(path.begin(), path.end(), c.begin() + SDD_PATH_CNF_PATH_OFF);
+    ans->msgs.push_back(std::move(c));
+}
+
+bool drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes) {
+    const int fd = open(d.sdd_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::vector<uint8_t> buf(SIM_SDD_FILE_MAX);
+    size_t got = 0;
+    bool ok = true;
+    while (got < buf.size()) {
+        const ssize_t n = read(fd, buf.data() + got, buf.size() - got);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    close(fd);
+    if (!ok)
+        return false;
+    buf.resize(got);
+    *bytes = std::move(buf);
+    return true;
+}
+
+// The first element with the id. One that runs past the end of the SDD is
+// not handed out: its data would be partly invented.
+static bool find_sdd_element(const std::vector<uint8_t>& sdd, uint8_t id, size_t* data_off, uint8_t* len) {
+    size_t off = 0;
+    while (off + 2 <= sdd.size()) {
+        const uint8_t l = sdd[off + 1];
+        if (off + 2 + l > sdd.size())
+            return false;
+        if (sdd[off] == id) {
+            *data_off = off + 2;
+            *len = l;
+            return true;
+        }
+        off += 2 + l;
+    }
+    return false;
+}
+
+// The SDD in use is the driver's, so it answers whether or not a tool is
+// connected. An absent element is status 1 and no data.
+void drv_sdd_element(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    SimDriver& d = m->drv;
+    if (d.sdd_live) {
+        std::vector<uint8_t> file;
+        d.sdd = drv_read_sdd_file(d, &file) ? std::move(file) : std::vector<uint8_t>{};
+    }
+    size_t off = 0;
+    uint8_t len = 0;
+    if (!find_sdd_element(d.sdd, rq.msg[SDD_ELEMENT_REQ_ID_OFF], &off, &len)) {
+        ans->msgs.push_back(sim_cnf(rq.id, SDD_ELEMENT_CNF_DATA_OFF, SIM_STATUS_REFUSED));
+        return;
+    }
+    std::vector<uint8_t> c = sim_cnf(rq.id, SDD_ELEMENT_CNF_DATA_OFF + len, 0);
+    hi_wr32(c.data() + SDD_ELEMENT_CNF_LEN_OFF, len);
+    std::copy_n(d.sdd.begin() + static_cast<std::ptrdiff_t>(off), len, c.begin() + SDD_ELEMENT_CNF_DATA_OFF);
+    ans->msgs.push_back(std::move(c));
 }

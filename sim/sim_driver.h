@@ -40,6 +40,18 @@ struct SimDriver {
     SimDownload sdd_download;
     std::array<uint8_t, SIM_RECORD_SIZE> record;  // tool-state record, opaque to the driver
     std::string sdd_path;
+    // The length word of the path answer when a test makes it lie; the
+    // answer still carries the path itself.
+    bool sdd_path_len_forced;
+    uint32_t sdd_path_len;
+    std::vector<uint8_t> sdd;  // the SDD in use
+    // The SDD in use follows the file at sdd_path at every element query,
+    // as a driver that reads the file each time would.
+    bool sdd_live;
+    // The last SDD that came whole in message 54: everything after its
+    // header (data, trailer, the three bytes after it).
+    bool have_sdd54;
+    std::vector<uint8_t> sdd54;
     uint32_t version;           // the driver's own version word
     uint32_t min_tool_version;  // connect requests below it are refused
     // The data length the fetch answer claims. The answer carries the whole
@@ -62,6 +74,13 @@ void drv_cli_push(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_read_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_write_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_download(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_sdd_path(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+void drv_sdd_element(SimModel* m, const SimRequest& rq, SimAnswer* ans);
+
+// The file at the driver's SDD path, up to SIM_SDD_FILE_MAX bytes; false
+// when it cannot be opened or read.
+inline constexpr size_t SIM_SDD_FILE_MAX = 65536;
+bool drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes);
 
 // The register space of a bus type (1 HIF, 2 AHB, 3 APB), or nullptr.
 std::map<uint32_t, uint32_t>* drv_reg_space(SimDriver* d, uint32_t type);

@@ -146,9 +146,21 @@ void fw_rx_done(SimFirmware* fw, SimSeqVerdict v, bool answered) {
     fw->prev_answered = answered;
 }
 
-// The firmware takes any configuration: which SDD it applies is not
-// modelled, only that a connect's last step succeeds.
-void fw_sdd_config(SimModel*, const SimRequest& rq, SimAnswer* ans) {
+// One id, two messages: 8 bytes are the configuration a connect ends with,
+// which the firmware takes whatever it says; a longer one, or 8 bytes whose
+// trailer says the path was empty, is an SDD download. The firmware runs
+// on a downloaded SDD at once; an empty one or a '^' name (a file the
+// remote end was to supply) leaves the SDD in use as it was.
+void fw_sdd_config(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    const size_t n = rq.msg.size() - SDD54_DATA_OFF - SDD54_TAIL_SIZE;
+    const bool download = n > 0 || rq.msg[SDD54_DATA_OFF] == SDD54_TRAILER_EMPTY_PATH;
+    if (download) {
+        m->drv.have_sdd54 = true;
+        m->drv.sdd54.assign(rq.msg.begin() + SDD54_DATA_OFF, rq.msg.end());
+        if (n > 0 && rq.msg[SDD54_DATA_OFF] != '^')
+            m->drv.sdd.assign(rq.msg.begin() + SDD54_DATA_OFF,
+                              rq.msg.begin() + static_cast<std::ptrdiff_t>(SDD54_DATA_OFF + n));
+    }
     ans->msgs.push_back(sim_cnf(rq.id, SDD_CONFIG_CNF_SIZE, 0));
 }
 

@@ -13,6 +13,24 @@ inline constexpr uint16_t SIM_FIRST_DRIVER_REQ_ID = 993;
 inline constexpr uint16_t SIM_SDD_CONFIG_REQ_ID = 54;
 inline constexpr unsigned SDD_CONFIG_REQ_SIZE = 8;  // word at 4: the configuration chosen
 inline constexpr unsigned SDD_CONFIG_CNF_SIZE = 8;
+// The same id carries a whole SDD: the data from 4, then a trailer byte
+// and three zeros, so MsgLen is the data's length + 8.
+inline constexpr unsigned SDD54_DATA_OFF = 4;
+inline constexpr unsigned SDD54_TAIL_SIZE = 4;
+inline constexpr uint8_t SDD54_TRAILER_EMPTY_PATH = 2;
+
+// SDD path query (995): the answer carries the path without its NUL.
+inline constexpr uint16_t SIM_SDD_PATH_REQ_ID = 995;
+inline constexpr unsigned SDD_PATH_REQ_SIZE = 16;
+inline constexpr unsigned SDD_PATH_CNF_LEN_OFF = 8;  // 32-bit
+inline constexpr unsigned SDD_PATH_CNF_PATH_OFF = 12;
+
+// One element of the SDD in use (1017): 8-bit 0 at 4, the element id at 5.
+inline constexpr uint16_t SIM_SDD_ELEMENT_REQ_ID = 1017;
+inline constexpr unsigned SDD_ELEMENT_REQ_SIZE = 6;
+inline constexpr unsigned SDD_ELEMENT_REQ_ID_OFF = 5;
+inline constexpr unsigned SDD_ELEMENT_CNF_LEN_OFF = 8;  // 32-bit
+inline constexpr unsigned SDD_ELEMENT_CNF_DATA_OFF = 12;
 
 inline constexpr uint16_t SIM_CLI_FETCH_REQ_ID = 993;
 inline constexpr uint16_t SIM_CLI_PUSH_REQ_ID = 994;

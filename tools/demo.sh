@@ -6,7 +6,8 @@ bin=build/host
 port=$((4300000 + $$ % 100000))
 "$bin/sim/rqmsim" --port "$port" --log "$bin/rqmsim-demo.log" >/dev/null &
 sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
+sdd_dir=$(mktemp -d /tmp/rqmdemo.XXXXXX)
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true; rm -rf "$sdd_dir"' EXIT
 for _ in $(seq 50); do
   "$bin/sim/rqmsimctl" --port "$port" ping >/dev/null 2>&1 && break
   sleep 0.1
@@ -24,12 +25,33 @@ echo "session, the tool's state record and the chip's addresses between runs:"
 ctl() { "$bin/sim/rqmsimctl" --port "$port" "$@"; }
 ctl reset >/dev/null
 ctl set label FW_Q23.02.0017 >/dev/null
-for words in "connect" "get_mac" "set_mac -s 00:11:22:33:44:55" "get_mac" "disconnect"; do
-  echo "\$ rqmcli $words"
-  # shellcheck disable=SC2086  # the words are split on purpose
-  out=$(RQMSIM_PORT=$port "$bin/cli/rqmcli-sim" $words)
-  while IFS= read -r line; do echo "    $line"; done <<<"$out"
-  # The program exits 0 either way; its last line tells.
-  [ "$(tail -n 1 <<<"$out")" = "Sending CMD OK!" ] || { echo "demo: rqmcli $words failed" >&2; exit 1; }
-done
+# Runs each command, shows what it printed, and stops the demo unless its
+# last line says it worked (the program exits 0 either way).
+run() {
+  for words in "$@"; do
+    echo "\$ rqmcli $words"
+    # shellcheck disable=SC2086  # the words are split on purpose
+    out=$(RQMSIM_PORT=$port "$bin/cli/rqmcli-sim" $words)
+    while IFS= read -r line; do echo "    $line"; done <<<"$out"
+    [ "$(tail -n 1 <<<"$out")" = "Sending CMD OK!" ] || { echo "demo: rqmcli $words failed" >&2; exit 1; }
+  done
+}
+run "connect" "set_mac -s 00:11:22:33:44:55" "get_mac" "disconnect"
 echo "the driver now: connected=$(ctl get connected), source address $(ctl get mac 0)"
+
+echo
+echo "The SDD file: the driver names it, the tool dumps it and edits it in place."
+sdd="$sdd_dir/demo.sdd"
+{
+  printf '\xc0\x02\x02\x03'                 # version 2.3
+  printf '\x21\x04\x5a\x5a\x5a\x5a'         # an element the tool skips
+  printf '\xc9\x02\x10\x00'                 # crystal frequency offset 16
+  printf '\xe3\x18'                         # user power table, 12 entries of 1/16 dB
+  printf '\xb0\x00\xb0\x00'                 #   11b
+  printf '\xc0\x00%.0s' 1 2 3 4 5 6 7 8     #   11gn
+  printf '\xa0\x00\x00\x00'                 #   MCS7, unused
+} >"$sdd"
+ctl set sddpath "$sdd" >/dev/null
+echo "the driver's SDD path: $(ctl get sddpath)"
+run "connect" "get_sdd_file" "get_sdd_power" "set_sdd_power 11b 42" "get_sdd_power" \
+  "get_sdd_freq_offset" "set_sdd_freq_offset 100" "get_sdd_freq_offset" "disconnect"

@@ -138,32 +138,29 @@ protected:
         EXPECT_TRUE(sim.control("sent clear"));
         return got;
     }
-    int api_context(std::string* out = nullptr) {
+    // A call with what it printed put in out, when out is given.
+    template <class Call>
+    static int captured(std::string* out, Call call) {
         testing::internal::CaptureStdout();
-        const int result = RQM_GetAPIContext(ctx);
+        const int result = call();
         const std::string text = testing::internal::GetCapturedStdout();
         if (out != nullptr)
             *out = text;
         return result;
     }
+    int api_context(std::string* out = nullptr) {
+        return captured(out, [&] { return RQM_GetAPIContext(ctx); });
+    }
     int connect(std::string* out = nullptr) {
         Bytes req = connect_request();
-        testing::internal::CaptureStdout();
-        const int result = Adapter_Request_Connect(ctx, req.data(), nullptr, kConnectCnfSize);
-        const std::string text = testing::internal::GetCapturedStdout();
-        if (out != nullptr)
-            *out = text;
-        return result;
+        return captured(out,
+                        [&] { return Adapter_Request_Connect(ctx, req.data(), nullptr, kConnectCnfSize); });
     }
     int raw_request(std::string* out = nullptr) {
         Bytes req = api_context_request();
         Bytes cnf(kApiContextCnfSize, 0);
-        testing::internal::CaptureStdout();
-        const int result = Adapter_Request(ctx, req.data(), cnf.data(), kApiContextCnfSize);
-        const std::string text = testing::internal::GetCapturedStdout();
-        if (out != nullptr)
-            *out = text;
-        return result;
+        return captured(out,
+                        [&] { return Adapter_Request(ctx, req.data(), cnf.data(), kApiContextCnfSize); });
     }
 
     SimProcess sim;
@@ -179,10 +176,6 @@ struct ApiContextCase {
     uint32_t mib;
     uint16_t apiVer;
 };
-
-void PrintTo(const ApiContextCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class ApiContext : public ApiSim, public testing::WithParamInterface<ApiContextCase> {};
 
@@ -234,10 +227,6 @@ struct FaultCase {
     long minMs;
     long maxMs;
 };
-
-void PrintTo(const FaultCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 std::string repeat(const char* s, int n) {
     std::string r;
@@ -443,10 +432,6 @@ struct LabelCase {
     std::string label;
     uint16_t variant;
 };
-
-void PrintTo(const LabelCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class PlatformLabel : public ApiSim, public testing::WithParamInterface<LabelCase> {};
 

@@ -202,13 +202,9 @@ struct DriverRunCase {
     std::vector<std::string> presets;
     std::vector<std::string> words;
     std::string out;
-    std::vector<Bytes> wire;  // requests 1018 to 1023, in order
+    std::vector<Bytes> wire;  // requests 54 and 1018 to 1023, in order
     Gets after = {};
 };
-
-void PrintTo(const DriverRunCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 const DriverRunCase kDriverRunCases[] = {
     {"ConnectWithWifiOn",
@@ -251,7 +247,7 @@ const DriverRunCase kDriverRunCases[] = {
          kCmdError,
      {kSoftResetReq}},
     {"Disconnect", {"set connected 1"}, {"disconnect"}, kCmdOk, {kDisconnectReq}, {{"connected", "0"}}},
-    {"SddConfig", {"set connected 1"}, {"sdd_config"}, kCmdOk, {}},
+    {"SddConfig", {"set connected 1"}, {"sdd_config"}, kCmdOk, {kSddConfigReq}},
 };
 
 class DriverRun : public Device, public testing::WithParamInterface<DriverRunCase> {};
@@ -266,7 +262,7 @@ TEST_P(DriverRun, OutputWireAndState) {
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(requests({1018, 1019, 1020, 1023}), c.wire);
+    EXPECT_EQ(requests({54, 1018, 1019, 1020, 1023}), c.wire);
     for (const auto& [key, value] : c.after)
         EXPECT_EQ(get(key), value) << key;
     // Fetched and pushed back unchanged, or not touched at all.
@@ -275,13 +271,6 @@ TEST_P(DriverRun, OutputWireAndState) {
 
 INSTANTIATE_TEST_SUITE_P(Commands, DriverRun, testing::ValuesIn(kDriverRunCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(Device, SddConfigSendsConfigurationZero) {
-    ctl("set connected 1");
-    const RunResult r = run({"sdd_config"});
-    EXPECT_EQ(r.out, kCmdOk);
-    EXPECT_EQ(requests({54}), std::vector<Bytes>{kSddConfigReq});
-}
 
 // ---- MAC addresses ----
 
@@ -294,10 +283,6 @@ struct MacCase {
     Gets after = {};
     std::string err = "";
 };
-
-void PrintTo(const MacCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 const MacCase kMacCases[] = {
     {"SetSource",
@@ -505,10 +490,11 @@ Bytes raw_msg(uint16_t id, const Bytes& payload) {
 }
 
 enum class Sender { Raw, Proxy };
+using enum Sender;
 
 struct RawCase {
     const char* name;
-    std::vector<std::string> presets;
+    const char* preset;  // a stand-in control line, or ""
     Sender sender;
     uint16_t id;  // the raw sender's; the proxy always sends 62
     uint32_t length;
@@ -518,126 +504,53 @@ struct RawCase {
     std::string out;
 };
 
-void PrintTo(const RawCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 const std::string kNoAnswerLine = "Adapter_Request pRqmApiContext->MsgReceivedSize == 0\n";
 
-std::string raw_failed(int code, const char* text) {
-    return "RQM_SendReqToFw_Raw failed (" + std::to_string(code) + ":" + text + ")\n";
-}
-
-std::string proxy_failed(int code, const char* text) {
-    return "RQM_SendRawMsgToTgtProxy failed (" + std::to_string(code) + ":" + text + ")\n";
+// The report of a failed raw (or proxy) send.
+std::string failed(Sender s, int code, const char* text) {
+    return std::string(s == Raw ? "RQM_SendReqToFw_Raw" : "RQM_SendRawMsgToTgtProxy") + " failed (" +
+           std::to_string(code) + ":" + text + ")\n";
 }
 
 const char kTooLarge[] = "BOOT_ERR_FILE_SIZE\tFirmware error!";
 const char kInvalid[] = "RQM_ERR_DRIVER_HANG\tTry to solve it by reboot!";
 const char kMissing[] = "BOOT_ERR_CONNECTED\tRQM has already connected!";
+const char kM1000[] = "set maxmsg 1000";
+const char kM4000[] = "set maxmsg 4000";
 
 const RawCase kRawCases[] = {
-    {"RawAtTheFirmwareLimit", {"set maxmsg 1000"}, Sender::Raw, 54, 992, false, 0, true, ""},
-    {"RawAboveTheFirmwareLimit",
-     {"set maxmsg 1000"},
-     Sender::Raw,
-     54,
-     993,
-     false,
-     3,
-     false,
-     raw_failed(3, kTooLarge)},
-    {"RawAtTheChannelLimit", {"set maxmsg 4000"}, Sender::Raw, 54, 1512, false, 0, true, ""},
-    {"RawAboveTheChannelLimit",
-     {"set maxmsg 4000"},
-     Sender::Raw,
-     54,
-     1513,
-     false,
-     3,
-     false,
-     raw_failed(3, kTooLarge)},
-    {"RawOfTheLargestMessage",
-     {"set maxmsg 9000"},
-     Sender::Raw,
-     54,
-     8180,
-     false,
-     3,
-     false,
-     raw_failed(3, kTooLarge)},
-    {"RawAboveAnyMessage", {}, Sender::Raw, 54, 8181, false, 9, false, raw_failed(9, kInvalid)},
-    {"RawLongestLength", {}, Sender::Raw, 54, 0xFFFF, false, 9, false, raw_failed(9, kInvalid)},
-    {"RawNullPayloadWithLength", {}, Sender::Raw, 54, 5, true, 5, false, raw_failed(5, kMissing)},
-    {"RawNullPayloadBeforeSize", {}, Sender::Raw, 54, 8181, true, 5, false, raw_failed(5, kMissing)},
-    {"RawEmpty", {}, Sender::Raw, 54, 0, true, 0, true, ""},
-    {"RawStatus",
-     {"fault 54 status 4"},
-     Sender::Raw,
-     54,
-     4,
-     false,
-     4,
-     true,
-     raw_failed(4, "BOOT_ERR_BAD_OP\tInvalid operation!")},
-    {"RawAnswerAboveEightBytes",
-     {},
-     Sender::Raw,
-     62,
-     0,
-     true,
-     1,
-     true,
-     kNoAnswerLine + raw_failed(1, "BOOT_ERR_DECODE\tFirmware error!")},
-    {"ProxyAtTheFirmwareLimit", {"set maxmsg 1000"}, Sender::Proxy, 62, 992, false, 0, true, ""},
-    {"ProxyAboveTheFirmwareLimit",
-     {"set maxmsg 1000"},
-     Sender::Proxy,
-     62,
-     993,
-     false,
-     3,
-     false,
-     proxy_failed(3, kTooLarge)},
-    {"ProxyAboveTheChannelLimit",
-     {"set maxmsg 4000"},
-     Sender::Proxy,
-     62,
-     1513,
-     false,
-     3,
-     false,
-     proxy_failed(3, kTooLarge)},
+    {"RawAtTheFirmwareLimit", kM1000, Raw, 54, 992, false, 0, true, ""},
+    {"RawAboveTheFirmwareLimit", kM1000, Raw, 54, 993, false, 3, false, failed(Raw, 3, kTooLarge)},
+    {"RawAtTheChannelLimit", kM4000, Raw, 54, 1512, false, 0, true, ""},
+    {"RawAboveTheChannelLimit", kM4000, Raw, 54, 1513, false, 3, false, failed(Raw, 3, kTooLarge)},
+    {"RawOfTheLargestMessage", "set maxmsg 9000", Raw, 54, 8180, false, 3, false, failed(Raw, 3, kTooLarge)},
+    {"RawAboveAnyMessage", "", Raw, 54, 8181, false, 9, false, failed(Raw, 9, kInvalid)},
+    {"RawLongestLength", "", Raw, 54, 0xFFFF, false, 9, false, failed(Raw, 9, kInvalid)},
+    {"RawNullPayloadWithLength", "", Raw, 54, 5, true, 5, false, failed(Raw, 5, kMissing)},
+    {"RawNullPayloadBeforeSize", "", Raw, 54, 8181, true, 5, false, failed(Raw, 5, kMissing)},
+    {"RawEmpty", "", Raw, 54, 0, true, 0, true, ""},
+    {"RawStatus", "fault 54 status 4", Raw, 54, 4, false, 4, true,
+     failed(Raw, 4, "BOOT_ERR_BAD_OP\tInvalid operation!")},
+    {"RawAnswerAboveEightBytes", "", Raw, 62, 0, true, 1, true,
+     kNoAnswerLine + failed(Raw, 1, "BOOT_ERR_DECODE\tFirmware error!")},
+    {"ProxyAtTheFirmwareLimit", kM1000, Proxy, 62, 992, false, 0, true, ""},
+    {"ProxyAboveTheFirmwareLimit", kM1000, Proxy, 62, 993, false, 3, false, failed(Proxy, 3, kTooLarge)},
+    {"ProxyAboveTheChannelLimit", kM4000, Proxy, 62, 1513, false, 3, false, failed(Proxy, 3, kTooLarge)},
     // The proxy bounds its payload, the raw sender its whole message.
-    {"ProxyPayloadOfTheLargestMessage",
-     {},
-     Sender::Proxy,
-     62,
-     8188,
-     false,
-     3,
-     false,
-     proxy_failed(3, kTooLarge)},
-    {"ProxyAboveAnyMessage", {}, Sender::Proxy, 62, 8189, false, 9, false, proxy_failed(9, kInvalid)},
-    {"ProxySizeBeforeNullPayload", {}, Sender::Proxy, 62, 8189, true, 9, false, proxy_failed(9, kInvalid)},
-    {"ProxyNullPayloadWithLength", {}, Sender::Proxy, 62, 5, true, 5, false, proxy_failed(5, kMissing)},
-    {"ProxyEmpty", {}, Sender::Proxy, 62, 0, true, 0, true, ""},
-    {"ProxyStatus",
-     {"fault 62 status 2"},
-     Sender::Proxy,
-     62,
-     3,
-     false,
-     2,
-     true,
-     proxy_failed(2, "BOOT_ERR_CHECKSUM\tFirmware error!")},
+    {"ProxyPayloadOfTheLargestMessage", "", Proxy, 62, 8188, false, 3, false, failed(Proxy, 3, kTooLarge)},
+    {"ProxyAboveAnyMessage", "", Proxy, 62, 8189, false, 9, false, failed(Proxy, 9, kInvalid)},
+    {"ProxySizeBeforeNullPayload", "", Proxy, 62, 8189, true, 9, false, failed(Proxy, 9, kInvalid)},
+    {"ProxyNullPayloadWithLength", "", Proxy, 62, 5, true, 5, false, failed(Proxy, 5, kMissing)},
+    {"ProxyEmpty", "", Proxy, 62, 0, true, 0, true, ""},
+    {"ProxyStatus", "fault 62 status 2", Proxy, 62, 3, false, 2, true,
+     failed(Proxy, 2, "BOOT_ERR_CHECKSUM\tFirmware error!")},
 };
 
 class RawBound : public InProcess, public testing::WithParamInterface<RawCase> {};
 
 TEST_P(RawBound, ResultReportAndWire) {
     const RawCase& c = GetParam();
-    open(c.presets);
+    open(c.preset[0] == '\0' ? std::vector<std::string>{} : std::vector<std::string>{c.preset});
     if (HasFatalFailure())
         return;
     const Bytes payload = payload_of(c.length);
@@ -673,10 +586,6 @@ struct RegReadCase {
     Bytes copied;  // the destination's first bytes; the rest untouched
     std::string out = "";
 };
-
-void PrintTo(const RegReadCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 const std::string kReadDecode = "RQM_ReadRegType failed (1:BOOT_ERR_DECODE\tFirmware error!)\n";
 
@@ -762,10 +671,6 @@ struct RegWriteCase {
     std::string out = "";
 };
 
-void PrintTo(const RegWriteCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 const RegWriteCase kRegWriteCases[] = {
     {"Hif", {}, 1, 0x20, 0x12345678, 0, {{"hif 0x20", "0x12345678"}, {"ahb 0x20", "0x00000000"}}},
     {"Ahb", {}, 2, 0x40000000, 0xFFFFFFFF, 0, {{"ahb 0x40000000", "0xffffffff"}}},
@@ -845,10 +750,6 @@ struct HwtCase {
     std::vector<std::pair<uint16_t, uint8_t>> sent;  // test id and encryption step of each request
     std::string out = "";
 };
-
-void PrintTo(const HwtCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 constexpr uint32_t kNotStored = 0xEEEEEEEE;
 

@@ -155,6 +155,8 @@ const std::string kVersionBanner =
     "*\n" + kStars + "\n";
 const std::string kNoGlobal = "[cli error]:Failed to get global variable!--3517\n";
 const std::string kNotConnect = "RQM not connect,please connect first!\n";
+const std::string kFetchRefused = kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
+                                  "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n";
 const std::string kNoAnswer =
     "Wait for cnf timed out!\nAdapter_Request pRqmApiContext->MsgReceivedSize == 0\n";
 
@@ -189,6 +191,10 @@ Bytes connect_defaults(const Bytes& fetched, uint16_t chipVariant) {
     return r;
 }
 
+// The fetch request, and the head of the push whose record follows it.
+const Bytes kFetchRequest = {0x10, 0, 0xE1, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0x09, 0x00, 0x00, 0x02};
+const Bytes kPushHead = {0x44, 0, 0xE2, 0x03, 0, 0, 0, 0, 50, 0, 0, 0, 0x09, 0x00, 0x00, 0x02};
+
 Bytes first_bytes(const Bytes& r, size_t n) {
     Bytes out(CLI_DRIVER_DATA_SIZE, 0);
     std::copy_n(r.begin(), n, out.begin());
@@ -201,41 +207,33 @@ struct HelpCase {
     const char* name;
     std::vector<std::string> words;
     std::string out;
-    std::string err;
+    std::string err = "";
 };
 
-void PrintTo(const HelpCase& c, std::ostream* os) {
-    *os << c.name;
-}
+const std::string kInvalidParams = "Invalid params input!Please check again!\n" + kGeneralPage + kHint;
 
 const HelpCase kHelpCases[] = {
-    {"NoWord", {}, kGeneralPage + kHint, ""},
-    {"Help", {"help"}, kGeneralPage + kHint, ""},
-    {"TxWord", {"help", "tx"}, kTxPage6 + kHint, ""},
-    {"TxOptionWinsOverWord", {"help", "-t", "tx"}, kTxPage2 + kHint, ""},
-    {"OptionAfterTheWordWinsToo", {"help", "tx", "-t"}, kTxPage2 + kHint, ""},
-    {"TxAll", {"help", "-T"}, kTxPageAll + kHint, ""},
-    {"TxAllLong", {"help", "--help_tx_all"}, kTxPageAll + kHint, ""},
-    {"SetMacWord", {"help", "set_mac"}, kSetMacWordPage + kHint, ""},
-    {"SetMacOption", {"help", "-m"}, kSetMacOptionPage + kHint, ""},
-    {"ToneWord", {"help", "tone"}, kTonePage + kHint, ""},
-    {"ToneOption", {"help", "-o"}, kTonePage + kHint, ""},
-    {"RateWord", {"help", "rate", "extra"}, kRatePage + kHint, ""},
-    {"RateOption", {"help", "--help_rate"}, kRatePage + kHint, ""},
-    {"MemoryWord", {"help", "memory"}, kMemoryPage + kHint, ""},
-    {"MemoryOption", {"help", "-M"}, kMemoryPage + kHint, ""},
-    {"AllWord", {"help", "all"}, "All cmds list below!\n" + kFullPage + kHint, ""},
-    {"AllOption", {"help", "-a"}, kFullPage + kHint, ""},
-    {"OptionsRunInTheirOrder", {"help", "-r", "-t"}, kRatePage + kTxPage2 + kHint, ""},
-    {"GroupedOptions", {"help", "-ot"}, kTonePage + kTxPage2 + kHint, ""},
-    {"UnknownWord",
-     {"help", "bogus"},
-     "Invalid params input!Please check again!\n" + kGeneralPage + kHint,
-     ""},
-    {"WordsAreExact",
-     {"help", "TX"},
-     "Invalid params input!Please check again!\n" + kGeneralPage + kHint,
-     ""},
+    {"NoWord", {}, kGeneralPage + kHint},
+    {"Help", {"help"}, kGeneralPage + kHint},
+    {"TxWord", {"help", "tx"}, kTxPage6 + kHint},
+    {"TxOptionWinsOverWord", {"help", "-t", "tx"}, kTxPage2 + kHint},
+    {"OptionAfterTheWordWinsToo", {"help", "tx", "-t"}, kTxPage2 + kHint},
+    {"TxAll", {"help", "-T"}, kTxPageAll + kHint},
+    {"TxAllLong", {"help", "--help_tx_all"}, kTxPageAll + kHint},
+    {"SetMacWord", {"help", "set_mac"}, kSetMacWordPage + kHint},
+    {"SetMacOption", {"help", "-m"}, kSetMacOptionPage + kHint},
+    {"ToneWord", {"help", "tone"}, kTonePage + kHint},
+    {"ToneOption", {"help", "-o"}, kTonePage + kHint},
+    {"RateWord", {"help", "rate", "extra"}, kRatePage + kHint},
+    {"RateOption", {"help", "--help_rate"}, kRatePage + kHint},
+    {"MemoryWord", {"help", "memory"}, kMemoryPage + kHint},
+    {"MemoryOption", {"help", "-M"}, kMemoryPage + kHint},
+    {"AllWord", {"help", "all"}, "All cmds list below!\n" + kFullPage + kHint},
+    {"AllOption", {"help", "-a"}, kFullPage + kHint},
+    {"OptionsRunInTheirOrder", {"help", "-r", "-t"}, kRatePage + kTxPage2 + kHint},
+    {"GroupedOptions", {"help", "-ot"}, kTonePage + kTxPage2 + kHint},
+    {"UnknownWord", {"help", "bogus"}, kInvalidParams},
+    {"WordsAreExact", {"help", "TX"}, kInvalidParams},
     {"UnknownOption", {"help", "-z"}, "Params set error!\n" + kHint, "help: invalid option -- 'z'\n"},
     // The options before the bad one have run already.
     {"UnknownOptionAfterAGoodOne",
@@ -276,6 +274,7 @@ TEST_F(WithSim, AnyOtherWordReadsTheSettingsFileFirst) {
 // ---- start-up, dispatch and the record around the command ----
 
 enum class Match { Exact, Prefix, Suffix };
+using enum Match;
 
 struct RunCase {
     const char* name;
@@ -291,10 +290,6 @@ struct RunCase {
     int exit_code = 0;
 };
 
-void PrintTo(const RunCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 // Every case starts with the record kRecA in the driver. Which requests a
 // handler sends to the firmware is its own business; the words here are
 // chosen so that its outcome is fixed by the stand-in.
@@ -302,21 +297,21 @@ const RunCase kRunCases[] = {
     {"HePrefixRunsHelpAfterTheFullStartUp",
      {"set connected 1"},
      {"he"},
-     Match::Exact,
+     Exact,
      kGeneralPage + kHint,
      {1016, 993},
      kRecA},
     {"HelpOptionsThroughTheDispatcher",
      {"set connected 1"},
      {"h", "-t"},
-     Match::Exact,
+     Exact,
      kTxPage2 + kHint,
      {1016, 993},
      kRecA},
     {"HelpBadOptionThroughTheDispatcherIsACommandError",
      {"set connected 1"},
      {"he", "-z"},
-     Match::Exact,
+     Exact,
      "Params set error!\n" + kCmdError,
      {1016, 993},
      kRecA,
@@ -324,30 +319,21 @@ const RunCase kRunCases[] = {
     {"UnknownWordContinuesOnTheLine",
      {"set connected 1"},
      {"txx"},
-     Match::Exact,
+     Exact,
      "unknown cmd!" + kGeneralPage + kHint,
      {1016, 993},
      kRecA},
     {"FailedFetchIsSilentForOtherWords",
      {"set connected 1", "fault 993 refuse 7"},
      {"txx"},
-     Match::Exact,
-     kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
-         "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n" + "unknown cmd!" +
-         kGeneralPage + kHint,
+     Exact,
+     kFetchRefused + "unknown cmd!" + kGeneralPage + kHint,
      {1016, 993},
      kRecA},
     {"EmptyWordSelectsConnectAfterAFetch",
      {"set connected 1"},
      {""},
-     Match::Suffix,
-     kCmdError,
-     {1016, 993, 1018},
-     kRecA},
-    {"ConnPrefixFetchesBeforeAndNeverResets",
-     {"set connected 1"},
-     {"conn"},
-     Match::Suffix,
+     Suffix,
      kCmdError,
      {1016, 993, 1018},
      kRecA},
@@ -355,21 +341,21 @@ const RunCase kRunCases[] = {
     {"ConnectRefusedNeitherFetchesNorPushes",
      {"set connected 1"},
      {"connect"},
-     Match::Suffix,
+     Suffix,
      kCmdError,
      {1016, 1018},
      kRecA},
     {"ConnectResetsTheRecordKeepingItsChipVariant",
      {"set label FW_Q23.02.0017"},
      {"connect"},
-     Match::Exact,
+     Exact,
      "RQM fw is running!!\n\n" + kCmdOk,
      {1016, 1018, 993, 994},
      connect_defaults(kRecA, 1)},
     {"ConnectToAnotherPlatform",
      {"set label FW_Q24.01.0003"},
      {"connect"},
-     Match::Exact,
+     Exact,
      "RQM fw is running!!\n\n" + kCmdOk,
      {1016, 1018, 993, 994},
      connect_defaults(kRecA, 0)},
@@ -378,14 +364,14 @@ const RunCase kRunCases[] = {
     {"ConnectWithTheStandInsLabel",
      {},
      {"connect"},
-     Match::Exact,
+     Exact,
      "RQM fw is running!!\n\n" + kCmdOk,
      {1016, 1018, 993, 994},
      connect_defaults(kRecA, 0)},
     {"ConnectToAnOldDriverPushesNothing",
      {"set version 0x01010001"},
      {"connect"},
-     Match::Exact,
+     Exact,
      "RQM fw is running!!\n\n" + kCmdOk,
      {1016, 1018, 993},
      kRecA,
@@ -394,72 +380,70 @@ const RunCase kRunCases[] = {
     {"ConnectWhoseRefetchFailsPushesNothing",
      {"fault 993 refuse 7"},
      {"connect"},
-     Match::Exact,
-     "RQM fw is running!!\n\n" + kCmdOk + kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
-         "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n",
+     Exact,
+     "RQM fw is running!!\n\n" + kCmdOk + kFetchRefused,
      {1016, 1018, 993},
      kRecA},
     {"DisconnectNeitherFetchesNorPushes",
      {"set connected 1"},
      {"disconnect"},
-     Match::Exact,
+     Exact,
      kCmdOk,
      {1016, 1019},
      kRecA},
     {"DisPrefixFetchesAndPushesBack",
      {"set connected 1"},
      {"dis"},
-     Match::Exact,
+     Exact,
      kCmdOk,
      {1016, 993, 1019, 994},
      kRecA},
     {"PushCarriesWhatTheFetchGot",
      {"set connected 1", "set cli_len 7"},
      {"dis"},
-     Match::Exact,
+     Exact,
      kCmdOk,
      {1016, 993, 1019, 994},
      first_bytes(kRecA, 7)},
     {"FetchStatusStillFillsAndPushes",
      {"set connected 1", "fault 993 status 5"},
      {"dis"},
-     Match::Exact,
+     Exact,
      "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" + kCmdOk,
      {1016, 993, 1019, 994},
      kRecA},
     {"OldDriverGetsNoPush",
      {"set connected 1", "set version 0x01010001"},
      {"dis"},
-     Match::Exact,
+     Exact,
      kCmdOk,
      {1016, 993, 1019},
      kRecA},
     {"FailedFetchMeansNoPush",
      {"set connected 1", "fault 993 refuse 7"},
      {"dis"},
-     Match::Exact,
-     kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
-         "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n" + kCmdOk,
+     Exact,
+     kFetchRefused + kCmdOk,
      {1016, 993, 1019},
      kRecA},
     {"FailedCommandMeansNoPush",
      {"set connected 1", "fault 1019 refuse 7"},
      {"dis"},
-     Match::Exact,
+     Exact,
      kNotConnect + "RQM_Disconnect failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n" + kCmdError,
      {1016, 993, 1019},
      kRecA},
     {"DriverRefusingToSaveStillExitsZero",
      {"set connected 1", "fault 994 status 1"},
      {"dis"},
-     Match::Exact,
+     Exact,
      kCmdOk + "Error saving parameter!\n",
      {1016, 993, 1019, 994},
      kRecA},
     {"FailedPushIsReportedAndExitsZero",
      {"set connected 1", "fault 994 refuse 7"},
      {"dis"},
-     Match::Exact,
+     Exact,
      kCmdOk + kNotConnect + "Adapter_Request pRqmApiContext->MsgReceivedSize == 0\n" +
          "RQM_SetParamToDrive failed (1:BOOT_ERR_DECODE\tFirmware error!)\n" +
          "[cli error]:Failed to set global variable!--3543\n",
@@ -468,42 +452,31 @@ const RunCase kRunCases[] = {
     {"EnablePhyWarnsOfAnOldDriver",
      {"set connected 1", "set version 0x01010001"},
      {"enable_phy"},
-     Match::Prefix,
+     Prefix,
      kVersionBanner + kNoGlobal,
      {1016, 993},
      kRecA},
     {"EnablePhyReportsAFetchStatus",
      {"set connected 1", "fault 993 status 5"},
      {"enable_phy"},
-     Match::Prefix,
+     Prefix,
      "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" + kNoGlobal,
      {1016, 993},
      std::nullopt},
     {"EnablePhyWithTheFirmwareDown",
      {},
      {"enable_phy"},
-     Match::Prefix,
+     Prefix,
      "RQM_API_FW_NOT_RUNNING!\nRQM_Get_Cli_Param-1376 ErrCode = 43\nRQM_Get_Cli_Param failed (43:unknown "
      "error)\n" +
          kNoGlobal,
      {1016},
      kRecA},
-    {"EnablePhyWithTheFetchUnanswered",
-     {"set connected 1", "fault 993 noanswer"},
-     {"enable_phy"},
-     Match::Prefix,
-     kNoAnswer + "RQM_Get_Cli_Param-1376 ErrCode = 1\n" +
-         "RQM_Get_Cli_Param failed (1:BOOT_ERR_DECODE\tFirmware error!)\n" + kNoGlobal,
-     {1016, 993},
-     kRecA,
-     "",
-     {},
-     30000},
     // Only the exact word is verbose.
     {"EnablePhPrefixIsQuiet",
      {"set connected 1", "set version 0x01010001"},
      {"enable_ph"},
-     Match::Suffix,
+     Suffix,
      "",
      {1016, 993},
      kRecA,
@@ -512,14 +485,14 @@ const RunCase kRunCases[] = {
     {"EnablePhyWordAfterAnotherIsNotTheCommand",
      {"set connected 1", "set version 0x01010001"},
      {"txx", "enable_phy"},
-     Match::Exact,
+     Exact,
      "unknown cmd!" + kGeneralPage + kHint,
      {1016, 993},
      kRecA},
     {"InitRefused",
      {"fault 1016 refuse 7"},
      {"he"},
-     Match::Exact,
+     Exact,
      kNotConnect + "RQM_GetAPIContext failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\nInit error!\n",
      {1016},
      kRecA,
@@ -530,7 +503,7 @@ const RunCase kRunCases[] = {
     {"InitAnswerTooShort",
      {"fault 1016 short 6"},
      {"he"},
-     Match::Exact,
+     Exact,
      "RQM_GetAPIContext failed (1:BOOT_ERR_DECODE\tFirmware error!)\nInit error!\n",
      {1016},
      kRecA,
@@ -541,7 +514,7 @@ const RunCase kRunCases[] = {
     {"InitStatus",
      {"fault 1016 status 9"},
      {"txx"},
-     Match::Exact,
+     Exact,
      "RQM_GetAPIContext failed (9:RQM_ERR_DRIVER_HANG\tTry to solve it by reboot!)\nInit error!\n",
      {1016},
      kRecA,
@@ -563,13 +536,13 @@ TEST_P(CommandRun, OutputRequestsAndRecord) {
     EXPECT_EQ(r.exit_code, c.exit_code) << testing::PrintToString(r);
     const std::string out = normalized(r.out);
     switch (c.match) {
-    case Match::Exact:
+    case Exact:
         EXPECT_EQ(out, c.out);
         break;
-    case Match::Prefix:
+    case Prefix:
         EXPECT_EQ(out.substr(0, c.out.size()), c.out) << out;
         break;
-    case Match::Suffix:
+    case Suffix:
         EXPECT_GE(out.size(), c.out.size());
         EXPECT_EQ(out.substr(out.size() - std::min(out.size(), c.out.size())), c.out) << out;
         break;
@@ -599,11 +572,9 @@ TEST_F(WithSim, RecordRequestsOfARunByteForByte) {
             ((hi_msg_id(m.data()) & HI_MSG_ID_MASK) == 993 || (hi_msg_id(m.data()) & HI_MSG_ID_MASK) == 994))
             record.push_back(m);
     ASSERT_EQ(record.size(), 2u);
-    const Bytes fetch = {0x10, 0, 0xE1, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0x09, 0x00, 0x00, 0x02};
-    EXPECT_EQ(record[0], fetch);
+    EXPECT_EQ(record[0], kFetchRequest);
     ASSERT_EQ(record[1].size(), 68u);
-    EXPECT_EQ(Bytes(record[1].begin(), record[1].begin() + 16),
-              (Bytes{0x44, 0, 0xE2, 0x03, 0, 0, 0, 0, 50, 0, 0, 0, 0x09, 0x00, 0x00, 0x02}));
+    EXPECT_EQ(Bytes(record[1].begin(), record[1].begin() + 16), kPushHead);
     EXPECT_EQ(Bytes(record[1].begin() + 16, record[1].begin() + 66), kRecB);
 }
 
@@ -662,7 +633,7 @@ const std::string kNoChannel =
 // The shipped program speaks the driver's own protocol, which this
 // machine does not have.
 TEST_F(WithSim, ShippedProgramFindsNoDriverHere) {
-    for (const char* word : {"he", "connect", "enable_phy", "txx"}) {
+    for (const char* word : {"he", "connect"}) {
         SCOPED_TRACE(word);
         const RunResult r = run_program(RQMCLI_PATH, {word}, Settings::File);
         EXPECT_EQ(r.exit_code, 255) << testing::PrintToString(r);
@@ -737,7 +708,6 @@ protected:
     CliDriverData sentinel_{};
 };
 
-const Bytes kFetchRequest = {0x10, 0, 0xE1, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0x09, 0x00, 0x00, 0x02};
 constexpr int kUntouched = 7;  // the ok flag before the fetch
 
 struct FetchCase {
@@ -752,26 +722,14 @@ struct FetchCase {
     uint32_t timeoutMs = 10000;
 };
 
-void PrintTo(const FetchCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 const std::string kShortAnswer = "RQM_Get_Cli_Param failed (1:BOOT_ERR_DECODE\tFirmware error!)\n";
 
 const FetchCase kFetchCases[] = {
     {"PresetRecord", {set_record(kRecA)}, 0, 0, 1, kRecA, ""},
     {"FreshDriverAndItsDefaultVersion", {}, 1, 0, 1, kZero, ""},
     {"LengthZeroLeavesZeros", {set_record(kRecA), "set cli_len 0"}, 0, 0, 1, kZero, ""},
-    {"LengthAboveTheRecordCopiesFifty", {set_record(kRecA), "set cli_len 200"}, 0, 0, 1, kRecA, ""},
     {"LengthFiftyOne", {set_record(kRecA), "set cli_len 51"}, 0, 0, 1, kRecA, ""},
     {"LengthFortyNine", {set_record(kRecA), "set cli_len 49"}, 0, 0, 1, first_bytes(kRecA, 49), ""},
-    {"OddLengthCopiesThatManyBytes",
-     {set_record(kRecA), "set cli_len 7"},
-     0,
-     0,
-     1,
-     first_bytes(kRecA, 7),
-     ""},
     {"LengthOne", {set_record(kRecA), "set cli_len 1"}, 0, 0, 1, first_bytes(kRecA, 1), ""},
     {"StatusStillFillsTheRecord",
      {set_record(kRecA), "fault 993 status 5"},
@@ -803,14 +761,7 @@ const FetchCase kFetchCases[] = {
      kUntouched,
      std::nullopt,
      kShortAnswer},
-    {"Refused",
-     {set_record(kRecA), "fault 993 refuse 7"},
-     1,
-     7,
-     kUntouched,
-     std::nullopt,
-     kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode = 7\n" +
-         "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n"},
+    {"Refused", {set_record(kRecA), "fault 993 refuse 7"}, 1, 7, kUntouched, std::nullopt, kFetchRefused},
     {"Unanswered",
      {set_record(kRecA), "fault 993 noanswer"},
      1,
@@ -830,13 +781,6 @@ const FetchCase kFetchCases[] = {
      "error)\n",
      false},
     {"OldDriverQuietly", {set_record(kRecA), "set version 0x01010001"}, 0, -1, 0, std::nullopt, ""},
-    {"OldDriverWithBanner",
-     {set_record(kRecA), "set version 0x01010001"},
-     1,
-     -1,
-     0,
-     std::nullopt,
-     kVersionBanner},
     // The version decides before the status is looked at.
     {"OldDriverAndAStatus",
      {set_record(kRecA), "set version 0x01000009", "fault 993 status 5"},
@@ -921,15 +865,10 @@ struct PushCase {
     uint32_t timeoutMs = 10000;
 };
 
-void PrintTo(const PushCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 const PushCase kPushCases[] = {
     {"Stored", {}, 0, ""},
     // A driver that will not save is not a failed request.
     {"DriverWillNotSave", {"fault 994 status 1"}, 0, "Error saving parameter!\n"},
-    {"DriverWillNotSaveAnyStatus", {"fault 994 status 0xFFFFFFFF"}, 0, "Error saving parameter!\n"},
     // The 12-byte refusal does not fit the push's 8-byte answer: it ends
     // the wait, but nothing usable came.
     {"Refused",
@@ -973,8 +912,7 @@ TEST_P(Push, ResultAndWire) {
     ASSERT_EQ(sent[0].size(), 16u + 68u);
     EXPECT_EQ(hi_rd32(sent[0].data()), 84u);
     const Bytes m = SimProcess::hi_payload(sent[0]);
-    EXPECT_EQ(Bytes(m.begin(), m.begin() + 16),
-              (Bytes{0x44, 0, 0xE2, 0x03, 0, 0, 0, 0, 50, 0, 0, 0, 0x09, 0x00, 0x00, 0x02}));
+    EXPECT_EQ(Bytes(m.begin(), m.begin() + 16), kPushHead);
     EXPECT_EQ(Bytes(m.begin() + 16, m.begin() + 66), kRecB);
 }
 
@@ -1039,21 +977,12 @@ struct ArmCase {
     int exit_code;
 };
 
-void PrintTo(const ArmCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 const ArmCase kArmCases[] = {
     {"NoWord", {}, 0},
-    {"Help", {"help"}, 0},
     {"HelpAll", {"help", "-a"}, 0},
-    {"HelpTx", {"help", "tx"}, 0},
     {"HelpTxAll", {"help", "--help_tx_all"}, 0},
     {"HelpBadOption", {"help", "-z"}, 0},
-    {"HelpUnknownWord", {"help", "bogus"}, 0},
     {"Connect", {"connect"}, 255},
-    {"Prefix", {"he"}, 255},
-    {"UnknownWord", {"txx"}, 255},
 };
 
 class ArmProgram : public testing::TestWithParam<ArmCase> {};

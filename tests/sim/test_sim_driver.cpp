@@ -49,8 +49,8 @@ const DriverCase kDriverCases[] = {
     {"SddConfigAnyValue", {"set connected 1"}, hi(54, {0xFF}), {hi(0x436, {0})}},
     {"SddConfigNotConnected", {}, hi(54, {0}), {boot(1, 7)}},
     {"SddConfigTooShort", {"set connected 1"}, hi(54), {unmodelled_cnf(54)}},
-    {"FirstUnmodelledDriverId", {}, hi(995, {0, 0}), {unmodelled_cnf(995)}},
-    {"DriverIdBetweenModelledOnes", {}, hi(1017), {unmodelled_cnf(1017)}},
+    {"FirstUnmodelledDriverId", {}, hi(996, {0, 0}), {unmodelled_cnf(996)}},
+    {"DriverIdBetweenModelledOnes", {}, hi(1013), {unmodelled_cnf(1013)}},
 };
 
 class DriverAnswer : public SimTest, public testing::WithParamInterface<DriverCase> {};

@@ -174,7 +174,7 @@ TEST(SimLogFile, NamesWhatWentWrong) {
         ASSERT_TRUE(sim.ok()) << sim.last_error();
         NlClient nl;
         const Bytes requests[] = {
-            hi(1018, {0x02000009, 50}), hi(1017 | seq_bits(0)), hi(70 | seq_bits(0)),
+            hi(1018, {0x02000009, 50}), hi(1013 | seq_bits(0)), hi(70 | seq_bits(0)),
             hi(70 | seq_bits(5)),  // gap
         };
         for (const Bytes& r : requests)
@@ -185,7 +185,7 @@ TEST(SimLogFile, NamesWhatWentWrong) {
     std::stringstream text;
     text << in.rdbuf();
     unlink(path);
-    EXPECT_NE(text.str().find("unmodelled request 1017 (MsgId 0x03f9, 4 bytes): 0400f903\n"),
+    EXPECT_NE(text.str().find("unmodelled request 1013 (MsgId 0x03f5, 4 bytes): 0400f503\n"),
               std::string::npos)
         << text.str();
     EXPECT_NE(text.str().find("duplicate: request 70 with sequence 0"), std::string::npos) << text.str();

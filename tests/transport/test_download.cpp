@@ -156,38 +156,22 @@ struct ChunkCase {
     std::vector<std::array<uint32_t, 3>> chunks;
 };
 
-void PrintTo(const ChunkCase& c, std::ostream* os) {
-    *os << c.name;
-}
+constexpr uint8_t kImg = TARGET_MSG_ID_START_ADAPTER;
+constexpr uint8_t kSdd = TARGET_MSG_ID_SEND_SDD;
 
 const ChunkCase kChunkCases[] = {
-    {"ImageEmpty", TARGET_MSG_ID_START_ADAPTER, 0, nullptr, {}},
-    {"ImageOneByte", TARGET_MSG_ID_START_ADAPTER, 1, nullptr, {{0, 2, 1}}},
-    {"ImageOneChunkShort", TARGET_MSG_ID_START_ADAPTER, 1023, nullptr, {{0, 2, 1023}}},
-    {"ImageOneWholeChunk", TARGET_MSG_ID_START_ADAPTER, 1024, nullptr, {{0, 2, 1024}}},
-    {"ImageOneByteOver", TARGET_MSG_ID_START_ADAPTER, 1025, nullptr, {{0, 1, 1024}, {1024, 2, 1}}},
-    {"ImageThreeChunks",
-     TARGET_MSG_ID_START_ADAPTER,
-     2500,
-     nullptr,
-     {{0, 1, 1024}, {1024, 0, 1024}, {2048, 2, 452}}},
-    {"ImageThreeWholeChunks",
-     TARGET_MSG_ID_START_ADAPTER,
-     3072,
-     nullptr,
-     {{0, 1, 1024}, {1024, 0, 1024}, {2048, 2, 1024}}},
-    {"ImageByName", TARGET_MSG_ID_START_ADAPTER, 0, "^fw.bin", {{0, 6, 7}}},
-    {"SddEmpty", TARGET_MSG_ID_SEND_SDD, 0, nullptr, {}},
-    {"SddOneByte", TARGET_MSG_ID_SEND_SDD, 1, nullptr, {{0, 2, 1}}},
-    {"SddOneWholeChunk", TARGET_MSG_ID_SEND_SDD, 1024, nullptr, {{0, 2, 1024}}},
-    {"SddThreeChunks",
-     TARGET_MSG_ID_SEND_SDD,
-     2500,
-     nullptr,
-     {{0, 1, 1024}, {1024, 0, 1024}, {2048, 2, 452}}},
+    {"ImageEmpty", kImg, 0, nullptr, {}},
+    {"ImageOneChunkShort", kImg, 1023, nullptr, {{0, 2, 1023}}},
+    {"ImageOneWholeChunk", kImg, 1024, nullptr, {{0, 2, 1024}}},
+    {"ImageOneByteOver", kImg, 1025, nullptr, {{0, 1, 1024}, {1024, 2, 1}}},
+    {"ImageThreeChunks", kImg, 2500, nullptr, {{0, 1, 1024}, {1024, 0, 1024}, {2048, 2, 452}}},
+    {"ImageThreeWholeChunks", kImg, 3072, nullptr, {{0, 1, 1024}, {1024, 0, 1024}, {2048, 2, 1024}}},
+    {"ImageByName", kImg, 0, "^fw.bin", {{0, 6, 7}}},
+    {"SddEmpty", kSdd, 0, nullptr, {}},
+    {"SddThreeChunks", kSdd, 2500, nullptr, {{0, 1, 1024}, {1024, 0, 1024}, {2048, 2, 452}}},
     // A path is sent as it stands, with its NUL.
     {"SddByPath",
-     TARGET_MSG_ID_SEND_SDD,
+     kSdd,
      0,
      "^/lib/firmware/rqm/a-long-directory-name/and-an-even-longer-one/that-goes-on/rqm_sdd.sdd",
      {{0, 6, 88}}},
@@ -197,7 +181,7 @@ class Chunks : public Download, public testing::WithParamInterface<ChunkCase> {}
 
 TEST_P(Chunks, OffsetsFlagsLengthsAndWhatTheDriverJoined) {
     const ChunkCase& c = GetParam();
-    const bool image = c.request == TARGET_MSG_ID_START_ADAPTER;
+    const bool image = c.request == kImg;
     const uint16_t id = image ? kImageId : kSddId;
     loader_ready();
     if (HasFatalFailure())
@@ -254,7 +238,7 @@ TEST_F(Download, ChunksBypassTheSendWindow) {
     cli->TxSeq = 5;
     cli->CnfCount = 4;  // the window is full: a numbered send would wait
     const Bytes content = file_bytes(1500, 0x05);
-    request(TARGET_MSG_ID_SEND_SDD, write_file("sdd.bin", content));
+    request(kSdd, write_file("sdd.bin", content));
     EXPECT_EQ(wire(), (std::vector<Bytes>{chunk(kSddId, 0, 1, part(content, 0, 1024)),
                                           chunk(kSddId, 1024, 2, part(content, 1024, 1500))}));
     EXPECT_EQ(cli->TxSeq, 5u);
@@ -271,21 +255,13 @@ struct HandshakeCase {
     int result;
 };
 
-void PrintTo(const HandshakeCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 // Neither a reboot nor an image gets a BOOT back here, so that every wait
 // ends the same way whatever the machine's load.
 const HandshakeCase kHandshakeCases[] = {
-    {"ImageFresh", TARGET_MSG_ID_START_ADAPTER, 0, 0, 0, 2, false, 0},
-    {"SddFresh", TARGET_MSG_ID_SEND_SDD, 0, 0, 0, 2, false, 0},
-    {"ImageAfterSomeBoot", TARGET_MSG_ID_START_ADAPTER, 0, 0, 1, 2, false, 0},
-    {"SddAfterSomeBoot", TARGET_MSG_ID_SEND_SDD, 0, 0, 1, 0, true, 1},
-    {"ImageAfterTheSdd", TARGET_MSG_ID_START_ADAPTER, 0, 1, 0, 0, true, 0},
-    {"SddAfterTheSdd", TARGET_MSG_ID_SEND_SDD, 0, 1, 0, 0, true, 1},
-    {"ImageLoaderReady", TARGET_MSG_ID_START_ADAPTER, 1, 0, 0, 0, true, 0},
-    {"SddLoaderReady", TARGET_MSG_ID_SEND_SDD, 1, 0, 0, 0, true, 1},
+    {"ImageFresh", kImg, 0, 0, 0, 2, false, 0},         {"SddFresh", kSdd, 0, 0, 0, 2, false, 0},
+    {"ImageAfterSomeBoot", kImg, 0, 0, 1, 2, false, 0}, {"SddAfterSomeBoot", kSdd, 0, 0, 1, 0, true, 1},
+    {"ImageAfterTheSdd", kImg, 0, 1, 0, 0, true, 0},    {"SddAfterTheSdd", kSdd, 0, 1, 0, 0, true, 1},
+    {"ImageLoaderReady", kImg, 1, 0, 0, 0, true, 0},    {"SddLoaderReady", kSdd, 1, 0, 0, 0, true, 1},
 };
 
 class Handshake : public Download, public testing::WithParamInterface<HandshakeCase> {};
@@ -365,10 +341,6 @@ struct StartCase {
     Bytes sddHead;  // the SDD file's first bytes (more follow)
     uint8_t major, minor;
 };
-
-void PrintTo(const StartCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 const StartCase kStartCases[] = {
     {"VersionElementFirst", {0xC0, 0x02, 0x02, 0x05}, 2, 5},
@@ -470,10 +442,6 @@ struct StartFailCase {
     std::string out;
     uint8_t major;  // the version bytes after, from 9 before
 };
-
-void PrintTo(const StartFailCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 const StartFailCase kStartFailCases[] = {
     {"SddMissing", "missing.sdd", "fw.bin", "Adapter_Start\nMakeTargetStartRequest\n", 0},

@@ -126,10 +126,6 @@ struct NoWindowCase {
     uint16_t id;
 };
 
-void PrintTo(const NoWindowCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class NoWindow : public TargetSend, public testing::WithParamInterface<NoWindowCase> {};
 
 TEST_P(NoWindow, MessageGoesOutAsItIsAtOnce) {
@@ -147,8 +143,7 @@ TEST_P(NoWindow, MessageGoesOutAsItIsAtOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sends, NoWindow,
-                         testing::Values(NoWindowCase{"Fresh", 0, 0, 0, 0x0123},
-                                         NoWindowCase{"FarAheadOfConfirmations", 900, 0, 0, 0x0123},
+                         testing::Values(NoWindowCase{"FarAheadOfConfirmations", 900, 0, 0, 0x0123},
                                          NoWindowCase{"OldSequenceBitsKept", 3, 0, 0, 0x6123},
                                          NoWindowCase{"ResendLeavesTheCounter", 7, 2, 1, 0xE3F8}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -178,9 +173,8 @@ TEST_P(Stamp, SequenceBitsReplaceOldOnes) {
 INSTANTIATE_TEST_SUITE_P(Numbers, Stamp,
                          testing::Values(StampCase{0, 0x0123, 0x0123}, StampCase{1, 0x0123, 0x2123},
                                          StampCase{7, 0x0123, 0xE123}, StampCase{8, 0x0123, 0x0123},
-                                         StampCase{13, 0x0123, 0xA123}, StampCase{1, 0x6123, 0x2123},
-                                         StampCase{0, 0xE123, 0x0123}, StampCase{4, 0x1FFF, 0x9FFF},
-                                         StampCase{0x10006, 0x03F8, 0xC3F8}));
+                                         StampCase{1, 0x6123, 0x2123}, StampCase{0, 0xE123, 0x0123},
+                                         StampCase{4, 0x1FFF, 0x9FFF}, StampCase{0x10006, 0x03F8, 0xC3F8}));
 
 // ---- window room ----
 
@@ -191,10 +185,6 @@ struct RoomCase {
     uint32_t cnfCount;
     bool sends;
 };
-
-void PrintTo(const RoomCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class Room : public TargetSend, public testing::WithParamInterface<RoomCase> {};
 
@@ -257,10 +247,6 @@ struct GiveUpCase {
     uint32_t cnfCount;
     uint8_t resend;
 };
-
-void PrintTo(const GiveUpCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class GiveUp : public TargetSend, public testing::WithParamInterface<GiveUpCase> {};
 
@@ -338,10 +324,6 @@ struct HeaderOnlyCase {
     bool clearsLoaderAndSdd;
 };
 
-void PrintTo(const HeaderOnlyCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 const HeaderOnlyCase kHeaderOnly[] = {
     {"CliStop", Cli_Stop, HI_REBOOT_REQ_ID, true},
     {"Stop", TargetCli_Stop, HI_REBOOT_REQ_ID, true},
@@ -407,21 +389,18 @@ TEST_F(TargetSend, ClosedChannelFailsANumberedSend) {
 
 // ---- boot wait ----
 
-TEST_F(TargetSend, BootWaitWithoutIndicationAsksForAReset) {
-    const auto t0 = Clock::now();
-    EXPECT_EQ(TargetCli_WaitBootInd(cli), 0);
-    const long waited = ms_since(t0);
-    EXPECT_GE(waited, 3);
-    EXPECT_LT(waited, 100);
-    EXPECT_EQ(cli->bRxReset, 1u);
-}
-
-TEST_F(TargetSend, BootWaitSeesAnIndicationAlreadyThere) {
-    cli->bBootInd = 1;
-    const auto t0 = Clock::now();
-    EXPECT_EQ(TargetCli_WaitBootInd(cli), 1);
-    EXPECT_LT(ms_since(t0), 100);
-    EXPECT_EQ(cli->bRxReset, 0u);
+TEST_F(TargetSend, BootWaitTakesAnIndicationOrAsksForAReset) {
+    for (const uint32_t already : {0u, 1u}) {
+        SCOPED_TRACE(already);
+        cli->bBootInd = already;
+        cli->bRxReset = 0;
+        const auto t0 = Clock::now();
+        EXPECT_EQ(TargetCli_WaitBootInd(cli), static_cast<int>(already));
+        const long waited = ms_since(t0);
+        EXPECT_GE(waited, already ? 0 : 3);
+        EXPECT_LT(waited, 100);
+        EXPECT_EQ(cli->bRxReset, already ? 0u : 1u);
+    }
 }
 
 // ---- target requests that send nothing ----
@@ -434,10 +413,6 @@ struct QuietRequestCase {
     uint32_t replyLen;
     uint32_t zeroed;  // leading bytes expected zero afterwards
 };
-
-void PrintTo(const QuietRequestCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 const QuietRequestCase kQuietRequests[] = {
     {"StartAdapterWithoutData", TARGET_MSG_ID_START_ADAPTER, 0, false, 0, 0},
@@ -494,10 +469,6 @@ struct InitCase {
     bool withConfig;
     int result;
 };
-
-void PrintTo(const InitCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class TargetInit : public testing::TestWithParam<InitCase> {};
 
