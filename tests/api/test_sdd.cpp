@@ -368,6 +368,22 @@ INSTANTIATE_TEST_SUITE_P(
         PowerCmdCase{
             "GroupAt20IsInvalid", 25, {"set_sdd_power", "11gn", "20"}, -1, std::vector<uint16_t>(12, 1)},
         PowerCmdCase{
+            "GroupAt121", 25, {"set_sdd_power", "mcs7", "121"}, 0, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 476, 1}},
+        PowerCmdCase{
+            "GroupAt122IsInvalid", 25, {"set_sdd_power", "mcs7", "122"}, -1, std::vector<uint16_t>(12, 1)},
+        PowerCmdCase{"SingleModulationAt122",
+                     23,
+                     {"set_sdd_power", "64QAM_5_6", "122"},
+                     0,
+                     {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 528, 1}},
+        PowerCmdCase{"SingleModulationAt123",
+                     25,
+                     {"set_sdd_power", "64QAM_5_6", "123"},
+                     -1,
+                     std::vector<uint16_t>(12, 1)},
+        PowerCmdCase{
+            "SingleModulationAt19", 25, {"set_sdd_power", "DSSS", "19"}, -1, std::vector<uint16_t>(12, 1)},
+        PowerCmdCase{
             "CutTo16BitsIsRefused", 25, {"set_sdd_power", "DSSS", "65556"}, -1, std::vector<uint16_t>(12, 1)},
         PowerCmdCase{"UnknownName", 25, {"set_sdd_power", "QPSK", "40"}, -1, std::vector<uint16_t>(12, 1)},
         PowerCmdCase{"AllNeedsThreeValues",
@@ -392,6 +408,37 @@ TEST_F(Sdd, GetPowerShowsLevelsAndDb) {
             "0.0dB\n"),
         std::string::npos)
         << out;
+}
+
+TEST_F(Sdd, LevelsBelowTheOffsetShowAsZero) {
+    // 16 is 1 dB in the table, -2 dBm once the old offset is taken off.
+    write_file(SddBuilder().version(2, 3).power(0xE3, {16, 0, 48, 0, 0, 0, 0, 0, 0, 0, 8, 0}).bytes);
+    int result = 0;
+    const std::string out = run({"get_sdd_power"}, &result);
+    EXPECT_NE(out.find("  11b:  0\n  11gn: 2\n  MCS7: 0\n"), std::string::npos) << out;
+}
+
+TEST_F(Sdd, PowerElementStraddlingByte1024) {
+    SddBuilder b;
+    b.version(2, 5).fill_to(1010).power(0xB0, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}).fill_to(1400);
+    write_file(b.bytes);
+    uint16_t table[12] = {};
+    uint16_t fresh[12] = {};
+    fresh[11] = 0x0101;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RQM_GetSddPower(ctx, 0xB0, table), 0);
+    EXPECT_EQ(RQM_SetSddPower(ctx, 0xB0, fresh), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(table[11], 16);
+    Bytes want = b.bytes;
+    const uint8_t* data = nullptr;
+    uint8_t len = 0;
+    const int offset = rqm_get_sdd_param(want.data(), static_cast<int>(want.size()), 0xB0, &data, &len);
+    ASSERT_LT(offset, 1024);
+    ASSERT_GT(offset + 2 + len, 1024);
+    want[static_cast<size_t>(offset) + 2 + 22] = 0x01;
+    want[static_cast<size_t>(offset) + 2 + 23] = 0x01;
+    EXPECT_EQ(read_file(), want);
 }
 
 TEST_F(Sdd, FrequencyOffsetCommandRanges) {
