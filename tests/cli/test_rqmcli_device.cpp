@@ -441,35 +441,18 @@ TEST_F(Device, AddressesSetInThreeRunsAreReadInAFourth) {
 // loader that has nothing to do with the bounds.
 class InProcess : public Device {
 protected:
-    void TearDown() override {
-        if (ctx_ != nullptr) {
-            RQM_Stop(ctx_);
-            ctx_ = nullptr;
-            adapter_disconnect();
-        }
-    }
+    void TearDown() override { api_.close(); }
     void open(const std::vector<std::string>& presets) {
         for (const std::string& line : presets)
             ctl(line);
-        ASSERT_EQ(adapter_connect(), 0);
-        ctx_ = RQM_Create(nullptr, nullptr);
-        ASSERT_NE(ctx_, nullptr);
-        RQM_SetCallbackFunction(ctx_, RQM_CallBack_C);
-        RQM_SetConnectionType(ctx_, 5);
-        Adapter_Init(ctx_);
-        ctx_->FwRunning = 0;
-        ASSERT_EQ(RQM_GetAPIContext(ctx_), RQM_SUCCESS);
-        Bytes req = kConnectReq;
-        testing::internal::CaptureStdout();
-        const int connected = Adapter_Request_Connect(ctx_, req.data(), nullptr, 0);
-        testing::internal::GetCapturedStdout();
-        ASSERT_EQ(connected, RQM_SUCCESS);
-        ASSERT_EQ(ctx_->FwRunning, 1);
+        api_.open(true);
+        ctx_ = api_.ctx;
         ctl("log clear");
     }
     // The messages the driver got since open.
     std::vector<Bytes> wire() { return messages(sim().received()); }
 
+    ApiSession api_;
     RqmApiContext* ctx_ = nullptr;
 };
 

@@ -661,23 +661,15 @@ protected:
 
     void open(bool fwRunning = true) {
         ctl(fwRunning ? "set connected 1" : "set connected 0");
-        ASSERT_EQ(adapter_connect(), 0);
-        ctx_ = RQM_Create(nullptr, nullptr);
+        api_.open(false);
+        ctx_ = api_.ctx;
         ASSERT_NE(ctx_, nullptr);
-        RQM_SetCallbackFunction(ctx_, RQM_CallBack_C);
-        RQM_SetConnectionType(ctx_, 5);
-        Adapter_Init(ctx_);
-        ctx_->FwRunning = 0;
-        ASSERT_EQ(RQM_GetAPIContext(ctx_), RQM_SUCCESS);
         ASSERT_EQ(ctx_->FwRunning, fwRunning ? 1 : 0);
         ctl("log clear");
     }
     void close() {
-        if (ctx_ != nullptr) {
-            RQM_Stop(ctx_);
-            ctx_ = nullptr;
-            adapter_disconnect();
-        }
+        api_.close();
+        ctx_ = nullptr;
     }
 
     int fetch(CliDriverData* rec, int* ok, int verbose, std::string* out) {
@@ -704,6 +696,7 @@ protected:
         return b;
     }
 
+    ApiSession api_;
     RqmApiContext* ctx_ = nullptr;
     CliDriverData sentinel_{};
 };

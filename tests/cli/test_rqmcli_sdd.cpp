@@ -481,37 +481,19 @@ TEST_F(SddRun, PathNeverAnsweredTouchesNoFile) {
 
 // ---- in-process: the SDD in use ----
 
-const Bytes kConnectReq = {0x0C, 0x00, 0xFA, 0x03, 0x09, 0x00, 0x00, 0x02, 0x32, 0x00, 0x00, 0x00};
-
 class SddInProcess : public WithSim {
 protected:
-    void TearDown() override {
-        if (ctx_ != nullptr) {
-            RQM_Stop(ctx_);
-            ctx_ = nullptr;
-            adapter_disconnect();
-        }
-    }
+    void TearDown() override { api_.close(); }
     void open(const std::vector<std::string>& presets) {
         for (const std::string& line : presets)
             ctl(line);
-        ASSERT_EQ(adapter_connect(), 0);
-        ctx_ = RQM_Create(nullptr, nullptr);
-        ASSERT_NE(ctx_, nullptr);
-        RQM_SetCallbackFunction(ctx_, RQM_CallBack_C);
-        RQM_SetConnectionType(ctx_, 5);
-        Adapter_Init(ctx_);
-        ctx_->FwRunning = 0;
-        ASSERT_EQ(RQM_GetAPIContext(ctx_), RQM_SUCCESS);
-        Bytes req = kConnectReq;
-        testing::internal::CaptureStdout();
-        const int connected = Adapter_Request_Connect(ctx_, req.data(), nullptr, 0);
-        testing::internal::GetCapturedStdout();
-        ASSERT_EQ(connected, RQM_SUCCESS);
+        api_.open(true);
+        ctx_ = api_.ctx;
         ctl("log clear");
     }
     std::vector<Bytes> wire() { return messages(sim().received()); }
 
+    ApiSession api_;
     RqmApiContext* ctx_ = nullptr;
 };
 

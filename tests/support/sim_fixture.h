@@ -7,9 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "api/rqm_api.h"
+#include "cli/main.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/sim_process.h"
+#include "transport/adapter.h"
 #include "transport/hi_msg.h"
+#include "transport/vormac_adapter.h"
 
 class WithSim : public testing::Test {
 protected:
@@ -49,4 +53,42 @@ protected:
     }
 
     inline static SimProcess* sim_ = nullptr;
+};
+
+// The API on the driver channel, set up as the program sets it up, and
+// optionally the connect handshake, so that the firmware's facts (its
+// largest message among them) are known. The handshake is driven directly:
+// the tool's own connect adds a second's wait for the boot loader.
+struct ApiSession {
+    RqmApiContext* ctx = nullptr;
+
+    void open(bool handshake) {
+        ASSERT_EQ(adapter_connect(), 0);
+        ctx = RQM_Create(nullptr, nullptr);
+        ASSERT_NE(ctx, nullptr);
+        RQM_SetCallbackFunction(ctx, RQM_CallBack_C);
+        RQM_SetConnectionType(ctx, 5);
+        Adapter_Init(ctx);
+        ctx->FwRunning = 0;
+        ASSERT_EQ(RQM_GetAPIContext(ctx), RQM_SUCCESS);
+        if (!handshake)
+            return;
+        std::vector<uint8_t> req(12, 0);
+        hi_set_msg_len(req.data(), 12);
+        hi_set_msg_id(req.data(), HI_CONNECT_REQ_ID);
+        hi_wr32(req.data() + 4, CliVersion);
+        hi_wr32(req.data() + 8, 50);
+        testing::internal::CaptureStdout();
+        const int connected = Adapter_Request_Connect(ctx, req.data(), nullptr, 0);
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(connected, RQM_SUCCESS);
+        ASSERT_EQ(ctx->FwRunning, 1);
+    }
+    void close() {
+        if (ctx != nullptr) {
+            RQM_Stop(ctx);
+            ctx = nullptr;
+            adapter_disconnect();
+        }
+    }
 };
