@@ -36,6 +36,40 @@ inline unsigned seq_bits(unsigned seq) {
     return seq << HI_MSG_SEQ_SHIFT;
 }
 
+// A message of these bytes after MsgLen and MsgId.
+inline Bytes msg(unsigned id, const Bytes& body) {
+    Bytes m(4, 0);
+    m.insert(m.end(), body.begin(), body.end());
+    hi_set_msg_len(m.data(), static_cast<uint16_t>(m.size()));
+    hi_set_msg_id(m.data(), static_cast<uint16_t>(id));
+    return m;
+}
+inline Bytes cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+inline Bytes slice(const Bytes& b, size_t from, size_t to) {
+    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(to));
+}
+inline Bytes w32(Bytes m, size_t off, uint32_t v) {
+    hi_wr32(m.data() + off, v);
+    return m;
+}
+inline Bytes with_len(Bytes m, uint16_t len) {
+    hi_set_msg_len(m.data(), len);
+    return m;
+}
+// A download chunk: offset, flags, the data.
+inline Bytes chunk(unsigned id, uint32_t offset, uint32_t flags, const Bytes& data) {
+    Bytes m = cat(hi(id, {offset, flags}), data);
+    return with_len(m, static_cast<uint16_t>(m.size()));
+}
+// Messages arrive padded to a multiple of 4.
+inline Bytes padded(Bytes m) {
+    m.resize((m.size() + 3) / 4 * 4, 0);
+    return m;
+}
+
 inline Bytes boot(uint32_t state, uint32_t res) {
     return hi(HI_BOOT_IND_ID, {state, res});
 }
@@ -190,3 +224,19 @@ protected:
     inline static SimProcess* sim_ = nullptr;
     NlClient nl;
 };
+
+// One exchange: control lines ("connect" for the handshake), requests sent
+// back to back, every answer to them in order, then "get" lines.
+struct Exchange {
+    const char* name;
+    std::vector<std::string> setup;
+    std::vector<Bytes> requests;
+    std::vector<Bytes> expected;  // HI payloads, padding included
+    std::vector<std::pair<std::string, std::string>> after = {};
+};
+
+class SimExchange : public SimTest, public testing::WithParamInterface<Exchange> {};
+
+inline std::string exchange_name(const testing::TestParamInfo<Exchange>& info) {
+    return info.param.name;
+}

@@ -5,31 +5,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <string>
-#include <vector>
-
 #include "sim/sim_util.h"
 #include "tests/sim/sim_test_util.h"
 
 namespace {
 
-// A message of exactly these bytes after MsgLen and MsgId.
-Bytes msg(uint16_t id, const Bytes& body) {
-    Bytes m(4, 0);
-    hi_set_msg_len(m.data(), static_cast<uint16_t>(4 + body.size()));
-    hi_set_msg_id(m.data(), id);
-    m.insert(m.end(), body.begin(), body.end());
-    return m;
-}
-
 Bytes text(const std::string& s) {
     return Bytes(s.begin(), s.end());
-}
-
-Bytes cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 Bytes path_query() {
@@ -37,11 +19,6 @@ Bytes path_query() {
 }
 Bytes element_query(uint8_t id) {
     return msg(1017, {0, id});
-}
-// The answers, padded as they arrive.
-Bytes padded(Bytes m) {
-    m.resize((m.size() + 3) / 4 * 4, 0);
-    return m;
 }
 Bytes path_answer(uint32_t len, const std::string& path) {
     Bytes body = {0, 0, 0, 0, static_cast<uint8_t>(len), static_cast<uint8_t>(len >> 8), 0, 0};
@@ -62,135 +39,70 @@ const std::string kSdd =
     "c9026400"
     "d500";
 
-struct SddCase {
-    const char* name;
-    std::vector<std::string> presets;
-    Bytes request;
-    std::vector<Bytes> answers;
-    std::vector<std::pair<std::string, std::string>> after;  // get KEY -> line
-};
-
-void PrintTo(const SddCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-const SddCase kCases[] = {
+const Exchange kCases[] = {
     // ---- 995 ----
-    {"PathDefault", {}, path_query(), {path_answer(29, "/lib/firmware/rqm/rqm_sdd.sdd")}, {}},
-    {"PathSet", {"set sddpath /t/a.sdd"}, path_query(), {path_answer(8, "/t/a.sdd")}, {}},
-    {"PathOf64Bytes", {"set sddpath " + k64}, path_query(), {path_answer(64, k64)}, {}},
-    {"PathLengthClaimedZero",
-     {"set sddpath /t/a.sdd", "set sddpath_len 0"},
-     path_query(),
-     {path_answer(0, "/t/a.sdd")},
-     {}},
-    {"PathLength65Carrying64",
-     {"set sddpath " + k64, "set sddpath_len 65"},
-     path_query(),
-     {path_answer(65, k64)},
-     {}},
+    {"PathDefault", {}, {path_query()}, {path_answer(29, "/lib/firmware/rqm/rqm_sdd.sdd")}},
+    {"PathOf64Bytes", {"set sddpath " + k64}, {path_query()}, {path_answer(64, k64)}},
     {"PathLength70CarryingFew",
      {"set sddpath /t/a.sdd", "set sddpath_len 70"},
-     path_query(),
-     {path_answer(70, "/t/a.sdd")},
-     {}},
+     {path_query()},
+     {path_answer(70, "/t/a.sdd")}},
     {"PathLengthBackToTruth",
      {"set sddpath /t/a.sdd", "set sddpath_len 70", "set sddpath_len auto"},
-     path_query(),
+     {path_query()},
      {path_answer(8, "/t/a.sdd")},
      {{"sddpath_len", "auto"}}},
-    {"PathTooShortARequest", {}, hi(995, {0, 0}), {unmodelled_cnf(995)}, {}},
     // ---- 1017, answered in any state ----
-    {"ElementVersion", {"set sdd " + kSdd}, element_query(0xC0), {element_answer({2, 3})}, {}},
-    {"ElementAfterAFiller", {"set sdd " + kSdd}, element_query(0xC9), {element_answer({0x64, 0})}, {}},
-    {"ElementEmpty", {"set sdd " + kSdd}, element_query(0xD5), {element_answer({})}, {}},
-    {"ElementAbsent", {"set sdd " + kSdd}, element_query(0xB0), {kElementAbsent}, {}},
-    {"ElementNoSdd", {}, element_query(0xC0), {kElementAbsent}, {}},
-    {"ElementFirstOfTwo", {"set sdd C90101C90102"}, element_query(0xC9), {element_answer({1})}, {}},
+    {"ElementVersion", {"set sdd " + kSdd}, {element_query(0xC0)}, {element_answer({2, 3})}},
+    {"ElementAfterAFiller", {"set sdd " + kSdd}, {element_query(0xC9)}, {element_answer({0x64, 0})}},
+    {"ElementEmpty", {"set sdd " + kSdd}, {element_query(0xD5)}, {element_answer({})}},
+    {"ElementAbsent", {"set sdd " + kSdd}, {element_query(0xB0)}, {kElementAbsent}},
+    {"ElementNoSdd", {}, {element_query(0xC0)}, {kElementAbsent}},
+    {"ElementFirstOfTwo", {"set sdd C90101C90102"}, {element_query(0xC9)}, {element_answer({1})}},
     // An element cut off by the end is not handed out, nor what lies
     // behind the cut.
-    {"ElementRunningPastTheEnd", {"set sdd C0020203B00401"}, element_query(0xB0), {kElementAbsent}, {}},
-    {"ElementConnected",
-     {"set sdd " + kSdd, "set connected 1"},
-     element_query(0xC0),
-     {element_answer({2, 3})},
-     {}},
-    {"ElementTooShortARequest", {"set sdd " + kSdd}, msg(1017, {0}), {unmodelled_cnf(1017)}, {}},
+    {"ElementRunningPastTheEnd", {"set sdd C0020203B00401"}, {element_query(0xB0)}, {kElementAbsent}},
     // ---- 54 ----
     {"ConfigKeepsNothing",
      {"set connected 1", "set sdd " + kSdd},
-     hi(54, {1}),
+     {hi(54, {1})},
      {kCnf54},
      {{"download sdd54", "none"}, {"sdd", kSdd}}},
     {"DownloadBecomesTheSddInUse",
      {"set connected 1", "set sdd " + kSdd},
-     msg(54, {0xC0, 2, 2, 5, 1, 0, 0, 0}),
+     {msg(54, {0xC0, 2, 2, 5, 1, 0, 0, 0})},
      {kCnf54},
      {{"download sdd54", "bytes c002020501000000"}, {"sdd", "c0020205"}}},
-    {"DownloadOfOneByte",
-     {"set connected 1"},
-     msg(54, {0x77, 0, 0, 0, 0}),
-     {kCnf54},
-     {{"download sdd54", "bytes 7700000000"}, {"sdd", "77"}}},
     {"DownloadOfEmptyPath",
      {"set connected 1", "set sdd " + kSdd},
-     hi(54, {2}),
+     {hi(54, {2})},
      {kCnf54},
      {{"download sdd54", "bytes 02000000"}, {"sdd", kSdd}}},
     {"DownloadOfRemoteName",
      {"set connected 1", "set sdd " + kSdd},
-     msg(54, {'^', 'a', 0, 1, 0, 0, 0}),
+     {msg(54, {'^', 'a', 0, 1, 0, 0, 0})},
      {kCnf54},
      {{"download sdd54", "bytes 5e610001000000"}, {"sdd", kSdd}}},
     {"DownloadNotConnected",
      {"set sdd " + kSdd},
-     msg(54, {0xC0, 2, 2, 5, 1, 0, 0, 0}),
+     {msg(54, {0xC0, 2, 2, 5, 1, 0, 0, 0})},
      {boot(1, 7)},
      {{"download sdd54", "none"}, {"sdd", kSdd}}},
+    // The chunked download of a file's bytes changes the SDD in use; one
+    // that carries a name does not.
+    {"ChunkedDownloadOfAName",
+     {"set sdd C0020201"},
+     {chunk(1021, 0, 4 | 2, text("/x.sdd"))},
+     {boot(4, 0)},
+     {{"sdd", "c0020201"}}},
+    {"ChunkedDownloadOfBytes",
+     {"set sdd C0020201"},
+     {chunk(1021, 0, 1, {0xC0, 2}), chunk(1021, 2, 2, {2, 5}), element_query(0xC0)},
+     {boot(4, 0), element_answer({2, 5})},
+     {{"sdd", "c0020205"}}},
 };
 
-class SddAnswer : public SimTest, public testing::WithParamInterface<SddCase> {};
-
-TEST_P(SddAnswer, ExactBytesAndStateAfter) {
-    const SddCase& c = GetParam();
-    for (const std::string& p : c.presets)
-        ASSERT_TRUE(ctl(p)) << p << ": " << sim().last_error();
-    ASSERT_TRUE(send(c.request));
-    EXPECT_EQ(answers(c.answers.size()), c.answers);
-    expect_quiet();
-    for (const auto& [key, value] : c.after)
-        EXPECT_EQ(get(key), value) << key;
-}
-
-INSTANTIATE_TEST_SUITE_P(Requests, SddAnswer, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct ControlErrorCase {
-    const char* name;
-    std::string line;
-};
-
-const ControlErrorCase kControlErrors[] = {
-    {"PathOf65Bytes", "set sddpath " + k64 + "x"},
-    {"LengthNotANumber", "set sddpath_len many"},
-    {"SddOddHex", "set sdd C00"},
-    {"LoadWhat", "load fw"},
-    {"LoadUnreadable", "load sdd"},  // the default path does not exist here
-    {"DownloadUnknown", "get download sdd55"},
-};
-
-class SddControlError : public SimTest, public testing::WithParamInterface<ControlErrorCase> {};
-
-TEST_P(SddControlError, RefusedAndNothingChanged) {
-    ASSERT_TRUE(ctl("set sdd c0020203"));
-    EXPECT_FALSE(ctl(GetParam().line));
-    EXPECT_EQ(get("sdd"), "c0020203");
-    EXPECT_EQ(get("sddpath"), "/lib/firmware/rqm/rqm_sdd.sdd");
-    EXPECT_EQ(get("sddpath_len"), "auto");
-}
-
-INSTANTIATE_TEST_SUITE_P(Lines, SddControlError, testing::ValuesIn(kControlErrors),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sdd, SimExchange, testing::ValuesIn(kCases), exchange_name);
 
 // A file the driver's path can name.
 class SddFile : public SimTest {
@@ -247,29 +159,6 @@ TEST_F(SddFile, LiveSddFollowsEveryEdit) {
     ASSERT_TRUE(ctl("reset"));
     EXPECT_EQ(get("sddlive"), "0");
     EXPECT_EQ(get("sdd"), "none");
-}
-
-// The chunked download of a file's bytes changes the SDD in use; one that
-// carries a name, or breaks, does not.
-TEST_F(SddFile, ChunkedDownloadChangesTheSddInUse) {
-    auto chunk = [](uint32_t offset, uint32_t flags, const Bytes& data) {
-        Bytes m = cat(hi(1021, {offset, flags}), data);
-        hi_set_msg_len(m.data(), static_cast<uint16_t>(m.size()));
-        return m;
-    };
-    ASSERT_TRUE(ctl("set sdd C0020201"));
-    ASSERT_TRUE(send(chunk(0, 4 | 2, text("/x.sdd"))));
-    EXPECT_EQ(answer(), boot(4, 0));
-    EXPECT_EQ(get("sdd"), "c0020201");
-    ASSERT_TRUE(send(chunk(0, 1, {0xC0, 2})));
-    ASSERT_TRUE(send(chunk(3, 2, {2, 5})));  // a gap: broken
-    EXPECT_EQ(answer(), boot(4, 1));
-    EXPECT_EQ(get("sdd"), "c0020201");
-    ASSERT_TRUE(send(chunk(0, 1, {0xC0, 2})));
-    ASSERT_TRUE(send(chunk(2, 2, {2, 5})));
-    EXPECT_EQ(answer(), boot(4, 0));
-    EXPECT_EQ(get("sdd"), "c0020205");
-    EXPECT_EQ(ask(0xC0), element_answer({2, 5}));
 }
 
 }  // namespace
