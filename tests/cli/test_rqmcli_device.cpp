@@ -439,22 +439,7 @@ TEST_F(Device, AddressesSetInThreeRunsAreReadInAFourth) {
 // that the firmware's largest message is known. The handshake is driven
 // directly: the tool's own connect adds a second's wait for the boot
 // loader that has nothing to do with the bounds.
-class InProcess : public Device {
-protected:
-    void TearDown() override { api_.close(); }
-    void open(const std::vector<std::string>& presets) {
-        for (const std::string& line : presets)
-            ctl(line);
-        api_.open(true);
-        ctx_ = api_.ctx;
-        ctl("log clear");
-    }
-    // The messages the driver got since open.
-    std::vector<Bytes> wire() { return messages(sim().received()); }
-
-    ApiSession api_;
-    RqmApiContext* ctx_ = nullptr;
-};
+using InProcess = InProcessOn<Device>;
 
 Bytes payload_of(uint32_t n) {
     Bytes p(n);

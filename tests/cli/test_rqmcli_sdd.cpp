@@ -481,21 +481,7 @@ TEST_F(SddRun, PathNeverAnsweredTouchesNoFile) {
 
 // ---- in-process: the SDD in use ----
 
-class SddInProcess : public WithSim {
-protected:
-    void TearDown() override { api_.close(); }
-    void open(const std::vector<std::string>& presets) {
-        for (const std::string& line : presets)
-            ctl(line);
-        api_.open(true);
-        ctx_ = api_.ctx;
-        ctl("log clear");
-    }
-    std::vector<Bytes> wire() { return messages(sim().received()); }
-
-    ApiSession api_;
-    RqmApiContext* ctx_ = nullptr;
-};
+using SddInProcess = InProcessOn<WithSim>;
 
 struct VersionCase {
     const char* name;

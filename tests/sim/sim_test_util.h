@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/sim_fixture.h"
 #include "tests/support/sim_process.h"
 #include "transport/hi_msg.h"
 
@@ -158,28 +159,14 @@ private:
     uint32_t port_ = 0;
 };
 
-class SimTest : public testing::Test {
+// The stand-in's own tests: WithSim's suite-wide stand-in, with a control
+// call that reports instead of asserting, so tests can expect errors.
+class SimTest : public WithSim {
 protected:
-    static void SetUpTestSuite() { sim_ = new SimProcess(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(sim_->ok()) << sim_->last_error();
-        ASSERT_TRUE(sim_->control("reset")) << sim_->last_error();
-    }
-
-    SimProcess& sim() { return *sim_; }
     uint32_t sim_port() const { return sim_->port(); }
 
     bool ctl(const std::string& line, std::vector<std::string>* out = nullptr) {
         return sim_->control(line, out);
-    }
-    std::string get(const std::string& key) {
-        std::vector<std::string> out;
-        EXPECT_TRUE(ctl("get " + key, &out)) << key << ": " << sim_->last_error();
-        return out.size() == 1 ? out[0] : std::string("?");
     }
 
     bool send(const Bytes& msg) { return nl.send(msg, sim_port()); }
@@ -221,7 +208,6 @@ protected:
         EXPECT_EQ(answers(2), (std::vector<Bytes>{boot(3, 0), startup(4)}));
     }
 
-    inline static SimProcess* sim_ = nullptr;
     NlClient nl;
 };
 

@@ -92,3 +92,26 @@ struct ApiSession {
         }
     }
 };
+
+// A fixture with the API open in this process, on top of a fixture that
+// owns the stand-in: presets first, then the session, then a clean log so
+// that wire() shows only what the test itself sent.
+template <typename Base>
+class InProcessOn : public Base {
+protected:
+    void TearDown() override {
+        api_.close();
+        Base::TearDown();
+    }
+    void open(const std::vector<std::string>& presets) {
+        for (const std::string& line : presets)
+            this->ctl(line);
+        api_.open(true);
+        ctx_ = api_.ctx;
+        this->ctl("log clear");
+    }
+    std::vector<std::vector<uint8_t>> wire() { return messages(this->sim().received()); }
+
+    ApiSession api_;
+    RqmApiContext* ctx_ = nullptr;
+};
