@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/hi_msg.h"
+#include "common/variant.h"
 #include "rqm_api.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 #include "transport/netlink_peer.h"
-#include "transport/variant.h"
 
 namespace {
 
@@ -29,8 +29,9 @@ int driver_request(RqmApiContext* ctx, uint16_t id, bool withVersion, const char
     uint8_t req[12] = {};
     uint16_t len = HI_MSG_HEADER_SIZE;
     if (withVersion) {
-        len = rqm_is_hf() ? 8 : 12;
-        if (!rqm_is_hf()) {
+        len = 8;
+        if (g_variant.bVersionInConnect) {
+            len = 12;
             hi_wr32(req + 4, CliVersion);
             hi_wr32(req + 8, 50);
         }
@@ -53,10 +54,10 @@ int RQM_Connect(RqmApiContext* ctx) {
     if (netlink_peer_system("pkill hciattach") == -1)
         puts("==========pkill hciattach err!==========");
     uint8_t req[12] = {};
-    const uint16_t len = rqm_is_hf() ? 8 : 12;
+    const uint16_t len = g_variant.bVersionInConnect ? 12 : 8;
     hi_set_msg_len(req, len);
     hi_set_msg_id(req, HI_CONNECT_REQ_ID);
-    if (!rqm_is_hf()) {
+    if (g_variant.bVersionInConnect) {
         hi_wr32(req + 4, CliVersion);
         hi_wr32(req + 8, 50);
     }

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/hi_msg.h"
 #include "rqm_api.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 
 namespace {
 

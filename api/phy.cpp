@@ -1,10 +1,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/driver_data.h"
+#include "common/driver_data.h"
+#include "common/hi_msg.h"
 #include "rqm_api.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 
 inline constexpr uint16_t HI_GET_API_CONTEXT_REQ_ID = 1016;
 inline constexpr uint32_t API_CONTEXT_CNF_SIZE = 148;

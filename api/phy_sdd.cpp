@@ -9,10 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#include "common/hi_msg.h"
 #include "rqm_api.h"
 #include "rqm_sdd.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 
 namespace {
 

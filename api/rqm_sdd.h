@@ -4,15 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/sdd_elements.h"
+
 struct RqmApiContext;
 
-// The SDD file: elements of an id byte, a length byte and the data.
-inline constexpr uint8_t SDD_ELEMENT_VERSION = 0xC0;
-inline constexpr uint8_t SDD_ELEMENT_FREQ_OFFSET = 0xC9;
-inline constexpr uint8_t SDD_ELEMENT_USER_POWER_OLD = 0xE3;  // SDD versions below 2.5
-inline constexpr uint8_t SDD_ELEMENT_USER_POWER = 0xB0;      // from 2.5
-inline constexpr unsigned SDD_USER_POWER_ENTRIES = 12;       // 1/16 dB each
-inline constexpr unsigned SDD_PATH_MAX = 64;                 // path buffers hold one more for the NUL
+inline constexpr unsigned SDD_USER_POWER_ENTRIES = 12;  // 1/16 dB each
+inline constexpr unsigned SDD_PATH_MAX = 64;            // path buffers hold one more for the NUL
 inline constexpr uint16_t SDD_FREQ_OFFSET_MAX = 127;
 
 struct SddElement {

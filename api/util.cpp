@@ -1,7 +1,7 @@
 #include <cstdio>
 
+#include "common/variant.h"
 #include "rqm_api.h"
-#include "transport/variant.h"
 
 const char* const ResaultStr[RQM_RESULT_NAMED_CODES] = {
     "BOOT_SUCCESS",      "BOOT_ERR_DECODE",     "BOOT_ERR_CHECKSUM",     "BOOT_ERR_FILE_SIZE",
@@ -32,9 +32,8 @@ const char* const EfuseStatusStr[RQM_RESULT_NAMED_CODES] = {
     "EFUSE_STATUS_CODE__INVALID_PARAMS",
 };
 
-// The second build's tables end at code 9.
 static uint32_t last_named_code() {
-    return rqm_is_hf() ? 9 : 10;
+    return g_variant.LastNamedResultCode;
 }
 
 void RQM_ErrorCheck(RqmApiContext* pRqmApiContext, uint32_t ErrCode, const char* pFuncName) {

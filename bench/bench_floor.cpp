@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "transport/hi_msg.h"
+#include "common/hi_msg.h"
 #include "transport/vormac_adapter.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/hi_msg.h"
 #include "transport/TargetCli.h"
-#include "transport/hi_msg.h"
 #include "transport/vormac_adapter.h"
 
 static void on_message(void*, uint8_t* msg) {

@@ -1,6 +1,5 @@
-#include "driver_data.h"
-
-CliDriverData g_driver_data{};
+#include "common/driver_data.h"
+#include "main.h"
 
 void driver_data_init(CliDriverData* pData) {
     // Words 12, 17 and 19 to 24 keep what the driver gave.

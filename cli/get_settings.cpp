@@ -12,7 +12,7 @@
 #include <type_traits>
 #include <variant>
 
-#include "transport/variant.h"
+#include "common/variant.h"
 
 CliSettings setting{};
 
@@ -32,7 +32,7 @@ struct SettingKey {
     ProfileKind eKind;
     double dDefault;
     SettingField field;
-    bool bZeroInHf = false;  // rqmcli-hf starts and defaults this field at 0
+    bool bProgramDefault = false;  // the program's variant profile gives the default
 };
 
 // The key is the field's name, so the two cannot drift apart.
@@ -108,7 +108,7 @@ static_assert(KindsFitFields());
 static_assert(std::numeric_limits<float>::is_iec559);
 
 double KeyDefault(const SettingKey& k) {
-    return k.bZeroInHf && rqm_is_hf() ? 0.0 : k.dDefault;
+    return k.bProgramDefault ? g_variant.TxSubchannelDefault : k.dDefault;
 }
 
 // Integer readings keep the low bits the field has room for.

@@ -11,66 +11,15 @@
 #include <cstring>
 
 #include "api/rqm_api.h"
-#include "cli/driver_data.h"
 #include "cli/get_settings.h"
+#include "common/driver_data.h"
+#include "common/hi_msg.h"
+#include "common/variant.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
-#include "transport/variant.h"
 #include "transport/vormac_adapter.h"
 
 RqmConfig g_rqm_config{};
 int g_ver_support = 0;
-
-// Row order decides which command a shortened word selects.
-const CommandEntry command[COMMAND_COUNT + 1] = {
-    {"connect", proc_connect, "start rqm mode"},
-    {"disconnect", proc_disconnect, "exit rqm mode"},
-    {"enable_phy", proc_enable_phy, "enable phy"},
-    {"phy_mode", proc_phy_mode, "phy mode: 2GHZ/OFDM_2GHZ/DSSS_2GHZ/5GHZ/OFDM_5GHZ"},
-    {"channel", proc_channel, "Power calibration"},
-    {"rate", proc_rate, "rqm rate -m [x] -r [y]"},
-    {"tx", proc_tx, "start tx"},
-    {"tx_stop", proc_tx_stop, "stop tx"},
-    {"rx", proc_rx, "start rx"},
-    {"rx_stop", proc_rx_stop, "stpo rx"},
-    {"tone", proc_tone, "single tone test"},
-    {"tone_stop", proc_tone_stop, "stop single tone test"},
-    {"power_level", proc_power_level, "set power level: [2~120]"},
-    {"bandwidth", proc_bandwidth, "set bandwidth: 20M/40M"},
-    {"subchannel", proc_subchannel, "set subchannel: LOWER/UPPER"},
-    {"read_mem", proc_read_mem, "read memory"},
-    {"write_mem", proc_write_mem, "write memory"},
-    {"help", Help_Handler, "help"},
-    {"set_mac", proc_set_mac, "rqm set_mac -d XX:XX:XX:XX:XX:XX -s XX:XX:XX:XX:XX:XX -t XX:XX:XX:XX:XX:XX"},
-    {"get_mac", proc_get_mac, "get mac addr"},
-    {"read_efuse", proc_read_efuse, "read efuse:CHIPID/MAC/POUTCAL/DCXO_TRIM"},
-    {"write_efuse", proc_write_efuse, "write efuse:CHIPID/MAC/POUTCAL/DCXO_TRIM"},
-    {"get_sdd_power", proc_get_sdd_power, "get sdd user power"},
-    {"set_sdd_power", proc_set_sdd_power, "set sdd user power"},
-    {"get_sdd_file", proc_get_sdd_file, "show sdd data (hex)"},
-    {"get_sdd_freq_offset", proc_get_sdd_freq_offset, "get sdd freq_offset"},
-    {"set_sdd_freq_offset", proc_set_sdd_freq_offset, "set sdd freq_offset"},
-    {"get_freq_offset", proc_get_freq_offset, "get freq_offset"},
-    {"set_freq_offset", proc_set_freq_offset, "set freq_offset"},
-    {"reconnect", proc_reconnect, "reconnect"},
-    {"soft_reset", proc_soft_reset, "soft reset"},
-    {"sdd_config", proc_sdd_config, "config sdd"},
-    {"regulatory", proc_regulatory, "regulatory"},
-    {"get_antifuse", proc_get_antifuse, "get antifuse"},
-    {"calibration", proc_calibration, "calibration"},
-    {"gain", proc_gain, "get gain"},
-    {"tx_status", proc_tx_status, "get tx status"},
-    {"tx_cfg", proc_tx_cfg, "get tx config"},
-    {"hw_write_reg", proc_hw_write_reg, "hw write reg"},
-    {"hw_read_reg", proc_hw_read_reg, "hw read reg"},
-    {"load_reg", proc_load_reg, "load reg"},
-    {"save_reg", proc_save_reg, "save reg"},
-    {"read_reg", proc_read_reg, "read reg"},
-    {"write_reg", proc_write_reg, "write reg"},
-    {"set_cca", proc_set_cca, "set_cca [val] //vat=0 1 2"},
-    {"set_channel_fec", proc_set_channel_fec, "set_channel_fec [low] [mid] [high]"},
-    {nullptr, nullptr, nullptr},
-};
 
 const HelpEntry help_msg[HELP_ROWS] = {
     {0, 0, {"", nullptr, nullptr, nullptr, nullptr}},
@@ -147,12 +96,6 @@ const option long_help_options[8] = {
     {"help_tx_all", no_argument, nullptr, 'T'},   {nullptr, 0, nullptr, 0},
 };
 
-static bool is_hf_command_row(int row) {
-    // The second build has neither the SDD commands nor set_cca and
-    // set_channel_fec.
-    return !(row >= 22 && row <= 26) && row != 44 && row != 45;
-}
-
 void print_single_msg(const HelpEntry* pRow) {
     printf("%s", pRow->pchColumn[0]);
     for (int col = 1; col < 5; ++col)
@@ -162,8 +105,8 @@ void print_single_msg(const HelpEntry* pRow) {
 }
 
 static void print_banner() {
-    if (rqm_is_hf()) {
-        puts("RQM version: 1.4.1\n");
+    if (g_variant.pchFixedBanner != nullptr) {
+        puts(g_variant.pchFixedBanner);
         return;
     }
     printf("RQM version: %d.%d.%d  %s %s\n\n", RQM_VERSION_MAJOR, RQM_VERSION_MINOR, RQM_VERSION_PATCH,
@@ -269,11 +212,20 @@ int Help_Handler(int argc, char** argv) {
     return 1;
 }
 
+static bool dispatched(const char* name) {
+    for (const char* w : g_variant.CommandWords)
+        if (strcmp(w, name) == 0)
+            return true;
+    return false;
+}
+
 int CMD_Find(const char* word) {
     const size_t len = strlen(word);
     for (int row = 0; command[row].pchName != nullptr; ++row) {
-        const bool match = rqm_is_hf() ? is_hf_command_row(row) && strcmp(command[row].pchName, word) == 0
-                                       : strncmp(command[row].pchName, word, len) == 0;
+        if (!dispatched(command[row].pchName))
+            continue;
+        const bool match = g_variant.bExactWords ? strcmp(command[row].pchName, word) == 0
+                                                 : strncmp(command[row].pchName, word, len) == 0;
         if (match)
             return row;
     }
@@ -288,7 +240,7 @@ int CMD_Interpret(int argc, char** argv) {
     const int row = CMD_Find(argv[1]);
     if (row >= 0)
         return command[row].pfnHandler(argc, argv);
-    if (rqm_is_hf())
+    if (g_variant.bUnknownCmdOwnLine)
         puts("unknown cmd!");
     else
         printf("unknown cmd!");
@@ -381,7 +333,7 @@ int rqm_main(int argc, char** argv) {
     const bool isConnect = strcmp(word, "connect") == 0;
     const bool isDisconnect = strcmp(word, "disconnect") == 0;
     const int verbose = strcmp(word, "enable_phy") == 0 ? 1 : 0;
-    const bool keepsState = !rqm_is_hf();
+    const bool keepsState = g_variant.bKeepsRecord;
 
     if (keepsState && !isConnect && !isDisconnect) {
         if (RQM_Get_Cli_Param(ctx, &g_driver_data, &g_ver_support, verbose) != RQM_SUCCESS && verbose)

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "api/rqm_api.h"
+#include "cli/commands.h"
 
 inline constexpr int RQM_VERSION_MAJOR = 2;
 inline constexpr int RQM_VERSION_MINOR = 0;
@@ -15,17 +16,6 @@ inline constexpr int RQM_VERSION_PATCH = 9;
 static_assert(CliVersion == ((RQM_VERSION_MAJOR << 24) | (RQM_VERSION_MINOR << 16) | RQM_VERSION_PATCH));
 
 inline constexpr char HELP_HINT[] = "Input [help] for help message.Add options for more details!";
-
-typedef int (*CommandHandler)(int argc, char** argv);
-
-struct CommandEntry {
-    const char* pchName;
-    CommandHandler pfnHandler;
-    const char* pchHelp;
-};
-
-inline constexpr int COMMAND_COUNT = 46;
-extern const CommandEntry command[COMMAND_COUNT + 1];
 
 struct HelpEntry {
     char Kind;  // 'g' on the general page, 'd' only in the full list
@@ -45,6 +35,9 @@ struct RqmConfig {
 
 extern RqmConfig g_rqm_config;
 extern int g_ver_support;
+
+// The defaults a connect gives the driver's tool-state record.
+void driver_data_init(CliDriverData* pData);
 
 // Option tables of the commands whose help pages list them. Each ends with
 // a zero row, as getopt_long wants.
@@ -71,53 +64,6 @@ int already_running();
 
 // One run of the program: the command word and its arguments in argv.
 int rqm_main(int argc, char** argv);
-
-// Command handlers.
-int proc_connect(int argc, char** argv);
-int proc_disconnect(int argc, char** argv);
-int proc_enable_phy(int argc, char** argv);
-int proc_phy_mode(int argc, char** argv);
-int proc_channel(int argc, char** argv);
-int proc_rate(int argc, char** argv);
-int proc_tx(int argc, char** argv);
-int proc_tx_stop(int argc, char** argv);
-int proc_rx(int argc, char** argv);
-int proc_rx_stop(int argc, char** argv);
-int proc_tone(int argc, char** argv);
-int proc_tone_stop(int argc, char** argv);
-int proc_power_level(int argc, char** argv);
-int proc_bandwidth(int argc, char** argv);
-int proc_subchannel(int argc, char** argv);
-int proc_read_mem(int argc, char** argv);
-int proc_write_mem(int argc, char** argv);
-int proc_set_mac(int argc, char** argv);
-int proc_get_mac(int argc, char** argv);
-int proc_read_efuse(int argc, char** argv);
-int proc_write_efuse(int argc, char** argv);
-int proc_get_sdd_power(int argc, char** argv);
-int proc_set_sdd_power(int argc, char** argv);
-int proc_get_sdd_file(int argc, char** argv);
-int proc_get_sdd_freq_offset(int argc, char** argv);
-int proc_set_sdd_freq_offset(int argc, char** argv);
-int proc_get_freq_offset(int argc, char** argv);
-int proc_set_freq_offset(int argc, char** argv);
-int proc_reconnect(int argc, char** argv);
-int proc_soft_reset(int argc, char** argv);
-int proc_sdd_config(int argc, char** argv);
-int proc_regulatory(int argc, char** argv);
-int proc_get_antifuse(int argc, char** argv);
-int proc_calibration(int argc, char** argv);
-int proc_gain(int argc, char** argv);
-int proc_tx_status(int argc, char** argv);
-int proc_tx_cfg(int argc, char** argv);
-int proc_hw_write_reg(int argc, char** argv);
-int proc_hw_read_reg(int argc, char** argv);
-int proc_load_reg(int argc, char** argv);
-int proc_save_reg(int argc, char** argv);
-int proc_read_reg(int argc, char** argv);
-int proc_write_reg(int argc, char** argv);
-int proc_set_cca(int argc, char** argv);
-int proc_set_channel_fec(int argc, char** argv);
 
 // Names of the SDD power table's entries, and their display rows.
 extern const char* const modulation[12];

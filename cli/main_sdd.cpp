@@ -7,7 +7,7 @@
 
 #include "api/rqm_api.h"
 #include "api/rqm_sdd.h"
-#include "cli/driver_data.h"
+#include "common/driver_data.h"
 #include "main.h"
 
 const char* const modulation[SDD_USER_POWER_ENTRIES] = {

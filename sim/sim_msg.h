@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "transport/hi_msg.h"
+#include "common/hi_msg.h"
 
 // Ids below this go to the firmware; from it up the driver answers itself.
 inline constexpr uint16_t SIM_FIRST_DRIVER_REQ_ID = 993;

@@ -8,8 +8,8 @@
 #include <mutex>
 #include <vector>
 
+#include "common/hi_msg.h"
 #include "transport/TargetCli.h"
-#include "transport/hi_msg.h"
 #include "transport/vormac_adapter.h"
 
 namespace {

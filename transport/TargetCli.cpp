@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <new>
 
-#include "hi_msg.h"
+#include "common/hi_msg.h"
+#include "common/variant.h"
 #include "target_temp.h"
-#include "variant.h"
 #include "vormac_adapter.h"
 
 pthread_t tID = 0;
@@ -116,7 +116,7 @@ static void put_boot_res_line(uint32_t res) {
         puts("Try to solve it by reboot!");
         break;
     case 10:
-        if (!rqm_is_hf()) {
+        if (g_variant.LastRefusalLine >= 10) {
             puts("Please upgrade rqm cli version!");
             break;
         }
@@ -173,11 +173,11 @@ uint32_t TargetCli_HandleRx(TargetCliContext* p, uint32_t length) {
     // A message that claims more than arrived is dropped after the warning:
     // its tail was never received, and nothing may read past what was.
     if (msgLen > length) {
-        if (rqm_is_hf()) {
-            printf("Warning:Buffer overflow!\ndata length:%d \tbuffer length:%u\n", msgLen, length & 0xFFFF);
-        } else {
+        if (g_variant.bOverflowWarningWithId) {
             puts("Warning:Buffer overflow!");
             printf("data length:%d \tbuffer length:%u MsgId = 0x%08x\n", msgLen, length & 0xFFFF, msgId);
+        } else {
+            printf("Warning:Buffer overflow!\ndata length:%d \tbuffer length:%u\n", msgLen, length & 0xFFFF);
         }
         return 0;
     }

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "TargetCli.h"
-#include "hi_msg.h"
+#include "common/hi_msg.h"
 #include "target_temp.h"
 #include "vormac_adapter.h"
 

@@ -7,11 +7,12 @@
 #include <cstring>
 #include <ctime>
 
-#include "api/rqm_api.h"
-#include "cli/driver_data.h"
-#include "hi_msg.h"
+#include "common/driver_data.h"
+#include "common/hi_msg.h"
+#include "common/rqm_context.h"
+#include "common/sdd_elements.h"
+#include "common/variant.h"
 #include "target_temp.h"
-#include "variant.h"
 
 inline constexpr uint32_t CONNECT_CNF_SIZE = 184;
 inline constexpr unsigned PLATFORM_CODE_SPAN = 32;  // label bytes searched for the platform code
@@ -166,7 +167,7 @@ int Adapter_Request(RqmApiContext* ctx, uint8_t* pReq, uint8_t* pCnf, uint32_t C
         return RQM_TRANSPORT_LOST;
     const uint32_t got = take_answer(ctx, pCnf, CnfSize);
     if (got == 0) {
-        if (!rqm_is_hf())
+        if (g_variant.bNoAnswerLine)
             printf("%s pRqmApiContext->MsgReceivedSize == 0\n", "Adapter_Request");
         return RQM_NO_CONFIRMATION;
     }
@@ -201,7 +202,8 @@ static int board_atoi(const char* text) {
 
 // A label whose first 'Q' in its first 32 bytes is followed by the platform
 // code 23 names the chip variant.
-static void check_platform_code(const char* label) {
+void Adapter_CheckPlatformCode(RqmApiContext* ctx) {
+    const char* label = ctx->FirmwareLabel;
     const char* q = static_cast<const char*>(memchr(label, 'Q', strnlen(label, PLATFORM_CODE_SPAN)));
     if (q == nullptr)
         return;
@@ -228,12 +230,7 @@ int Adapter_Request_Connect(RqmApiContext* ctx, uint8_t* pReq, uint8_t*, uint32_
     if (id != HI_STARTUP_IND_ID || got < STARTUP_IND_MIN_SIZE)
         return RQM_NO_CONFIRMATION;
     Adapter_TakeStartupFacts(ctx, ind);
-    if (rqm_is_hf()) {
-        printf("FirmwareApiVer:0x%x\n", ctx->FirmwareApiVer);
-        printf("FirmwareLabel:%s\n", ctx->FirmwareLabel);
-    } else {
-        check_platform_code(ctx->FirmwareLabel);
-    }
+    g_variant.pfnConnectFacts(ctx);
     return RQM_SUCCESS;
 }
 

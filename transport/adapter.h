@@ -23,6 +23,9 @@ int Adapter_CheckAndDisplayError(RqmApiContext* pRqmApiContext, int ErrorCode);
 // Reads the firmware facts of a startup indication of at least 160 bytes
 // into the context (the connect handshake, start and reconnect share it).
 void Adapter_TakeStartupFacts(RqmApiContext* pRqmApiContext, const uint8_t* pInd);
+// rqmcli's step after the connect handshake: the platform code in the
+// firmware label sets the chip-variant word of the tool-state record.
+void Adapter_CheckPlatformCode(RqmApiContext* pRqmApiContext);
 
 // Start requests: a file's bytes (Type 0) or a file name that began with
 // '^' (Type 8), behind an 8-byte head. Built by MakeTargetStartRequest,

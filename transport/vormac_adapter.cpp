@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "hi_bytes.h"
+#include "common/hi_bytes.h"
 #include "netlink_peer.h"
 
 int sock_fd = -1;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "api/rqm_api.h"
-#include "transport/variant.h"
 
 namespace {
 
@@ -17,10 +16,7 @@ struct ReportCase {
     const char* out;
 };
 
-class ErrorCheck : public testing::TestWithParam<ReportCase> {
-protected:
-    void TearDown() override { g_rqm_variant = RQM_VARIANT_RQMCLI; }
-};
+class ErrorCheck : public testing::TestWithParam<ReportCase> {};
 
 TEST_P(ErrorCheck, ReportLine) {
     const ReportCase& c = GetParam();
@@ -58,17 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{11, false, "RQM_SetChannel failed (11:unknown error)\n"},
         ReportCase{255, false, "RQM_SetChannel failed (255:unknown error)\n"},
         ReportCase{-1, false, "RQM_SetChannel failed (-1:unknown error)\n"}));
-
-TEST_F(ErrorCheck, SecondBuildHasNoNameForTen) {
-    g_rqm_variant = RQM_VARIANT_HF;
-    testing::internal::CaptureStdout();
-    RQM_ErrorCheck(nullptr, 10, "RQM_Connect");
-    RQM_ErrorCheck(nullptr, 9, "RQM_Connect");
-    EXPECT_EQ(
-        testing::internal::GetCapturedStdout(),
-        "RQM_Connect failed (10:unknown error)\n"
-        "RQM_API: ERROR: RQM_Connect(): ErrCode:9, RQM_ERR_DRIVER_HANG\t Try to solve it by reboot!)\n");
-}
 
 TEST(ErrorCheckBounds, LongNameWithoutContextIsCutToTheLine) {
     std::string name(400, 'f');

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "api/rqm_api.h"
-#include "cli/driver_data.h"
+#include "common/driver_data.h"
+#include "common/hi_msg.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/threads.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 #include "transport/target_temp.h"
 #include "transport/vormac_adapter.h"
 

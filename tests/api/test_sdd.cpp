@@ -12,8 +12,8 @@
 
 #include "api/rqm_api.h"
 #include "api/rqm_sdd.h"
-#include "cli/driver_data.h"
 #include "cli/main.h"
+#include "common/driver_data.h"
 #include "tests/support/fake_target.h"
 #include "tests/support/sdd_builder.h"
 

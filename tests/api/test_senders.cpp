@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "api/rqm_api.h"
+#include "common/hi_msg.h"
 #include "tests/support/fake_target.h"
 #include "transport/TargetCli.h"
-#include "transport/hi_msg.h"
 
 namespace {
 

@@ -8,24 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "cli/driver_data.h"
 #include "cli/main.h"
-#include "transport/hi_msg.h"
-#include "transport/variant.h"
+#include "common/driver_data.h"
+#include "common/hi_msg.h"
 
 namespace {
-
-class Variant : public testing::Test {
-protected:
-    void TearDown() override { g_rqm_variant = RQM_VARIANT_RQMCLI; }
-};
 
 struct WordCase {
     const char* word;
     const char* selects;  // nullptr: no row
 };
 
-class Prefix : public Variant, public testing::WithParamInterface<WordCase> {};
+class Prefix : public testing::TestWithParam<WordCase> {};
 
 TEST_P(Prefix, FirstRowTheWordBegins) {
     const int row = CMD_Find(GetParam().word);
@@ -50,28 +44,10 @@ INSTANTIATE_TEST_SUITE_P(
                     WordCase{"hw", "hw_write_reg"}, WordCase{"w", "write_mem"}, WordCase{"l", "load_reg"},
                     WordCase{"txx", nullptr}, WordCase{"Connect", nullptr}, WordCase{"connect_", nullptr}));
 
-TEST_F(Variant, EveryFullWordSelectsItsOwnRow) {
+TEST(Dispatch, EveryFullWordSelectsItsOwnRow) {
     for (int row = 0; row < COMMAND_COUNT; ++row)
         EXPECT_EQ(CMD_Find(command[row].pchName), row) << command[row].pchName;
     EXPECT_EQ(command[COMMAND_COUNT].pchName, nullptr);
-}
-
-TEST_F(Variant, SecondBuildMatchesThirtyNineWordsExactly) {
-    g_rqm_variant = RQM_VARIANT_HF;
-    int found = 0;
-    std::set<std::string> missing;
-    for (int row = 0; row < COMMAND_COUNT; ++row) {
-        if (CMD_Find(command[row].pchName) == row)
-            ++found;
-        else
-            missing.insert(command[row].pchName);
-    }
-    EXPECT_EQ(found, 39);
-    EXPECT_EQ(missing,
-              (std::set<std::string>{"get_sdd_power", "set_sdd_power", "get_sdd_file", "get_sdd_freq_offset",
-                                     "set_sdd_freq_offset", "set_cca", "set_channel_fec"}));
-    EXPECT_EQ(CMD_Find("conn"), -1);
-    EXPECT_EQ(CMD_Find(""), -1);
 }
 
 std::string banner() {
@@ -81,26 +57,19 @@ std::string banner() {
     return out.substr(0, out.size() - 1);
 }
 
-TEST_F(Variant, UnknownWordRunsIntoTheBanner) {
+TEST(Dispatch, UnknownWordRunsIntoTheBanner) {
     char prog[] = "rqmcli", word[] = "txx";
     char* argv[] = {prog, word, nullptr};
     testing::internal::CaptureStdout();
     EXPECT_EQ(CMD_Interpret(2, argv), 1);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.rfind("unknown cmd!RQM version: 2.0.9  ", 0), 0u) << out;
-    g_rqm_variant = RQM_VARIANT_HF;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(CMD_Interpret(2, argv), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("unknown cmd!\nRQM version: 1.4.1\n\nconnect", 0),
-              0u);
 }
 
-TEST_F(Variant, Banners) {
+TEST(Dispatch, Banner) {
     const std::string b = banner();
     EXPECT_EQ(b.rfind("RQM version: 2.0.9  ", 0), 0u);
     EXPECT_EQ(b.substr(b.size() - 2), "\n\n");
-    g_rqm_variant = RQM_VARIANT_HF;
-    EXPECT_EQ(banner(), "RQM version: 1.4.1\n\n");
 }
 
 struct RowCase {

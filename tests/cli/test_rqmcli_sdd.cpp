@@ -16,14 +16,14 @@
 
 #include "api/rqm_api.h"
 #include "api/rqm_sdd.h"
-#include "cli/driver_data.h"
 #include "cli/main.h"
+#include "common/driver_data.h"
+#include "common/hi_msg.h"
 #include "sim/sim_util.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/sdd_builder.h"
 #include "tests/support/sim_fixture.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 #include "transport/vormac_adapter.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "cli/get_settings.h"
-#include "transport/variant.h"
 
 namespace {
 
@@ -231,10 +230,7 @@ void ExpectOnly(const CliSettings& s, const char* key, double value) {
     }
 }
 
-class Key : public testing::TestWithParam<KeyRow> {
-protected:
-    void TearDown() override { g_rqm_variant = RQM_VARIANT_RQMCLI; }
-};
+class Key : public testing::TestWithParam<KeyRow> {};
 
 TEST_P(Key, ReadFromItsOwnSectionOnly) {
     const KeyRow& row = GetParam();
@@ -269,19 +265,6 @@ TEST(Settings, NoFileGivesEveryDefault) {
     memset(&s, 0xA5, sizeof s);
     GetSettings(kNoFile, &s);
     ExpectOnly(s, nullptr, 0);
-}
-
-TEST_F(Key, SecondBuildStartsSubchannelAtZero) {
-    g_rqm_variant = RQM_VARIANT_HF;
-    CliSettings s;
-    InitSettings(&s);
-    EXPECT_EQ(s.Tx_subchannel, 0);
-    s.Tx_subchannel = 7;
-    GetSettings(kNoFile, &s);
-    EXPECT_EQ(s.Tx_subchannel, 0);
-    TempFile file("[Tx]\nTx_subchannel=1\n");
-    GetSettings(file.path(), &s);
-    EXPECT_EQ(s.Tx_subchannel, 1);
 }
 
 struct TrimCase {

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "common/hi_msg.h"
 #include "tests/support/sim_fixture.h"
 #include "tests/support/sim_process.h"
-#include "transport/hi_msg.h"
 
 using Bytes = std::vector<uint8_t>;
 

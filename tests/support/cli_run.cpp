@@ -15,8 +15,8 @@
 #include <cstring>
 #include <regex>
 
+#include "common/hi_msg.h"
 #include "tests/support/sim_process.h"
-#include "transport/hi_msg.h"
 
 extern char** environ;
 

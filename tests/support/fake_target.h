@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "api/rqm_api.h"
+#include "common/hi_msg.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 #include "transport/target_temp.h"
 
 struct FakeSent {

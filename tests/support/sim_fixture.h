@@ -9,10 +9,10 @@
 
 #include "api/rqm_api.h"
 #include "cli/main.h"
+#include "common/hi_msg.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/sim_process.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 #include "transport/vormac_adapter.h"
 
 class WithSim : public testing::Test {

@@ -12,12 +12,11 @@
 #include <vector>
 
 #include "api/rqm_api.h"
-#include "cli/driver_data.h"
+#include "common/driver_data.h"
+#include "common/hi_msg.h"
 #include "tests/support/fake_target.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 #include "transport/target_temp.h"
-#include "transport/variant.h"
 
 namespace {
 
@@ -61,7 +60,6 @@ Bytes startup(const char* label, uint16_t window = 4, uint16_t len = 160) {
 class Broker : public testing::Test {
 protected:
     void SetUp() override {
-        g_rqm_variant = RQM_VARIANT_RQMCLI;
         g_indications.clear();
         g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = 0;
         ctx = RQM_Create(nullptr, nullptr);
@@ -76,7 +74,6 @@ protected:
         fake.late.clear();
         RQM_Stop(ctx);
         g_fake = nullptr;
-        g_rqm_variant = RQM_VARIANT_RQMCLI;
     }
     int request(uint16_t id = 0x3F0, uint32_t cnfSize = 64) {
         Bytes req = message(8, id);
@@ -114,14 +111,6 @@ TEST_F(Broker, NoAttemptsSendNothing) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Adapter_Request pRqmApiContext->MsgReceivedSize == 0\n");
     EXPECT_TRUE(fake.sent.empty());
-}
-
-TEST_F(Broker, SecondBuildIsSilentWithoutAnswer) {
-    g_rqm_variant = RQM_VARIANT_HF;
-    ctx->CnfTimeoutMs = 10;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(request(), RQM_NO_CONFIRMATION);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Wait for cnf timed out!\n");
 }
 
 struct AnswerCase {
@@ -302,16 +291,6 @@ INSTANTIATE_TEST_SUITE_P(Labels, PlatformCode,
                                          LabelCase{"Q99999999999999999999", 0}, LabelCase{"no code", 0},
                                          LabelCase{"0123456789012345678901234567890Q23", 1},
                                          LabelCase{"01234567890123456789012345678901Q23", 0}));
-
-TEST_F(Broker, SecondBuildPrintsTheFactsAndSkipsThePlatformCode) {
-    g_rqm_variant = RQM_VARIANT_HF;
-    fake.script = {ANSWER_NOW};
-    fake.answer = startup("FW_Q23");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(connect(), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "FirmwareApiVer:0x427\nFirmwareLabel:FW_Q23\n");
-    EXPECT_EQ(g_driver_data.Word[CLI_WORD_CHIP_VARIANT], 0);
-}
 
 struct HandshakeCase {
     const char* name;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/hi_msg.h"
 #include "tests/support/sim_process.h"
-#include "transport/hi_msg.h"
 #include "transport/vormac_adapter.h"
 
 namespace {

@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "api/rqm_api.h"
+#include "common/hi_msg.h"
 #include "sim/sim_util.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/threads.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
-#include "transport/hi_msg.h"
 #include "transport/target_temp.h"
 #include "transport/vormac_adapter.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "transport/hi_bytes.h"
+#include "common/hi_bytes.h"
 #include "transport/vormac_adapter.h"
 
 namespace {

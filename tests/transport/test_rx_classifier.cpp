@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/hi_msg.h"
 #include "transport/TargetCli.h"
-#include "transport/hi_msg.h"
-#include "transport/variant.h"
 
 namespace {
 
@@ -52,15 +51,11 @@ protected:
     void SetUp() override {
         g_delivered.clear();
         rxed_boot_ind = 0;
-        g_rqm_variant = RQM_VARIANT_RQMCLI;
         p = TargetCli_Create(nullptr);
         ASSERT_NE(p, nullptr);
         p->pfnRxCb = record;
     }
-    void TearDown() override {
-        g_rqm_variant = RQM_VARIANT_RQMCLI;
-        TargetCli_Exit(p);
-    }
+    void TearDown() override { TargetCli_Exit(p); }
     // One datagram arrives: appended where the held bytes end.
     void feed(const Bytes& dgram) {
         ASSERT_LE(held + dgram.size(), p->RxBuffer.size());
@@ -133,11 +128,6 @@ TEST_F(Classifier, RefusalKeepsItsSequenceBits) {
     EXPECT_EQ(g_delivered[0].id, HI_BOOT_IND_ID | (5 << HI_MSG_SEQ_SHIFT));
 }
 
-TEST_F(Classifier, SecondBuildHasNoLineForResTen) {
-    g_rqm_variant = RQM_VARIANT_HF;
-    EXPECT_EQ(feed_capture(boot(1, 10)), "Driver Unkown error(10)!\n");
-}
-
 TEST_F(Classifier, BootWithoutCallbackSetsFlagsOnly) {
     p->pfnRxCb = nullptr;
     EXPECT_EQ(feed_capture(boot(1, 7)), "RQM not connect,please connect first!\n");
@@ -176,13 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
         DropCase{"BootShorterThan12", message(11, HI_BOOT_IND_ID, 12), ""},
         DropCase{"StartupShorterThan160", startup(7, 0x0427, 159), ""}),
     [](const testing::TestParamInfo<DropCase>& info) { return info.param.name; });
-
-TEST_F(Classifier, OverflowWarningIsOneLineInSecondBuild) {
-    g_rqm_variant = RQM_VARIANT_HF;
-    EXPECT_EQ(feed_capture(message(8188, 0x7F8, 12)),
-              "Warning:Buffer overflow!\ndata length:8188 \tbuffer length:12\n");
-    EXPECT_TRUE(g_delivered.empty());
-}
 
 TEST_F(Classifier, ShortDatagramsAreJoinedWithTheNext) {
     Bytes whole = message(12, 0x7F8);

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "common/hi_msg.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/threads.h"
 #include "transport/TargetCli.h"
-#include "transport/hi_msg.h"
 #include "transport/target_temp.h"
 #include "transport/vormac_adapter.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "hi_bytes.h"
+#include "common/hi_bytes.h"
 
 // HiMsgHeader
 inline constexpr unsigned HI_MSG_LEN_OFF = 0;      // 16-bit, whole message incl. header

@@ -28,7 +28,7 @@ struct CliDriverData {
 };
 static_assert(sizeof(CliDriverData) == CLI_DRIVER_DATA_SIZE);
 
+// The front end fetches it at the start of a run and pushes it at the end;
+// the connect handshake sets the chip-variant word, and the API reads the
+// SDD-version and chip-variant words.
 extern CliDriverData g_driver_data;
-
-// The defaults a connect gives the driver's record.
-void driver_data_init(CliDriverData* pData);

@@ -1,0 +1,37 @@
+// rqmcli: the full command set, matched by prefix, with the tool-state
+// record kept by the driver.
+#include <array>
+
+#include "cli/commands.h"
+#include "common/variant.h"
+#include "transport/adapter.h"
+
+namespace {
+
+constexpr std::array<const char*, COMMAND_COUNT> every_word() {
+    std::array<const char*, COMMAND_COUNT> words{};
+    for (int row = 0; row < COMMAND_COUNT; ++row)
+        words[row] = command[row].pchName;
+    return words;
+}
+
+constexpr std::array kWords = every_word();
+static_assert(command_words_known(kWords));
+
+}  // namespace
+
+const RqmVariant g_variant = {
+    .pchProgram = "rqmcli",
+    .bNoAnswerLine = true,
+    .bOverflowWarningWithId = true,
+    .LastRefusalLine = 10,
+    .pfnConnectFacts = Adapter_CheckPlatformCode,
+    .bVersionInConnect = true,
+    .LastNamedResultCode = 10,
+    .pchFixedBanner = nullptr,
+    .CommandWords = kWords,
+    .bExactWords = false,
+    .bUnknownCmdOwnLine = false,
+    .bKeepsRecord = true,
+    .TxSubchannelDefault = 1,
+};

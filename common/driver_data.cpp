@@ -1,0 +1,3 @@
+#include "common/driver_data.h"
+
+CliDriverData g_driver_data{};

@@ -1,0 +1,54 @@
+// Everything that differs between the two programs, in one record.
+//
+// rqmcli links cli/variant_rqmcli.cpp, rqmcli-hf links hf/variant_hf.cpp;
+// each defines g_variant, and nothing else tells the programs apart. A
+// small difference is a field read where it matters; a difference that is
+// a whole flow is an operation, whose rqmcli-hf form lives in hf/. To list
+// every difference, read the two definitions side by side.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+struct RqmApiContext;
+
+struct RqmVariant {
+    const char* pchProgram;
+
+    // ---- transport ----
+    // Adapter_Request prints "... MsgReceivedSize == 0" when no answer came.
+    bool bNoAnswerLine;
+    // The receive thread's overflow warning: two lines ending with the
+    // MsgId, or one line without it.
+    bool bOverflowWarningWithId;
+    // The highest driver refusal code (BOOT Res) with a line of its own;
+    // above it, the unknown-error line.
+    uint32_t LastRefusalLine;
+    // Runs after the connect handshake has taken the firmware's facts.
+    void (*pfnConnectFacts)(RqmApiContext* pRqmApiContext);
+
+    // ---- API ----
+    // Connect and reconnect carry the tool's version word and the record
+    // length (12 bytes), or are sent as 8 bytes without them.
+    bool bVersionInConnect;
+    // The highest result code with a name and tip in the report tables.
+    uint32_t LastNamedResultCode;
+
+    // ---- front end ----
+    // The help pages' banner: a fixed line put on its own, or nullptr for
+    // the version with the build date and time.
+    const char* pchFixedBanner;
+    // The command words this program dispatches (each checked against the
+    // command table at compile time), and how a typed word selects one.
+    std::span<const char* const> CommandWords;
+    bool bExactWords;
+    // "unknown cmd!" ends its own line, or runs into the help page.
+    bool bUnknownCmdOwnLine;
+    // The 50-byte tool-state record is fetched before and pushed after the
+    // command, with the driver version check.
+    bool bKeepsRecord;
+    // Start value and default of the settings field Tx_subchannel.
+    uint16_t TxSubchannelDefault;
+};
+
+extern const RqmVariant g_variant;

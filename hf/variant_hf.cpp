@@ -1,0 +1,70 @@
+// rqmcli-hf: the earlier command set, matched word for word, without the
+// SDD commands, set_cca and set_channel_fec, and without the tool-state
+// record.
+#include "cli/commands.h"
+#include "common/variant.h"
+#include "hf/hf.h"
+
+namespace {
+
+constexpr const char* kWords[] = {
+    "connect",
+    "disconnect",
+    "enable_phy",
+    "phy_mode",
+    "channel",
+    "rate",
+    "tx",
+    "tx_stop",
+    "rx",
+    "rx_stop",
+    "tone",
+    "tone_stop",
+    "power_level",
+    "bandwidth",
+    "subchannel",
+    "read_mem",
+    "write_mem",
+    "help",
+    "set_mac",
+    "get_mac",
+    "read_efuse",
+    "write_efuse",
+    "get_freq_offset",
+    "set_freq_offset",
+    "reconnect",
+    "soft_reset",
+    "sdd_config",
+    "regulatory",
+    "get_antifuse",
+    "calibration",
+    "gain",
+    "tx_status",
+    "tx_cfg",
+    "hw_write_reg",
+    "hw_read_reg",
+    "load_reg",
+    "save_reg",
+    "read_reg",
+    "write_reg",
+};
+static_assert(sizeof kWords / sizeof kWords[0] == 39);
+static_assert(command_words_known(kWords));
+
+}  // namespace
+
+const RqmVariant g_variant = {
+    .pchProgram = "rqmcli-hf",
+    .bNoAnswerLine = false,
+    .bOverflowWarningWithId = false,
+    .LastRefusalLine = 9,
+    .pfnConnectFacts = hf_print_connect_facts,
+    .bVersionInConnect = false,
+    .LastNamedResultCode = 9,
+    .pchFixedBanner = "RQM version: 1.4.1\n",
+    .CommandWords = kWords,
+    .bExactWords = true,
+    .bUnknownCmdOwnLine = true,
+    .bKeepsRecord = false,
+    .TxSubchannelDefault = 0,
+};

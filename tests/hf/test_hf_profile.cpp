@@ -1,0 +1,131 @@
+// rqmcli-hf's variant profile, linked in place of rqmcli's: each small
+// difference it carries, at the layer that makes it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "api/rqm_api.h"
+#include "cli/get_settings.h"
+#include "cli/main.h"
+#include "common/driver_data.h"
+#include "common/hi_msg.h"
+#include "tests/support/fake_target.h"
+#include "transport/TargetCli.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// One datagram through the receive thread's classifier; what it printed.
+std::string classify(const Bytes& dgram) {
+    TargetCliContext* p = TargetCli_Create(nullptr);
+    memcpy(p->RxBuffer.data(), dgram.data(), dgram.size());
+    testing::internal::CaptureStdout();
+    TargetCli_HandleRx(p, static_cast<uint32_t>(dgram.size()));
+    std::string out = testing::internal::GetCapturedStdout();
+    TargetCli_Exit(p);
+    return out;
+}
+
+TEST(HfTransport, RefusalTenHasNoLineOfItsOwn) {
+    Bytes boot = fake_message(12, HI_BOOT_IND_ID, 1);
+    hi_wr32(boot.data() + BOOT_IND_RES_OFF, 10);
+    EXPECT_EQ(classify(boot), "Driver Unkown error(10)!\n");
+}
+
+TEST(HfTransport, OverflowWarningWithoutTheId) {
+    Bytes claimsMore = fake_message(12, 0x7F8);
+    hi_set_msg_len(claimsMore.data(), 8188);
+    EXPECT_EQ(classify(claimsMore), "Warning:Buffer overflow!\ndata length:8188 \tbuffer length:12\n");
+}
+
+class HfBroker : public testing::Test {
+protected:
+    void SetUp() override {
+        g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = 0;
+        ctx = RQM_Create(nullptr, nullptr);
+        ASSERT_NE(ctx, nullptr);
+        fake_target_attach(ctx, &fake);
+        ctx->CnfTimeoutMs = 10;
+    }
+    void TearDown() override {
+        RQM_Stop(ctx);
+        g_fake = nullptr;
+    }
+    RqmApiContext* ctx = nullptr;
+    FakeTarget fake;
+};
+
+TEST_F(HfBroker, SilentWithoutAnswer) {
+    Bytes req = fake_message(8, 0x3F0);
+    uint8_t cnf[64];
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Adapter_Request(ctx, req.data(), cnf, sizeof cnf), RQM_NO_CONFIRMATION);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Wait for cnf timed out!\n");
+}
+
+TEST_F(HfBroker, ConnectPrintsTheFactsAndSkipsThePlatformCode) {
+    Bytes ind = fake_message(160, HI_STARTUP_IND_ID, 4);
+    hi_wr16(ind.data() + STARTUP_IND_API_VER_OFF, 0x0427);
+    strcpy(reinterpret_cast<char*>(ind.data() + STARTUP_IND_LABEL_OFF), "FW_Q23");
+    fake.script = {ANSWER_NOW};
+    fake.answer = ind;
+    Bytes req = fake_message(8, HI_CONNECT_REQ_ID);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Adapter_Request_Connect(ctx, req.data(), nullptr, 0), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "FirmwareApiVer:0x427\nFirmwareLabel:FW_Q23\n");
+    EXPECT_EQ(g_driver_data.Word[CLI_WORD_CHIP_VARIANT], 0);
+}
+
+TEST(HfApi, TablesEndAtNine) {
+    testing::internal::CaptureStdout();
+    RQM_ErrorCheck(nullptr, 10, "RQM_Connect");
+    RQM_ErrorCheck(nullptr, 9, "RQM_Connect");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "RQM_Connect failed (10:unknown error)\n"
+        "RQM_API: ERROR: RQM_Connect(): ErrCode:9, RQM_ERR_DRIVER_HANG\t Try to solve it by reboot!)\n");
+}
+
+TEST(HfCli, ThirtyNineWordsMatchedExactly) {
+    int found = 0;
+    std::set<std::string> missing;
+    for (int row = 0; row < COMMAND_COUNT; ++row) {
+        if (CMD_Find(command[row].pchName) == row)
+            ++found;
+        else
+            missing.insert(command[row].pchName);
+    }
+    EXPECT_EQ(found, 39);
+    EXPECT_EQ(missing,
+              (std::set<std::string>{"get_sdd_power", "set_sdd_power", "get_sdd_file", "get_sdd_freq_offset",
+                                     "set_sdd_freq_offset", "set_cca", "set_channel_fec"}));
+    EXPECT_EQ(CMD_Find("conn"), -1);
+    EXPECT_EQ(CMD_Find(""), -1);
+}
+
+TEST(HfCli, UnknownWordOnItsOwnLineAndTheFixedBanner) {
+    char prog[] = "rqmcli-hf", word[] = "txx";
+    char* argv[] = {prog, word, nullptr};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(CMD_Interpret(2, argv), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("unknown cmd!\nRQM version: 1.4.1\n\nconnect", 0),
+              0u);
+    testing::internal::CaptureStdout();
+    print_help_msg(-2);  // no such row: the banner and the closing newline
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "RQM version: 1.4.1\n\n\n");
+}
+
+TEST(HfCli, SubchannelStartsAndDefaultsAtZero) {
+    CliSettings s;
+    InitSettings(&s);
+    EXPECT_EQ(s.Tx_subchannel, 0);
+    s.Tx_subchannel = 7;
+    GetSettings("/nonexistent/settings.ini", &s);
+    EXPECT_EQ(s.Tx_subchannel, 0);
+}
+
+}  // namespace

@@ -1,3 +1,0 @@
-#include "variant.h"
-
-RqmVariant g_rqm_variant = RQM_VARIANT_RQMCLI;
