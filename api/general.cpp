@@ -3,6 +3,7 @@
 #include <new>
 
 #include "rqm_api.h"
+#include "rqm_request.h"
 #include "transport/adapter.h"
 
 RqmApiContext* RQM_Create(void* pUserCB_Context, RqmUiPutsCb pfnUI_Puts_Cb) {
@@ -17,12 +18,6 @@ RqmApiContext* RQM_Create(void* pUserCB_Context, RqmUiPutsCb pfnUI_Puts_Cb) {
     ctx->CnfTimeoutMs = 10000;
     ctx->FwRunning = 0;
     return ctx;
-}
-
-// Reports a nonzero result under the caller's name and hands it back.
-static int reported(RqmApiContext* ctx, int result, const char* name) {
-    RQM_ErrorCheck(ctx, static_cast<uint32_t>(result), name);
-    return result;
 }
 
 // A text that does not fit with its NUL is refused and the field kept.

@@ -10,38 +10,27 @@
 #include "common/hi_msg.h"
 #include "common/variant.h"
 #include "rqm_api.h"
+#include "rqm_request.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
 #include "transport/netlink_peer.h"
 
 namespace {
 
-int reported(RqmApiContext* ctx, int result, const char* name) {
-    RQM_ErrorCheck(ctx, static_cast<uint32_t>(result), name);
-    return result;
-}
-
-// A header-only or two-word driver request whose answer's word at byte 8
+// A header-only or connect-shaped driver request whose answer's word at +8
 // is the result.
-int driver_request(RqmApiContext* ctx, uint16_t id, bool withVersion, const char* name) {
+int driver_request(RqmApiContext* ctx, uint16_t id, bool connectShaped, const char* name) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, name);
-    uint8_t req[12] = {};
-    uint16_t len = HI_MSG_HEADER_SIZE;
-    if (withVersion) {
-        len = 8;
-        if (g_variant.bVersionInConnect) {
-            len = 12;
-            hi_wr32(req + 4, CliVersion);
-            hi_wr32(req + 8, 50);
-        }
-    }
-    hi_set_msg_len(req, len);
-    hi_set_msg_id(req, id);
-    uint8_t cnf[12] = {};
-    int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
+    RqmRequest<CONNECT_REQ_LEN> req;
+    if (connectShaped)
+        rqm_encode_connect(req, id, g_variant.bVersionInConnect);
+    else
+        req.start(id, HI_MSG_HEADER_SIZE);
+    RqmCnf<DRIVER_CNF_SIZE> cnf;
+    int result = rqm_exchange(ctx, req, cnf);
     if (result == RQM_SUCCESS)
-        result = hi_msg_len(cnf) >= 12 ? static_cast<int>(hi_rd32(cnf + 8)) : RQM_NO_CONFIRMATION;
+        result = cnf.reader().status_at(DRIVER_CNF_RESULT_OFF);
     return reported(ctx, result, name);
 }
 
@@ -53,15 +42,9 @@ int RQM_Connect(RqmApiContext* ctx) {
     // The Bluetooth attach daemon holds the chip's host interface.
     if (netlink_peer_system("pkill hciattach") == -1)
         puts("==========pkill hciattach err!==========");
-    uint8_t req[12] = {};
-    const uint16_t len = g_variant.bVersionInConnect ? 12 : 8;
-    hi_set_msg_len(req, len);
-    hi_set_msg_id(req, HI_CONNECT_REQ_ID);
-    if (g_variant.bVersionInConnect) {
-        hi_wr32(req + 4, CliVersion);
-        hi_wr32(req + 8, 50);
-    }
-    int result = Adapter_Request_Connect(ctx, req, nullptr, 0);
+    RqmRequest<CONNECT_REQ_LEN> req;
+    rqm_encode_connect(req, HI_CONNECT_REQ_ID, g_variant.bVersionInConnect);
+    int result = req.ok() ? Adapter_Request_Connect(ctx, req.msg(), nullptr, 0) : RQM_INVALID_PARAMETER;
     if (result == RQM_SUCCESS) {
         result = RQM_STEP_FAILED;
         for (int look = 0; look < 3; ++look) {
@@ -94,35 +77,14 @@ int RQM_ReadRegType(RqmApiContext* ctx, uint32_t Type, uint32_t Address, uint32_
         return reported(ctx, RQM_NO_CONTEXT, "RQM_ReadRegType");
     if (pDst == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_ReadRegType");
-    uint8_t req[16] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_READ_REG_TYPE_REQ_ID);
-    hi_wr32(req + 4, Type);
-    hi_wr32(req + 8, Address);
-    hi_wr32(req + 12, Count);
-    static constexpr uint32_t CNF_SIZE = 12 + RQM_REG_TYPE_MAX_BYTES;
-    auto* cnf = static_cast<uint8_t*>(calloc(CNF_SIZE, 1));
+    RqmRequest<REG_TYPE_READ_REQ_LEN> req;
+    rqm_encode_read_reg_type(req, Type, Address, Count);
+    auto* cnf = static_cast<uint8_t*>(calloc(REG_TYPE_READ_CNF_SIZE, 1));
     if (cnf == nullptr)
         return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_ReadRegType");
-    int result = Adapter_Request(ctx, req, cnf, CNF_SIZE);
-    if (result == RQM_SUCCESS) {
-        const uint32_t got = hi_msg_len(cnf);
-        if (got < 12) {
-            result = RQM_NO_CONFIRMATION;
-        } else {
-            result = static_cast<int>(hi_rd32(cnf + HI_MSG_STATUS_OFF));
-            // The count the answer gives, but never more than arrived, than
-            // was asked for, or than an answer can hold.
-            uint32_t n = hi_rd32(cnf + 8);
-            if (n > got - 12)
-                n = got - 12;
-            if (n > Count)
-                n = Count;
-            if (n > RQM_REG_TYPE_MAX_BYTES)
-                n = RQM_REG_TYPE_MAX_BYTES;
-            memcpy(pDst, cnf + 12, n);
-        }
-    }
+    int result = rqm_exchange(ctx, req, cnf, REG_TYPE_READ_CNF_SIZE);
+    if (result == RQM_SUCCESS)
+        result = rqm_decode_read_reg_type(RqmCnfReader(cnf, REG_TYPE_READ_CNF_SIZE), Count, pDst);
     free(cnf);
     return reported(ctx, result, "RQM_ReadRegType");
 }
@@ -132,37 +94,17 @@ int RQM_WriteRegType(RqmApiContext* ctx, uint32_t Type, uint32_t Address, const 
         return reported(ctx, RQM_NO_CONTEXT, "RQM_WriteRegType");
     if (pValue == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_WriteRegType");
-    uint8_t req[20] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_WRITE_REG_TYPE_REQ_ID);
-    hi_wr32(req + 4, 0xFFFFFFFF);
-    hi_wr32(req + 8, Type);
-    hi_wr32(req + 12, Address);
-    hi_wr32(req + 16, *pValue);
-    uint8_t cnf[20] = {};
-    int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
-    if (result == RQM_SUCCESS)
-        result = hi_msg_len(cnf) >= 8 ? static_cast<int>(hi_rd32(cnf + 4)) : RQM_NO_CONFIRMATION;
-    return reported(ctx, result, "RQM_WriteRegType");
-}
-
-// A request of up to 24 bytes answered by a status only.
-static int status_request(RqmApiContext* ctx, uint8_t* req, uint32_t cnfSize) {
-    uint8_t cnf[24] = {};
-    int result = Adapter_Request(ctx, req, cnf, cnfSize);
-    if (result == RQM_SUCCESS)
-        result = hi_msg_len(cnf) >= 8 ? static_cast<int>(hi_rd32(cnf + 4)) : RQM_NO_CONFIRMATION;
-    return result;
+    RqmRequest<REG_TYPE_WRITE_REQ_LEN> req;
+    rqm_encode_write_reg_type(req, Type, Address, *pValue);
+    return reported(ctx, rqm_status_exchange<REG_TYPE_WRITE_CNF_SIZE>(ctx, req), "RQM_WriteRegType");
 }
 
 int RQM_SDDConfig(RqmApiContext* ctx, uint16_t Config) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_SDDConfig");
-    uint8_t req[8] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_SDD_CONFIG_REQ_ID);
-    hi_wr32(req + 4, Config & 0xFFu);
-    return reported(ctx, status_request(ctx, req, 8), "RQM_SDDConfig");
+    RqmRequest<SDD_CONFIG_REQ_LEN> req;
+    rqm_encode_sdd_config(req, Config);
+    return reported(ctx, rqm_status_exchange<SDD_CONFIG_CNF_SIZE>(ctx, req), "RQM_SDDConfig");
 }
 
 int RQM_SleepControl(RqmApiContext* ctx, uint32_t Mode, uint64_t Param) {
@@ -170,16 +112,12 @@ int RQM_SleepControl(RqmApiContext* ctx, uint32_t Mode, uint64_t Param) {
         return reported(ctx, RQM_NO_CONTEXT, "RQM_SleepControl");
     int result = Adapter_ProgramWupBit(ctx, 0);
     if (result == RQM_SUCCESS) {
-        uint8_t req[24] = {};
-        hi_set_msg_len(req, sizeof req);
-        hi_set_msg_id(req, HI_SLEEP_REQ_ID);
-        hi_wr32(req + 8, Mode);
-        hi_wr32(req + 16, static_cast<uint32_t>(Param));
-        hi_wr32(req + 20, static_cast<uint32_t>(Param >> 32));
-        uint8_t cnf[8] = {};
-        result = Adapter_Request(ctx, req, cnf, sizeof cnf);
+        RqmRequest<SLEEP_REQ_LEN> req;
+        rqm_encode_sleep(req, Mode, Param);
+        RqmCnf<SLEEP_CNF_SIZE> cnf;
+        result = rqm_exchange(ctx, req, cnf);
         if (result == RQM_SUCCESS) {
-            result = hi_msg_len(cnf) >= 8 ? static_cast<int>(hi_rd32(cnf + 4)) : RQM_NO_CONFIRMATION;
+            result = cnf.reader().status();
             // Asleep, the firmware takes no requests, whatever it answered.
             if (Mode == 1)
                 ctx->FwRunning = 0;
@@ -212,20 +150,12 @@ int RQM_GetMacAddr(RqmApiContext* ctx, uint32_t Kind, uint8_t* pMac) {
         return reported(ctx, RQM_NO_CONTEXT, "RQM_GetMacAddr");
     if (Kind > 2 || pMac == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetMacAddr");
-    uint8_t req[20] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_GET_MAC_REQ_ID);
-    hi_wr32(req + 8, Kind);
-    uint8_t cnf[20] = {};
-    int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
-    if (result == RQM_SUCCESS) {
-        if (hi_msg_len(cnf) < 18) {
-            result = RQM_NO_CONFIRMATION;
-        } else {
-            result = static_cast<int>(hi_rd32(cnf + 4));
-            memcpy(pMac, cnf + 12, 6);
-        }
-    }
+    RqmRequest<MAC_REQ_LEN> req;
+    rqm_encode_mac(req, HI_GET_MAC_REQ_ID, Kind, nullptr);
+    RqmCnf<MAC_CNF_SIZE> cnf;
+    int result = rqm_exchange(ctx, req, cnf);
+    if (result == RQM_SUCCESS)
+        result = rqm_decode_get_mac(cnf.reader(), pMac);
     return reported(ctx, result, "RQM_GetMacAddr");
 }
 
@@ -234,12 +164,9 @@ int RQM_SetMacAddr(RqmApiContext* ctx, uint32_t Kind, const uint8_t* pMac) {
         return reported(ctx, RQM_NO_CONTEXT, "RQM_SetMacAddr");
     if (Kind > 2 || pMac == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetMacAddr");
-    uint8_t req[20] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_SET_MAC_REQ_ID);
-    hi_wr32(req + 8, Kind);
-    memcpy(req + 12, pMac, 6);
-    return reported(ctx, status_request(ctx, req, 20), "RQM_SetMacAddr");
+    RqmRequest<MAC_REQ_LEN> req;
+    rqm_encode_mac(req, HI_SET_MAC_REQ_ID, Kind, pMac);
+    return reported(ctx, rqm_status_exchange<MAC_CNF_SIZE>(ctx, req), "RQM_SetMacAddr");
 }
 
 namespace {
@@ -259,27 +186,19 @@ int hw_tests(RqmApiContext* ctx, uint16_t p1, uint16_t p2, uint32_t* pResults, c
         return reported(ctx, RQM_INVALID_PARAMETER, name);
     int result = 0;
     for (int i = 0; i < count; ++i) {
-        uint8_t req[32] = {};
-        hi_set_msg_len(req, sizeof req);
-        hi_set_msg_id(req, HI_HW_TEST_REQ_ID);
-        hi_wr16(req + 8, steps[i].TestId);
-        hi_wr16(req + 10, p1);
-        hi_wr16(req + 14, p2);
-        if (steps[i].EncStep != 0) {
-            req[16] = steps[i].EncStep;
-            req[17] = 16;
-        }
-        uint8_t cnf[32] = {};
-        result |= Adapter_Request(ctx, req, cnf, sizeof cnf);
+        RqmRequest<HW_TEST_REQ_LEN> req;
+        rqm_encode_hw_test(req, steps[i].TestId, p1, p2, steps[i].EncStep);
+        RqmCnf<HW_TEST_CNF_SIZE> cnf;
+        result |= rqm_exchange(ctx, req, cnf);
         if (result != 0)
             break;
-        const uint32_t got = hi_msg_len(cnf);
-        if (got < 8) {
+        const RqmCnfReader answer = cnf.reader();
+        if (!answer.has(0, HI_MSG_PARAM_OFF)) {
             result = RQM_NO_CONFIRMATION;
             break;
         }
-        result |= static_cast<int>(hi_rd32(cnf + 4));
-        pResults[i] = got >= 18 ? hi_rd32(cnf + 14) : 0;
+        result |= answer.status();
+        pResults[i] = answer.get32(HW_TEST_CNF_RESULT_OFF);
     }
     return reported(ctx, result, name);
 }
@@ -315,15 +234,14 @@ int RQM_Get_HWId(RqmApiContext* ctx, uint32_t* pId) {
         return reported(ctx, RQM_NO_CONTEXT, "RQM_Get_HWId");
     // The answer's status word is the id; a request that failed has none,
     // and its code is not an id.
-    uint8_t req[8] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_GET_HWID_REQ_ID);
-    uint8_t cnf[8] = {};
-    int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
-    if (result == RQM_SUCCESS && hi_msg_len(cnf) < 8)
+    RqmRequest<WORD_REQ_IN_OFF> req;
+    rqm_encode_words(req, HI_GET_HWID_REQ_ID, nullptr, 0);
+    RqmCnf<HW_ID_CNF_SIZE> cnf;
+    int result = rqm_exchange(ctx, req, cnf);
+    if (result == RQM_SUCCESS && !cnf.reader().has(HI_MSG_STATUS_OFF, 4))
         result = RQM_NO_CONFIRMATION;
     if (result == RQM_SUCCESS)
-        *pId = hi_rd32(cnf + 4);
+        *pId = cnf.reader().get32(HI_MSG_STATUS_OFF);
     return reported(ctx, result, "RQM_Get_HWId");
 }
 
@@ -334,36 +252,19 @@ int RQM_SelfTest(RqmApiContext* ctx, uint32_t TestNumber, uint32_t* pResult) {
                     "RQM_SelfTest");
 }
 
-namespace {
-
-// The five self-test control blocks: where each sits in the 80-byte
-// message and how long it is. The first takes the status word's place.
-struct CtrlBlock {
-    unsigned Offset;
-    unsigned Size;
-};
-constexpr CtrlBlock CTRL_BLOCKS[5] = {{4, 12}, {16, 20}, {36, 20}, {56, 12}, {68, 12}};
-constexpr uint16_t CTRL_BLOCK_MSG_LEN = 80;
-
-}  // namespace
-
 int RQM_SelfTest_ReadCtrlBlock(RqmApiContext* ctx, uint8_t* pBlock1, uint8_t* pBlock2, uint8_t* pBlock3,
                                uint8_t* pBlock4, uint8_t* pBlock5) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_SelfTest_ReadCtrlBlock");
     if (pBlock1 == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SelfTest_ReadCtrlBlock");
-    uint8_t req[8] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_SELF_TEST_READ_CB_REQ_ID);
-    uint8_t cnf[CTRL_BLOCK_MSG_LEN] = {};
-    const int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
+    RqmRequest<CTRL_BLOCK_READ_REQ_LEN> req;
+    rqm_encode_words(req, HI_SELF_TEST_READ_CB_REQ_ID, nullptr, 0);
+    RqmCnf<CTRL_BLOCK_MSG_LEN> cnf;
+    const int result = rqm_exchange(ctx, req, cnf);
     if (result == RQM_SUCCESS) {
-        uint8_t* blocks[5] = {pBlock1, pBlock2, pBlock3, pBlock4, pBlock5};
-        // Bytes the answer did not carry stay zero.
-        for (int i = 0; i < 5; ++i)
-            if (blocks[i] != nullptr)
-                memcpy(blocks[i], cnf + CTRL_BLOCKS[i].Offset, CTRL_BLOCKS[i].Size);
+        uint8_t* const blocks[CTRL_BLOCK_COUNT] = {pBlock1, pBlock2, pBlock3, pBlock4, pBlock5};
+        rqm_decode_ctrl_blocks(cnf.reader(), blocks);
     }
     return reported(ctx, result, "RQM_SelfTest_ReadCtrlBlock");
 }
@@ -374,14 +275,11 @@ int RQM_SelfTest_WriteCtrlBlock(RqmApiContext* ctx, const uint8_t* pBlock1, cons
         return reported(ctx, RQM_NO_CONTEXT, "RQM_SelfTest_WriteCtrlBlock");
     if (pBlock1 == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SelfTest_WriteCtrlBlock");
-    uint8_t req[CTRL_BLOCK_MSG_LEN] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_SELF_TEST_WRITE_CB_REQ_ID);
-    const uint8_t* blocks[5] = {pBlock1, pBlock2, pBlock3, pBlock4, pBlock5};
-    for (int i = 0; i < 5; ++i)
-        if (blocks[i] != nullptr)
-            memcpy(req + CTRL_BLOCKS[i].Offset, blocks[i], CTRL_BLOCKS[i].Size);
-    return reported(ctx, status_request(ctx, req, 8), "RQM_SelfTest_WriteCtrlBlock");
+    const uint8_t* const blocks[CTRL_BLOCK_COUNT] = {pBlock1, pBlock2, pBlock3, pBlock4, pBlock5};
+    RqmRequest<CTRL_BLOCK_MSG_LEN> req;
+    rqm_encode_ctrl_blocks(req, blocks);
+    return reported(ctx, rqm_status_exchange<CTRL_BLOCK_WRITE_CNF_SIZE>(ctx, req),
+                    "RQM_SelfTest_WriteCtrlBlock");
 }
 
 int RQM_SendRawMsgToTgtProxy(RqmApiContext* ctx, const void* pPayload, uint32_t Length) {
@@ -391,24 +289,19 @@ int RQM_SendRawMsgToTgtProxy(RqmApiContext* ctx, const void* pPayload, uint32_t 
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SendRawMsgToTgtProxy");
     if (Length != 0 && pPayload == nullptr)
         return reported(ctx, RQM_MISSING_PAYLOAD, "RQM_SendRawMsgToTgtProxy");
-    const uint32_t msgLen = Length + HI_MSG_PARAM_OFF;
+    const uint32_t msgLen = Length + RAW_REQ_PAYLOAD_OFF;
     // Larger than the firmware takes (nothing is known before a startup
     // indication in this run), or than the channel carries: refused here,
     // since a send the socket refuses tears the transport down.
     if (msgLen > ctx->MaxMsgSize || msgLen > RQM_CHANNEL_MAX_MSG)
         return reported(ctx, RQM_MESSAGE_TOO_LARGE, "RQM_SendRawMsgToTgtProxy");
-    auto* req = static_cast<uint8_t*>(calloc(msgLen, 1));
-    if (req == nullptr)
+    auto* buf = static_cast<uint8_t*>(malloc(msgLen));
+    if (buf == nullptr)
         return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_SendRawMsgToTgtProxy");
-    hi_set_msg_len(req, static_cast<uint16_t>(msgLen));
-    hi_set_msg_id(req, HI_RAW_PROXY_REQ_ID);
-    if (Length != 0)
-        memcpy(req + HI_MSG_PARAM_OFF, pPayload, Length);
-    uint8_t cnf[12] = {};
-    int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
-    if (result == RQM_SUCCESS)
-        result = hi_msg_len(cnf) >= 8 ? static_cast<int>(hi_rd32(cnf + 4)) : RQM_NO_CONFIRMATION;
-    free(req);
+    RqmReqBuilder req(buf, msgLen);
+    rqm_encode_raw(req, HI_RAW_PROXY_REQ_ID, pPayload, Length);
+    const int result = rqm_status_exchange<RAW_PROXY_CNF_SIZE>(ctx, req);
+    free(buf);
     return reported(ctx, result, "RQM_SendRawMsgToTgtProxy");
 }
 

@@ -1,47 +1,45 @@
 // The generic request senders: most firmware requests are an id and up to
 // four words, answered by a status and up to two words.
-#include <array>
 #include <cstdlib>
-#include <cstring>
+#include <initializer_list>
 
-#include "common/hi_msg.h"
 #include "rqm_api.h"
+#include "rqm_request.h"
 #include "transport/adapter.h"
+
+int rqm_exchange(RqmApiContext* ctx, RqmReqBuilder& Req, uint8_t* pCnf, uint32_t Room) {
+    if (!Req.ok())
+        return RQM_INVALID_PARAMETER;
+    return Adapter_Request(ctx, Req.msg(), pCnf, Room);
+}
 
 namespace {
 
 struct Output {
     uint32_t* pWord;
-    unsigned Offset;
+    uint32_t Offset;
 };
 
-// Builds the request of nIn words, waits for a confirmation of at most
-// cnfSize bytes and hands back the status and the outputs that arrived.
+// Builds the request of the input words, waits for a confirmation of at
+// most cnfSize bytes and hands back the status and the outputs that
+// arrived; an output the confirmation lacks reads 0.
 int send_words(RqmApiContext* ctx, uint16_t msgId, std::initializer_list<uint32_t> in, uint32_t cnfSize,
                std::initializer_list<Output> out) {
     if (ctx == nullptr)
         return RQM_NO_CONTEXT;
-    std::array<uint8_t, 24> req{};
-    const auto reqLen = static_cast<uint16_t>(HI_MSG_PARAM_OFF + 4 * in.size());
-    hi_set_msg_len(req.data(), reqLen);
-    hi_set_msg_id(req.data(), msgId);
-    unsigned off = HI_MSG_PARAM_OFF;
-    for (uint32_t word : in) {
-        hi_wr32(req.data() + off, word);
-        off += 4;
-    }
-    std::array<uint8_t, 24> cnf{};
-    const int result = Adapter_Request(ctx, req.data(), cnf.data(), cnfSize);
+    RqmRequest<WORD_REQ_MAX_LEN> req;
+    rqm_encode_words(req, msgId, in.begin(), static_cast<uint32_t>(in.size()));
+    RqmCnf<WORD_CNF_MAX_SIZE> cnf;
+    const int result = rqm_exchange(ctx, req, cnf.Bytes.data(), cnfSize);
     if (result != RQM_SUCCESS)
         return result;
-    // Only what the confirmation carries is read; a word it lacks reads 0.
-    const unsigned got = hi_msg_len(cnf.data());
-    if (got < HI_MSG_PARAM_OFF)
+    const RqmCnfReader answer(cnf.Bytes.data(), cnfSize);
+    if (!answer.has(0, HI_MSG_PARAM_OFF))
         return RQM_NO_CONFIRMATION;
     for (const Output& o : out)
         if (o.pWord != nullptr)
-            *o.pWord = o.Offset + 4 <= got ? hi_rd32(cnf.data() + o.Offset) : 0;
-    return static_cast<int>(hi_rd32(cnf.data() + HI_MSG_STATUS_OFF));
+            *o.pWord = answer.get32(o.Offset);
+    return answer.status();
 }
 
 }  // namespace
@@ -69,21 +67,21 @@ int RQM_SendReqToFw_InpFourWords(RqmApiContext* ctx, uint16_t MsgId, uint32_t In
 }
 
 int RQM_SendReqToFw_InpZeroWord_OutOneWord(RqmApiContext* ctx, uint16_t MsgId, uint32_t* pOut1) {
-    return send_words(ctx, MsgId, {}, 12, {{pOut1, 8}});
+    return send_words(ctx, MsgId, {}, 12, {{pOut1, WORD_CNF_OUT_OFF}});
 }
 
 int RQM_SendReqToFw_InpOneWord_OutOneWord(RqmApiContext* ctx, uint16_t MsgId, uint32_t In1, uint32_t* pOut1) {
-    return send_words(ctx, MsgId, {In1}, 12, {{pOut1, 8}});
+    return send_words(ctx, MsgId, {In1}, 12, {{pOut1, WORD_CNF_OUT_OFF}});
 }
 
 int RQM_SendReqToFw_InpTwoWords_OutOneWord(RqmApiContext* ctx, uint16_t MsgId, uint32_t In1, uint32_t In2,
                                            uint32_t* pOut1) {
-    return send_words(ctx, MsgId, {In1, In2}, 12, {{pOut1, 8}});
+    return send_words(ctx, MsgId, {In1, In2}, 12, {{pOut1, WORD_CNF_OUT_OFF}});
 }
 
 int RQM_SendReqToFw_InpOneWords_OutTwoWords(RqmApiContext* ctx, uint16_t MsgId, uint32_t In1, uint32_t* pOut1,
                                             uint32_t* pOut2) {
-    return send_words(ctx, MsgId, {In1}, 20, {{pOut1, 12}, {pOut2, 16}});
+    return send_words(ctx, MsgId, {In1}, 20, {{pOut1, WORD_CNF_OUT_OFF + 4}, {pOut2, WORD_CNF_OUT_OFF + 8}});
 }
 
 // The largest message the firmware and the channel both take; the firmware
@@ -95,36 +93,23 @@ uint32_t rqm_largest_message(const RqmApiContext* ctx) {
 }
 
 int RQM_SendReqToFw_Raw(RqmApiContext* ctx, uint16_t MsgId, const void* pPayload, uint16_t Length) {
-    int result;
-    const uint32_t msgLen = HI_MSG_PARAM_OFF + Length;
-    if (ctx == nullptr) {
-        result = RQM_NO_CONTEXT;
-    } else if (pPayload == nullptr && Length != 0) {
-        result = RQM_MISSING_PAYLOAD;
-    } else if (msgLen > RQM_MAX_MSG_LEN) {
-        result = RQM_INVALID_PARAMETER;
-    } else if (msgLen > rqm_largest_message(ctx)) {
-        // It could not go out whole, and a refused send would tear the
-        // transport down.
-        result = RQM_MESSAGE_TOO_LARGE;
-    } else {
-        auto* req = static_cast<uint8_t*>(calloc(msgLen, 1));
-        if (req == nullptr) {
-            result = RQM_OUT_OF_MEMORY;
-        } else {
-            hi_set_msg_len(req, static_cast<uint16_t>(msgLen));
-            hi_set_msg_id(req, MsgId);
-            if (Length != 0)
-                memcpy(req + HI_MSG_PARAM_OFF, pPayload, Length);
-            uint8_t cnf[8] = {};
-            result = Adapter_Request(ctx, req, cnf, sizeof cnf);
-            if (result == RQM_SUCCESS)
-                result = hi_msg_len(cnf) < HI_MSG_PARAM_OFF
-                             ? RQM_NO_CONFIRMATION
-                             : static_cast<int>(hi_rd32(cnf + HI_MSG_STATUS_OFF));
-            free(req);
-        }
-    }
-    RQM_ErrorCheck(ctx, static_cast<uint32_t>(result), "RQM_SendReqToFw_Raw");
-    return result;
+    const uint32_t msgLen = RAW_REQ_PAYLOAD_OFF + Length;
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_SendReqToFw_Raw");
+    if (pPayload == nullptr && Length != 0)
+        return reported(ctx, RQM_MISSING_PAYLOAD, "RQM_SendReqToFw_Raw");
+    if (msgLen > RQM_MAX_MSG_LEN)
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SendReqToFw_Raw");
+    // It could not go out whole, and a refused send would tear the
+    // transport down.
+    if (msgLen > rqm_largest_message(ctx))
+        return reported(ctx, RQM_MESSAGE_TOO_LARGE, "RQM_SendReqToFw_Raw");
+    auto* buf = static_cast<uint8_t*>(malloc(msgLen));
+    if (buf == nullptr)
+        return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_SendReqToFw_Raw");
+    RqmReqBuilder req(buf, msgLen);
+    rqm_encode_raw(req, MsgId, pPayload, Length);
+    const int result = rqm_status_exchange<RAW_SENDER_CNF_SIZE>(ctx, req);
+    free(buf);
+    return reported(ctx, result, "RQM_SendReqToFw_Raw");
 }

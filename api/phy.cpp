@@ -1,57 +1,25 @@
 #include <cstdio>
-#include <cstring>
 
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
 #include "rqm_api.h"
+#include "rqm_request.h"
 #include "transport/adapter.h"
 
-inline constexpr uint16_t HI_GET_API_CONTEXT_REQ_ID = 1016;
-inline constexpr uint32_t API_CONTEXT_CNF_SIZE = 148;
-inline constexpr unsigned API_CONTEXT_FW_RUNNING_OFF = 8;
-inline constexpr unsigned API_CONTEXT_MIB_BASE_OFF = 12;
-inline constexpr unsigned API_CONTEXT_API_VER_OFF = 144;
-
 int RQM_GetAPIContext(RqmApiContext* ctx) {
-    if (ctx == nullptr) {
-        RQM_ErrorCheck(ctx, RQM_NO_CONTEXT, "RQM_GetAPIContext");
-        return RQM_NO_CONTEXT;
-    }
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_GetAPIContext");
     // The broker refuses requests while the firmware is not known to run;
     // this one asks the driver whether it does.
     ctx->FwRunning = 1;
-    uint8_t req[8] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_GET_API_CONTEXT_REQ_ID);
-    uint8_t cnf[API_CONTEXT_CNF_SIZE] = {};
-    int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
-    if (result == RQM_SUCCESS) {
-        // Only what the answer actually carries is taken.
-        const unsigned len = hi_msg_len(cnf);
-        if (len < HI_MSG_PARAM_OFF) {
-            result = RQM_NO_CONFIRMATION;
-        } else {
-            result = static_cast<int>(hi_rd32(cnf + HI_MSG_STATUS_OFF));
-            if (len > API_CONTEXT_FW_RUNNING_OFF)
-                ctx->FwRunning = cnf[API_CONTEXT_FW_RUNNING_OFF];
-            if (len >= API_CONTEXT_MIB_BASE_OFF + 4)
-                ctx->MibBaseAddress = hi_rd32(cnf + API_CONTEXT_MIB_BASE_OFF);
-            if (len >= API_CONTEXT_API_VER_OFF + 2)
-                ctx->FirmwareApiVer = hi_rd16(cnf + API_CONTEXT_API_VER_OFF);
-        }
-    }
-    RQM_ErrorCheck(ctx, static_cast<uint32_t>(result), "RQM_GetAPIContext");
-    return result;
+    RqmRequest<API_CONTEXT_REQ_LEN> req;
+    rqm_encode_words(req, HI_GET_API_CONTEXT_REQ_ID, nullptr, 0);
+    RqmCnf<API_CONTEXT_CNF_SIZE> cnf;
+    int result = rqm_exchange(ctx, req, cnf);
+    if (result == RQM_SUCCESS)
+        result = rqm_decode_api_context(cnf.reader(), ctx);
+    return reported(ctx, result, "RQM_GetAPIContext");
 }
-
-// Tool state kept by the driver between runs.
-inline constexpr uint16_t HI_GET_CLI_PARAM_REQ_ID = 993;
-inline constexpr uint16_t HI_SET_CLI_PARAM_REQ_ID = 994;
-inline constexpr uint32_t CLI_PARAM_CNF_SIZE = 68;
-inline constexpr unsigned CLI_PARAM_LEN_OFF = 8;
-inline constexpr unsigned CLI_PARAM_VERSION_OFF = 12;
-inline constexpr unsigned CLI_PARAM_RECORD_OFF = 16;
-inline constexpr uint16_t CLI_PARAM_PUSH_LEN = 68;
 
 int CheckVersion(uint32_t Version, int Verbose) {
     const uint32_t major = (Version >> 24) & 0x0F;
@@ -74,63 +42,37 @@ int CheckVersion(uint32_t Version, int Verbose) {
 }
 
 int RQM_Get_Cli_Param(RqmApiContext* ctx, CliDriverData* pData, int* pOk, int Verbose) {
-    int result;
-    if (ctx == nullptr || pData == nullptr || pOk == nullptr) {
-        result = ctx == nullptr ? RQM_NO_CONTEXT : RQM_INVALID_PARAMETER;
-    } else {
-        uint8_t req[16] = {};
-        hi_set_msg_len(req, sizeof req);
-        hi_set_msg_id(req, HI_GET_CLI_PARAM_REQ_ID);
-        hi_wr32(req + CLI_PARAM_VERSION_OFF, CliVersion);
-        uint8_t cnf[CLI_PARAM_CNF_SIZE] = {};
-        result = Adapter_Request(ctx, req, cnf, sizeof cnf);
-        if (result != RQM_SUCCESS) {
-            printf("%s-%d ErrCode = %d\n", "RQM_Get_Cli_Param", 1376, result);
-        } else {
-            const uint32_t got = hi_msg_len(cnf);
-            if (got < CLI_PARAM_RECORD_OFF) {
-                // Without status, length and version there is nothing to take.
-                result = RQM_NO_CONFIRMATION;
-            } else {
-                result = static_cast<int>(hi_rd32(cnf + HI_MSG_STATUS_OFF));
-                *pOk = CheckVersion(hi_rd32(cnf + CLI_PARAM_VERSION_OFF), Verbose);
-                if (*pOk == 0)
-                    return RQM_STEP_FAILED;
-                // The record bytes the answer claims, bounded by the record
-                // and by what actually arrived.
-                uint32_t count = hi_rd32(cnf + CLI_PARAM_LEN_OFF);
-                if (count > CLI_DRIVER_DATA_SIZE)
-                    count = CLI_DRIVER_DATA_SIZE;
-                if (count > got - CLI_PARAM_RECORD_OFF)
-                    count = got - CLI_PARAM_RECORD_OFF;
-                uint8_t record[CLI_DRIVER_DATA_SIZE] = {};
-                memcpy(record, cnf + CLI_PARAM_RECORD_OFF, count);
-                for (unsigned i = 0; i < CLI_DRIVER_DATA_WORDS; ++i)
-                    pData->Word[i] = hi_rd16(record + 2 * i);
-            }
-        }
+    if (ctx == nullptr || pData == nullptr || pOk == nullptr)
+        return reported(ctx, ctx == nullptr ? RQM_NO_CONTEXT : RQM_INVALID_PARAMETER, "RQM_Get_Cli_Param");
+    RqmRequest<CLI_PARAM_FETCH_LEN> req;
+    rqm_encode_cli_param_fetch(req);
+    RqmCnf<CLI_PARAM_FETCH_CNF_SIZE> cnf;
+    int result = rqm_exchange(ctx, req, cnf);
+    if (result != RQM_SUCCESS) {
+        printf("%s-%d ErrCode = %d\n", "RQM_Get_Cli_Param", 1376, result);
+        return reported(ctx, result, "RQM_Get_Cli_Param");
     }
-    RQM_ErrorCheck(ctx, static_cast<uint32_t>(result), "RQM_Get_Cli_Param");
-    return result;
+    const RqmCnfReader answer = cnf.reader();
+    // Without status, length and version there is nothing to take.
+    if (!answer.has(0, CLI_PARAM_RECORD_OFF))
+        return reported(ctx, RQM_NO_CONFIRMATION, "RQM_Get_Cli_Param");
+    result = answer.status();
+    *pOk = CheckVersion(answer.get32(CLI_PARAM_VERSION_OFF), Verbose);
+    if (*pOk == 0)
+        return RQM_STEP_FAILED;
+    rqm_decode_cli_record(answer, pData);
+    return reported(ctx, result, "RQM_Get_Cli_Param");
 }
 
 int RQM_SetParamToDrive(RqmApiContext* ctx, const CliDriverData* pData) {
-    int result;
-    if (ctx == nullptr || pData == nullptr) {
-        result = ctx == nullptr ? RQM_NO_CONTEXT : RQM_INVALID_PARAMETER;
-    } else {
-        uint8_t req[CLI_PARAM_PUSH_LEN] = {};
-        hi_set_msg_len(req, sizeof req);
-        hi_set_msg_id(req, HI_SET_CLI_PARAM_REQ_ID);
-        hi_wr32(req + CLI_PARAM_LEN_OFF, CLI_DRIVER_DATA_SIZE);
-        hi_wr32(req + CLI_PARAM_VERSION_OFF, CliVersion);
-        for (unsigned i = 0; i < CLI_DRIVER_DATA_WORDS; ++i)
-            hi_wr16(req + CLI_PARAM_RECORD_OFF + 2 * i, pData->Word[i]);
-        uint8_t cnf[8] = {};
-        result = Adapter_Request(ctx, req, cnf, sizeof cnf);
-        if (result == RQM_SUCCESS && hi_rd32(cnf + HI_MSG_STATUS_OFF) != 0)
-            puts("Error saving parameter!");
-    }
-    RQM_ErrorCheck(ctx, static_cast<uint32_t>(result), "RQM_SetParamToDrive");
-    return result;
+    if (ctx == nullptr || pData == nullptr)
+        return reported(ctx, ctx == nullptr ? RQM_NO_CONTEXT : RQM_INVALID_PARAMETER, "RQM_SetParamToDrive");
+    RqmRequest<CLI_PARAM_PUSH_LEN> req;
+    rqm_encode_cli_param_push(req, *pData);
+    RqmCnf<CLI_PARAM_PUSH_CNF_SIZE> cnf;
+    // The driver's status is told, not returned.
+    const int result = rqm_exchange(ctx, req, cnf);
+    if (result == RQM_SUCCESS && cnf.reader().get32(HI_MSG_STATUS_OFF) != 0)
+        puts("Error saving parameter!");
+    return reported(ctx, result, "RQM_SetParamToDrive");
 }

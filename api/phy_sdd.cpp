@@ -11,66 +11,29 @@
 
 #include "common/hi_msg.h"
 #include "rqm_api.h"
+#include "rqm_request.h"
 #include "rqm_sdd.h"
 #include "transport/adapter.h"
 
-namespace {
-
-inline constexpr uint16_t HI_GET_SDD_PATH_REQ_ID = 995;
-inline constexpr uint16_t HI_GET_SDD_ELEMENT_REQ_ID = 1017;
-inline constexpr uint16_t HI_SDD_DOWNLOAD_MSG_ID = 54;
-inline constexpr uint32_t SDD_PATH_CNF_SIZE = 76;
-inline constexpr uint32_t SDD_ELEMENT_CNF_SIZE = 1036;
-inline constexpr unsigned POWER_TABLE_BYTES = SDD_USER_POWER_ENTRIES * 2;
-
-int reported(RqmApiContext* ctx, int result, const char* name) {
-    RQM_ErrorCheck(ctx, static_cast<uint32_t>(result), name);
-    return result;
-}
-
-}  // namespace
-
 bool rqm_sdd_path_query(RqmApiContext* ctx, char* path, int* pResult) {
-    uint8_t req[16] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_GET_SDD_PATH_REQ_ID);
-    uint8_t cnf[SDD_PATH_CNF_SIZE] = {};
-    const int result = Adapter_Request(ctx, req, cnf, sizeof cnf);
+    RqmRequest<SDD_PATH_REQ_LEN> req(HI_GET_SDD_PATH_REQ_ID);
+    RqmCnf<SDD_PATH_CNF_SIZE> cnf;
+    const int result = rqm_exchange(ctx, req, cnf);
     if (result != RQM_SUCCESS) {
         *pResult = result;
         return false;
     }
-    // The length must name a path that the answer actually carries.
-    const uint32_t got = hi_msg_len(cnf);
-    const uint32_t len = got >= 12 ? hi_rd32(cnf + 8) : 0;
-    if (len == 0 || len > SDD_PATH_MAX || len > got - 12) {
+    const uint32_t len = rqm_decode_sdd_path(cnf.reader(), path);
+    if (len == 0) {
         puts("get sdd path error!");
         *pResult = RQM_STEP_FAILED;
         return false;
     }
-    memcpy(path, cnf + 12, len);
-    path[len] = '\0';
     *pResult = static_cast<int>(len);
     return true;
 }
 
-namespace {
-
-// The path query that opens every file operation: a failure ends the
-// operation with -1, reported under its name.
-bool sdd_path_for(RqmApiContext* ctx, char* path, const char* name) {
-    int result = 0;
-    if (!rqm_sdd_path_query(ctx, path, &result)) {
-        reported(ctx, RQM_STEP_FAILED, name);
-        return false;
-    }
-    printf("sdd_path = %s\n", path);
-    return true;
-}
-
 // The whole file, however long; false when it cannot be opened or read.
-}  // namespace
-
 bool rqm_read_sdd_file(const char* path, std::vector<uint8_t>* bytes) {
     const int fd = open(path, O_RDONLY);
     if (fd < 0) {
@@ -94,6 +57,20 @@ bool rqm_read_sdd_file(const char* path, std::vector<uint8_t>* bytes) {
 }
 
 namespace {
+
+inline constexpr unsigned POWER_TABLE_BYTES = SDD_USER_POWER_ENTRIES * 2;
+
+// The path query that opens every file operation: a failure ends the
+// operation with -1, reported under its name.
+bool sdd_path_for(RqmApiContext* ctx, char* path, const char* name) {
+    int result = 0;
+    if (!rqm_sdd_path_query(ctx, path, &result)) {
+        reported(ctx, RQM_STEP_FAILED, name);
+        return false;
+    }
+    printf("sdd_path = %s\n", path);
+    return true;
+}
 
 struct Element {
     int Offset;  // of the id byte; -1 when absent
@@ -263,25 +240,14 @@ int RQM_GetSddVeresion(RqmApiContext* ctx, uint8_t* pVersion) {
         return reported(ctx, RQM_NO_CONTEXT, "RQM_GetSddVeresion");
     if (pVersion == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetSddVeresion");
-    uint8_t req[6] = {};
-    hi_set_msg_len(req, sizeof req);
-    hi_set_msg_id(req, HI_GET_SDD_ELEMENT_REQ_ID);
-    req[5] = SDD_ELEMENT_VERSION;
+    RqmRequest<SDD_ELEMENT_REQ_LEN> req;
+    rqm_encode_sdd_element(req, SDD_ELEMENT_VERSION);
     auto* cnf = static_cast<uint8_t*>(calloc(SDD_ELEMENT_CNF_SIZE, 1));
     if (cnf == nullptr)
         return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_GetSddVeresion");
-    int result = Adapter_Request(ctx, req, cnf, SDD_ELEMENT_CNF_SIZE);
-    if (result == RQM_SUCCESS) {
-        // A version needs both its bytes; a shorter element is no version,
-        // and a stale one must not travel on to the driver's record.
-        const uint32_t got = hi_msg_len(cnf);
-        if (got < 14 || hi_rd32(cnf + 8) < 2) {
-            result = RQM_STEP_FAILED;
-        } else {
-            result = static_cast<int>(hi_rd32(cnf + 4));
-            *pVersion = static_cast<uint8_t>(10 * cnf[12] + cnf[13]);
-        }
-    }
+    int result = rqm_exchange(ctx, req, cnf, SDD_ELEMENT_CNF_SIZE);
+    if (result == RQM_SUCCESS)
+        result = rqm_decode_sdd_version(RqmCnfReader(cnf, SDD_ELEMENT_CNF_SIZE), pVersion);
     free(cnf);
     return reported(ctx, result, "RQM_GetSddVeresion");
 }
@@ -313,25 +279,19 @@ int RQM_DownloadSdd(RqmApiContext* ctx, const char* pchSddFilePath, int bWriteSD
     }
     // The whole file travels in one message: one the channel or the
     // firmware cannot take is refused here, not half sent.
-    const uint32_t msgLen = n + 8;
+    const uint32_t msgLen = n + SDD_DOWNLOAD_OVERHEAD;
     if (msgLen > rqm_largest_message(ctx)) {
         free(file);
         return reported(ctx, RQM_MESSAGE_TOO_LARGE, "RQM_DownloadSdd");
     }
-    auto* msg = static_cast<uint8_t*>(calloc(msgLen, 1));
+    auto* msg = static_cast<uint8_t*>(malloc(msgLen));
     if (msg == nullptr) {
         free(file);
         return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_DownloadSdd");
     }
-    hi_set_msg_len(msg, static_cast<uint16_t>(msgLen));
-    hi_set_msg_id(msg, HI_SDD_DOWNLOAD_MSG_ID);
-    if (n != 0)
-        memcpy(msg + 4, data, n);
-    msg[4 + n] = trailer;
-    uint8_t cnf[8] = {};
-    int result = Adapter_Request(ctx, msg, cnf, sizeof cnf);
-    if (result == RQM_SUCCESS)
-        result = hi_msg_len(cnf) >= 8 ? static_cast<int>(hi_rd32(cnf + 4)) : RQM_NO_CONFIRMATION;
+    RqmReqBuilder req(msg, msgLen);
+    rqm_encode_sdd_download(req, data, n, trailer);
+    const int result = rqm_status_exchange<SDD_DOWNLOAD_CNF_SIZE>(ctx, req);
     free(msg);
     free(file);
     return reported(ctx, result, "RQM_DownloadSdd");

@@ -1,7 +1,11 @@
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 
+#include "common/file_read.h"
 #include "common/variant.h"
 #include "rqm_api.h"
+#include "rqm_request.h"
 
 const char* const ResaultStr[RQM_RESULT_NAMED_CODES] = {
     "BOOT_SUCCESS",      "BOOT_ERR_DECODE",     "BOOT_ERR_CHECKSUM",     "BOOT_ERR_FILE_SIZE",
@@ -55,6 +59,11 @@ void RQM_ErrorCheck(RqmApiContext* pRqmApiContext, uint32_t ErrCode, const char*
     printf("%s", line);
 }
 
+int reported(RqmApiContext* pRqmApiContext, int Result, const char* pFuncName) {
+    RQM_ErrorCheck(pRqmApiContext, static_cast<uint32_t>(Result), pFuncName);
+    return Result;
+}
+
 void RW_EFUSE_ERROR_CHECK(RqmApiContext* pRqmApiContext, uint32_t ErrCode) {
     if (ErrCode == 0)
         return;
@@ -104,9 +113,6 @@ int RQM_Debug_PrintOutput(int Value) {
 // File contents are never terminated, so every function here works from an
 // explicit length and never reads or writes beyond it.
 
-#include <cstddef>
-#include <cstdlib>
-
 static bool is_separator(char c) {
     return c == '\n' || c == '\r' || c == ' ' || c == ',' || c == '.' || c == '\t';
 }
@@ -153,39 +159,8 @@ static std::nullptr_t conversion_failed(RqmApiContext* pRqmApiContext, void* pAr
 
 uint8_t* ReadBinaryFileIntoBuffer(RqmApiContext* pRqmApiContext, const char* pchFileName, uint32_t Headroom,
                                   uint32_t* pFileSize) {
-    FILE* file = pchFileName != nullptr ? fopen(pchFileName, "rb") : nullptr;
-    if (file == nullptr) {
-        RQM_UI_Printf(pRqmApiContext, "Cannot open file %s\n", pchFileName != nullptr ? pchFileName : "");
-        return nullptr;
-    }
-    // A directory or a pipe opens fine but has no size to learn.
-    long end = -1;
-    if (fseek(file, 0, SEEK_END) == 0)
-        end = ftell(file);
-    if (end < 0 || static_cast<unsigned long>(end) > UINT32_MAX || fseek(file, 0, SEEK_SET) != 0) {
-        RQM_UI_Printf(pRqmApiContext, "Image file error\n");
-        fclose(file);
-        return nullptr;
-    }
-    const uint32_t size = static_cast<uint32_t>(end);
-    const uint64_t total = uint64_t{Headroom} + size;
-    // An empty file still gives a buffer the caller can tell from a failure.
-    uint8_t* buffer = static_cast<uint8_t*>(alloc_items(total > 0 ? total : 1, 1));
-    if (buffer == nullptr) {
-        RQM_UI_Printf(pRqmApiContext, "cannot allocate memory for file contents\n");
-        fclose(file);
-        return nullptr;
-    }
-    store_count(pFileSize, size);
-    // A file that shrank since the seek reads short; half a file is no file.
-    if (fread(buffer + Headroom, 1, size, file) != size || ferror(file)) {
-        RQM_UI_Printf(pRqmApiContext, "Image file error\n");
-        free(buffer);
-        fclose(file);
-        return nullptr;
-    }
-    fclose(file);
-    return buffer;
+    return rqm_read_whole_file(pRqmApiContext, pchFileName, Headroom, UINT32_MAX,
+                               "cannot allocate memory for file contents\n", pFileSize);
 }
 
 void RemoveCommentsFromText(RqmApiContext*, char* pText, uint32_t* pLength) {
@@ -334,6 +309,5 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
         if (fclose(file) != 0)
             result = RQM_FILE_ERROR;
     }
-    RQM_ErrorCheck(pRqmApiContext, static_cast<uint32_t>(result), "WriteBufferIntoBinaryFile");
-    return result;
+    return reported(pRqmApiContext, result, "WriteBufferIntoBinaryFile");
 }

@@ -9,10 +9,9 @@
 
 #include "TargetCli.h"
 #include "common/hi_msg.h"
+#include "start_request.h"
 #include "target_temp.h"
 #include "vormac_adapter.h"
-
-inline constexpr unsigned START_REQUEST_HEAD = 8;  // Type and Size before the data
 
 int TargetCli_WriteHiMsg(TargetCliContext*, const uint8_t* pMsg) {
     if (adapter_sendmsg(pMsg, hi_msg_len(pMsg)) <= 0) {
@@ -115,7 +114,6 @@ inline constexpr unsigned DOWNLOAD_HEAD = 12;
 inline constexpr uint32_t CHUNK_FLAG_FIRST = 1;
 inline constexpr uint32_t CHUNK_FLAG_LAST = 2;
 inline constexpr uint32_t CHUNK_FLAG_NAME = 4;
-inline constexpr uint32_t START_TYPE_NAME_BIT = 8;
 
 // Reboots into the boot loader and waits for it, at most twice.
 static bool boot_loader_handshake(TargetCliContext* p) {
@@ -143,7 +141,7 @@ static int send_chunks(TargetCliContext* p, uint16_t msgId, const uint8_t* pData
             flags = CHUNK_FLAG_FIRST;
         if (sent + n == Size)
             flags = CHUNK_FLAG_LAST;
-        if (Type & START_TYPE_NAME_BIT)
+        if (Type & START_REQ_TYPE_NAME)
             flags |= CHUNK_FLAG_NAME;
         hi_set_msg_len(chunk, static_cast<uint16_t>(n + DOWNLOAD_HEAD));
         hi_set_msg_id(chunk, msgId);
@@ -183,19 +181,6 @@ int TargetCli_DownloadSDD(TargetCliContext* p, const uint8_t* pData, uint32_t Si
     return 1;
 }
 
-// The start request's fields, read only as far as the data length covers:
-// no request is one without data, one claiming more than it holds is bad.
-static bool start_request(const void* pData, uint32_t DataLen, uint32_t* pType, uint32_t* pSize,
-                          const uint8_t** pBytes) {
-    if (pData == nullptr || DataLen < START_REQUEST_HEAD)
-        return true;
-    const auto* req = static_cast<const uint8_t*>(pData);
-    *pType = hi_rd32(req);
-    *pSize = hi_rd32(req + 4);
-    *pBytes = req + START_REQUEST_HEAD;
-    return *pSize <= DataLen - START_REQUEST_HEAD;
-}
-
 int TargetCli_Request(TargetCliContext* p, uint8_t MsgId, void* pData, uint32_t DataLen, uint32_t ReplyLen) {
     printf("target_driver_request:  MsgId: 0x%x\n", MsgId);
     switch (MsgId) {
@@ -203,7 +188,7 @@ int TargetCli_Request(TargetCliContext* p, uint8_t MsgId, void* pData, uint32_t 
     case TARGET_MSG_ID_SEND_SDD: {
         uint32_t type = 0, size = 0;
         const uint8_t* bytes = nullptr;
-        if (!start_request(pData, DataLen, &type, &size, &bytes))
+        if (!start_request_parse(pData, DataLen, &type, &size, &bytes))
             return 0;
         if (size == 0)
             return 1;

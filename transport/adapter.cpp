@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "common/driver_data.h"
+#include "common/file_read.h"
 #include "common/hi_msg.h"
 #include "common/rqm_context.h"
 #include "common/sdd_elements.h"
@@ -304,15 +305,9 @@ int GetSddVersion(RqmApiContext* ctx, const uint8_t* pData, uint32_t Size) {
 
 static TargetStartRequest* new_start_request(uint32_t type, uint32_t size) {
     auto* req = static_cast<TargetStartRequest*>(malloc(START_REQ_DATA_OFF + static_cast<size_t>(size)));
-    if (req != nullptr) {
-        hi_wr32(req + START_REQ_TYPE_OFF, type);
-        hi_wr32(req + START_REQ_SIZE_OFF, size);
-    }
+    if (req != nullptr)
+        start_request_set_head(req, type, size);
     return req;
-}
-
-static uint32_t start_request_size(const TargetStartRequest* req) {
-    return hi_rd32(req + START_REQ_SIZE_OFF);
 }
 
 TargetStartRequest* MakeTargetStartRequest(RqmApiContext* ctx, const char* pchPath) {
@@ -327,35 +322,13 @@ TargetStartRequest* MakeTargetStartRequest(RqmApiContext* ctx, const char* pchPa
         memcpy(req + START_REQ_DATA_OFF, name, size);
         return req;
     }
-    FILE* f = fopen(pchPath, "rb");
-    if (f == nullptr) {
-        RQM_UI_Printf(ctx, "Cannot open file %s\n", pchPath);
-        return nullptr;
-    }
-    // A file that cannot be measured or read whole is an error: nothing of
-    // it may go out half.
-    long size = -1;
-    if (fseek(f, 0, SEEK_END) == 0)
-        size = ftell(f);
-    if (size < 0 || size > 0x7FFFFFFF || fseek(f, 0, SEEK_SET) != 0) {
-        RQM_UI_Printf(ctx, "Image file error\n");
-        fclose(f);
-        return nullptr;
-    }
-    TargetStartRequest* req = new_start_request(START_REQ_TYPE_CONTENT, static_cast<uint32_t>(size));
-    if (req == nullptr) {
-        RQM_UI_Printf(ctx, "cannot allocate memory for adapter image\n");
-        fclose(f);
-        return nullptr;
-    }
-    const size_t got = fread(req + START_REQ_DATA_OFF, 1, static_cast<size_t>(size), f);
-    if (got != static_cast<size_t>(size) || ferror(f)) {
-        RQM_UI_Printf(ctx, "Image file error\n");
-        free(req);
-        fclose(f);
-        return nullptr;
-    }
-    fclose(f);
+    // The file goes out whole or not at all: one that cannot be measured
+    // or read whole gives no request.
+    uint32_t size = 0;
+    TargetStartRequest* req = rqm_read_whole_file(ctx, pchPath, START_REQ_DATA_OFF, START_REQ_MAX_DATA,
+                                                  "cannot allocate memory for adapter image\n", &size);
+    if (req != nullptr)
+        start_request_set_head(req, START_REQ_TYPE_CONTENT, size);
     return req;
 }
 
@@ -402,8 +375,7 @@ int Adapter_Start(RqmApiContext* ctx, const char* pchImagePath) {
         }
         RQM_UI_Printf(ctx, "start adapter with SDD file %s ... \n", ctx->SddPath);
         puts("TARGET_MSG_ID_SEND_SDD");
-        const int ok = Target_Request(ctx->Target, TARGET_MSG_ID_SEND_SDD, req,
-                                      START_REQ_DATA_OFF + start_request_size(req), 0);
+        const int ok = Target_Request(ctx->Target, TARGET_MSG_ID_SEND_SDD, req, start_request_length(req), 0);
         free(req);
         if (ok == 0) {
             withdraw_expectation(ctx);
@@ -421,8 +393,8 @@ int Adapter_Start(RqmApiContext* ctx, const char* pchImagePath) {
             return 0;
         RQM_UI_Printf(ctx, "Bootloader :start adapter with image %s ... \n", ctx->BootLoaderPath);
         puts("TARGET_MSG_ID_SEND_BOOT_LOADER");
-        const int ok = Target_Request(ctx->Target, TARGET_MSG_ID_SEND_BOOT_LOADER, req,
-                                      START_REQ_DATA_OFF + start_request_size(req), 0);
+        const int ok =
+            Target_Request(ctx->Target, TARGET_MSG_ID_SEND_BOOT_LOADER, req, start_request_length(req), 0);
         free(req);
         if (ok == 0) {
             withdraw_expectation(ctx);
@@ -445,8 +417,8 @@ int Adapter_Start(RqmApiContext* ctx, const char* pchImagePath) {
     }
     expect(ctx, HI_STARTUP_IND_ID, START_CNF_SIZE);
     puts("TARGET_MSG_ID_START_ADAPTER");
-    const int ok = Target_Request(ctx->Target, TARGET_MSG_ID_START_ADAPTER, image,
-                                  START_REQ_DATA_OFF + start_request_size(image), 0);
+    const int ok =
+        Target_Request(ctx->Target, TARGET_MSG_ID_START_ADAPTER, image, start_request_length(image), 0);
     free(image);
     if (ok == 0) {
         withdraw_expectation(ctx);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "start_request.h"
+
 struct RqmApiContext;
 
 // Waits on sem for at most sec seconds and nsec nanoseconds from now.
@@ -27,16 +29,6 @@ void Adapter_TakeStartupFacts(RqmApiContext* pRqmApiContext, const uint8_t* pInd
 // firmware label sets the chip-variant word of the tool-state record.
 void Adapter_CheckPlatformCode(RqmApiContext* pRqmApiContext);
 
-// Start requests: a file's bytes (Type 0) or a file name that began with
-// '^' (Type 8), behind an 8-byte head. Built by MakeTargetStartRequest,
-// freed with free() by its caller.
-inline constexpr unsigned START_REQ_TYPE_OFF = 0;
-inline constexpr unsigned START_REQ_SIZE_OFF = 4;
-inline constexpr unsigned START_REQ_DATA_OFF = 8;
-inline constexpr uint32_t START_REQ_TYPE_CONTENT = 0;
-inline constexpr uint32_t START_REQ_TYPE_NAME = 8;
-typedef uint8_t TargetStartRequest;
-
 struct SbusConfig {
     uint32_t DriveStrength;  // only the low byte is used
     uint32_t Mode;           // 0 or 1
@@ -47,6 +39,8 @@ struct SbusConfig {
 // Stores the SDD version when the file of size bytes starts with its
 // version element; 1 then, else 0.
 int GetSddVersion(RqmApiContext* pRqmApiContext, const uint8_t* pData, uint32_t Size);
+// A new start request (start_request.h) for the path; the caller frees it
+// with free(). Null after a report when the file cannot be read whole.
 TargetStartRequest* MakeTargetStartRequest(RqmApiContext* pRqmApiContext, const char* pchPath);
 int Adapter_Start(RqmApiContext* pRqmApiContext, const char* pchImagePath);
 int Adapter_Reconnect(RqmApiContext* pRqmApiContext);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "api/rqm_api.h"
+#include "common/file_read.h"
 
 namespace {
 
@@ -257,6 +258,22 @@ TEST_F(Files, UnreadablePathsGiveNull) {
     for (const std::string& p : {path("missing"), testing::TempDir()})
         EXPECT_EQ(ReadBinaryFileIntoBuffer(nullptr, p.c_str(), 0, nullptr), nullptr) << p;
     EXPECT_EQ(ReadBinaryFileIntoBuffer(nullptr, nullptr, 0, nullptr), nullptr);
+}
+
+// The reader's bound: a file of the largest size the caller holds is read
+// behind its headroom, one byte more is refused and its size not stored.
+TEST_F(Files, WholeFileReaderKeepsToItsBound) {
+    const std::string p = path("bound");
+    put(p, "12345");
+    for (const auto& [max, ok] : {std::pair{5u, true}, std::pair{4u, false}}) {
+        uint32_t size = 99;
+        Owned<uint8_t> buf(rqm_read_whole_file(nullptr, p.c_str(), 8, max, "", &size));
+        EXPECT_EQ(buf != nullptr, ok) << max;
+        EXPECT_EQ(size, ok ? 5u : 99u) << max;
+        if (ok) {
+            EXPECT_EQ(memcmp(buf.get() + 8, "12345", 5), 0);
+        }
+    }
 }
 
 TEST_F(Files, WriteRoundTripTruncates) {
