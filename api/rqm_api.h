@@ -149,3 +149,6 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 
 // SDD file access.
 #include "rqm_sdd.h"
+
+// Start sequence and one-call starters.
+#include "rqm_start.h"
