@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <type_traits>
 #include <variant>
 
+#include "cli/numbers.h"
 #include "common/variant.h"
 
 CliSettings setting{};
@@ -42,7 +40,7 @@ struct SettingKey {
     }
 
 // In the record's order, which is also the order GetSettings reads them in.
-constexpr std::array kSettingKeys{
+constexpr std::array SETTING_KEYS{
     SETTING_KEY("phy_control", phy_mode, PROFILE_INT, 2),
     SETTING_KEY("phy_control", channel, PROFILE_INT, 7),
     SETTING_KEY("phy_control", regulatory_class, PROFILE_INT, 0),
@@ -86,244 +84,200 @@ constexpr std::array kSettingKeys{
 };
 #undef SETTING_KEY
 
-static_assert(kSettingKeys.size() == 40);
+static_assert(SETTING_KEYS.size() == 40);
 
 // Float readings go to float fields only, hex ones to 32-bit fields only.
-constexpr bool KindsFitFields() {
-    for (const SettingKey& k : kSettingKeys) {
-        bool bFloatField = std::holds_alternative<float CliSettings::*>(k.field);
-        if (bFloatField != (k.eKind == PROFILE_FLOAT)) {
+constexpr bool kinds_fit_fields() {
+    for (const SettingKey& k : SETTING_KEYS) {
+        const bool floatField = std::holds_alternative<float CliSettings::*>(k.field);
+        if (floatField != (k.eKind == PROFILE_FLOAT))
             return false;
-        }
-        if (k.eKind == PROFILE_HEX && !std::holds_alternative<uint32_t CliSettings::*>(k.field)) {
+        if (k.eKind == PROFILE_HEX && !std::holds_alternative<uint32_t CliSettings::*>(k.field))
             return false;
-        }
     }
     return true;
 }
-static_assert(KindsFitFields());
+static_assert(kinds_fit_fields());
 
-// Float readings are narrowed the way the board's FPU and soft-float library
-// do it: out of range becomes infinity.
-static_assert(std::numeric_limits<float>::is_iec559);
-
-double KeyDefault(const SettingKey& k) {
+double key_default(const SettingKey& k) {
     return k.bProgramDefault ? g_variant.TxSubchannelDefault : k.dDefault;
 }
 
 // Integer readings keep the low bits the field has room for.
-void StoreField(CliSettings* pSettings, const SettingField& field, uint32_t uValue, float fValue) {
+void store_field(CliSettings* pSettings, const SettingField& field, uint32_t uValue, float fValue) {
     std::visit(
         [&](auto member) {
             using Field = std::remove_reference_t<decltype(pSettings->*member)>;
-            if constexpr (std::is_same_v<Field, float>) {
+            if constexpr (std::is_same_v<Field, float>)
                 pSettings->*member = fValue;
-            } else {
+            else
                 pSettings->*member = static_cast<Field>(uValue);
-            }
         },
         field);
 }
 
-bool IsSpace(char c) {
+bool is_space(char c) {
     return isspace(static_cast<unsigned char>(c)) != 0;
 }
 
 // Stops the program in every build type: a bad trim buffer is a caller's
 // bug, and going on would write through it.
-void CheckTrimArgs(std::span<char> szOutput, const char* szInput) {
-    if (szOutput.data() != nullptr && !szOutput.empty() && szInput != nullptr && szOutput.data() != szInput) {
+void check_trim_args(std::span<char> szOutput, const char* szInput) {
+    if (szOutput.data() != nullptr && !szOutput.empty() && szInput != nullptr && szOutput.data() != szInput)
         return;
-    }
     fprintf(stderr, "%s:%d: Assertion `output and input are distinct, non-null buffers' failed.\n", __FILE__,
             __LINE__);
     abort();
 }
 
-void CopyCut(std::span<char> szOutput, const char* pchText, size_t nLength) {
+void copy_cut(std::span<char> szOutput, const char* pchText, size_t nLength) {
     nLength = std::min(nLength, szOutput.size() - 1);
     memmove(szOutput.data(), pchText, nLength);
     szOutput[nLength] = '\0';
 }
 
-void StripTrailing(std::span<char> szText) {
+void strip_trailing(std::span<char> szText) {
     size_t n = strlen(szText.data());
-    while (n > 0 && IsSpace(szText[n - 1])) {
+    while (n > 0 && is_space(szText[n - 1]))
         --n;
-    }
     szText[n] = '\0';
 }
 
 // The key ends where the file format always ended it: at "=", blank, tab,
 // "|" or "^".
-bool KeyMatches(const char* pchLine, const char* pchKey) {
+bool key_matches(const char* pchLine, const char* pchKey) {
     size_t n = strcspn(pchLine, "=|^ \t");
     return n > 0 && n <= CLI_PROFILE_KEY_MAX && n == strlen(pchKey) && memcmp(pchLine, pchKey, n) == 0;
 }
 
 // All blanks stay as they are: trimming them away would leave nothing.
-void ReadValue(const char* pchText, std::span<char> szValue) {
-    CopyCut(szValue, pchText, strcspn(pchText, "\n"));
-    std::array<char, LINE_SIZE> szTrimmed;
-    a_trim(szTrimmed, szValue.data());
-    if (szTrimmed[0] != '\0') {
-        memcpy(szValue.data(), szTrimmed.data(), strlen(szTrimmed.data()) + 1);
-    }
-}
-
-// strtoul with base 16 as on the board, whose unsigned long has 32 bits:
-// a negative number wraps, anything too big saturates.
-uint32_t HexToU32(const char* pchText) {
-    while (IsSpace(*pchText)) {
-        ++pchText;
-    }
-    bool bNegative = *pchText == '-';
-    errno = 0;
-    unsigned long long ull = strtoull(pchText, nullptr, 16);
-    unsigned long long ullMagnitude = bNegative ? 0 - ull : ull;
-    if (errno == ERANGE || ullMagnitude > UINT32_MAX) {
-        return UINT32_MAX;
-    }
-    uint32_t u = static_cast<uint32_t>(ullMagnitude);
-    return bNegative ? 0 - u : u;
+void read_value(const char* pchText, std::span<char> szValue) {
+    copy_cut(szValue, pchText, strcspn(pchText, "\n"));
+    std::array<char, LINE_SIZE> trimmed;
+    a_trim(trimmed, szValue.data());
+    if (trimmed[0] != '\0')
+        memcpy(szValue.data(), trimmed.data(), strlen(trimmed.data()) + 1);
 }
 
 }  // namespace
 
 void l_trim(std::span<char> szOutput, const char* szInput) {
-    CheckTrimArgs(szOutput, szInput);
-    while (IsSpace(*szInput)) {
+    check_trim_args(szOutput, szInput);
+    while (is_space(*szInput))
         ++szInput;
-    }
-    CopyCut(szOutput, szInput, strlen(szInput));
+    copy_cut(szOutput, szInput, strlen(szInput));
 }
 
 void r_trim(std::span<char> szOutput, const char* szInput) {
-    CheckTrimArgs(szOutput, szInput);
-    CopyCut(szOutput, szInput, strlen(szInput));
-    StripTrailing(szOutput);
+    check_trim_args(szOutput, szInput);
+    copy_cut(szOutput, szInput, strlen(szInput));
+    strip_trailing(szOutput);
 }
 
 void a_trim(std::span<char> szOutput, const char* szInput) {
     l_trim(szOutput, szInput);
-    StripTrailing(szOutput);
+    strip_trailing(szOutput);
 }
 
 int GetProfileString(const char* pchFile, const char* pchSection, const char* pchKey,
                      std::span<char> szValue) {
-    if (pchFile == nullptr || pchSection == nullptr || pchKey == nullptr || szValue.empty()) {
+    if (pchFile == nullptr || pchSection == nullptr || pchKey == nullptr || szValue.empty())
         return -1;
-    }
-    std::array<char, LINE_SIZE> szHeader;
-    if (snprintf(szHeader.data(), szHeader.size(), "[%s]", pchSection) >= LINE_SIZE) {
+    std::array<char, LINE_SIZE> header;
+    if (snprintf(header.data(), header.size(), "[%s]", pchSection) >= LINE_SIZE)
         return -1;  // no line of the file could hold it
-    }
-    size_t nHeader = strlen(szHeader.data());
+    size_t headerLength = strlen(header.data());
     FILE* fp = fopen(pchFile, "r");
-    if (fp == nullptr) {
+    if (fp == nullptr)
         return -1;
-    }
-    std::array<char, LINE_SIZE> szPiece;
-    std::array<char, LINE_SIZE> szLine;
-    bool bInSection = false;
-    int iResult = -1;
-    while (fgets(szPiece.data(), LINE_SIZE, fp) != nullptr) {
-        l_trim(szLine, szPiece.data());
-        const char* pchLine = szLine.data();
-        if (*pchLine == '\0') {
+    std::array<char, LINE_SIZE> piece;
+    std::array<char, LINE_SIZE> line;
+    bool inSection = false;
+    int result = -1;
+    while (fgets(piece.data(), LINE_SIZE, fp) != nullptr) {
+        l_trim(line, piece.data());
+        const char* text = line.data();
+        if (*text == '\0')
             continue;
-        }
-        if (!bInSection) {
+        if (!inSection) {
             // Text after the closing bracket is allowed; "[ Tx]" or "[tx]" is
             // another section.
-            bInSection = strncmp(pchLine, szHeader.data(), nHeader) == 0;
+            inSection = strncmp(text, header.data(), headerLength) == 0;
             continue;
         }
-        if (*pchLine == '#') {
+        if (*text == '#')
             continue;
-        }
-        if (*pchLine == '[') {
+        if (*text == '[')
             break;  // only the first occurrence of a section counts
-        }
-        const char* pchEquals = strchr(pchLine, '=');
-        if (pchEquals == nullptr || !KeyMatches(pchLine, pchKey)) {
+        const char* equals = strchr(text, '=');
+        if (equals == nullptr || !key_matches(text, pchKey))
             continue;
-        }
-        ReadValue(pchEquals + 1, szValue);
-        iResult = 0;
+        read_value(equals + 1, szValue);
+        result = 0;
         break;
     }
     fclose(fp);
-    return iResult;
+    return result;
 }
 
 int GetProfileInt(const char* pchFile, const char* pchSection, const char* pchKey, int iDefault) {
-    std::array<char, CLI_PROFILE_VALUE_SIZE> szValue;
-    if (GetProfileString(pchFile, pchSection, pchKey, szValue) != 0) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
+    if (GetProfileString(pchFile, pchSection, pchKey, value) != 0)
         return iDefault;
-    }
-    // atoi is strtol, which saturates at the board's 32-bit long; the clamp
-    // gives the same on a 64-bit host.
-    long long ll = strtoll(szValue.data(), nullptr, 10);
-    return static_cast<int>(std::clamp<long long>(ll, INT_MIN, INT_MAX));
+    return cli_atoi(value.data());
 }
 
 float GetProfileFloat(const char* pchFile, const char* pchSection, const char* pchKey, float fDefault) {
-    std::array<char, CLI_PROFILE_VALUE_SIZE> szValue;
-    if (GetProfileString(pchFile, pchSection, pchKey, szValue) != 0) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
+    if (GetProfileString(pchFile, pchSection, pchKey, value) != 0)
         return fDefault;
-    }
-    return static_cast<float>(strtod(szValue.data(), nullptr));
+    return cli_atof(value.data());
 }
 
 // The value is written with "0x", which is skipped unread; without it the
 // first two digits go.
 uint32_t GetProfileHex(const char* pchFile, const char* pchSection, const char* pchKey, float fDefault) {
-    std::array<char, CLI_PROFILE_VALUE_SIZE> szValue;
-    if (GetProfileString(pchFile, pchSection, pchKey, szValue) != 0) {
-        if (!(fDefault >= 0.0f)) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
+    if (GetProfileString(pchFile, pchSection, pchKey, value) != 0) {
+        if (!(fDefault >= 0.0f))
             return 0;
-        }
         return fDefault >= 4294967296.0f ? UINT32_MAX : static_cast<uint32_t>(fDefault);
     }
-    if (strlen(szValue.data()) < 2) {
+    if (strlen(value.data()) < 2)
         return 0;
-    }
-    return HexToU32(szValue.data() + 2);
+    return cli_strtoul_hex(value.data() + 2);
 }
 
 void InitSettings(CliSettings* pSettings) {
-    if (pSettings == nullptr) {
+    if (pSettings == nullptr)
         return;
-    }
     *pSettings = CliSettings{};
-    for (const SettingKey& k : kSettingKeys) {
-        double d = KeyDefault(k);
-        StoreField(pSettings, k.field, static_cast<uint32_t>(d), static_cast<float>(d));
+    for (const SettingKey& k : SETTING_KEYS) {
+        double d = key_default(k);
+        store_field(pSettings, k.field, static_cast<uint32_t>(d), static_cast<float>(d));
     }
     // GetSettings, which main always runs next, gives it the key's default 1.
     pSettings->expect_ack = 0;
 }
 
 int GetSettings(const char* pchFile, CliSettings* pSettings) {
-    if (pSettings == nullptr) {
+    if (pSettings == nullptr)
         return -1;
-    }
-    for (const SettingKey& k : kSettingKeys) {
-        double d = KeyDefault(k);
+    for (const SettingKey& k : SETTING_KEYS) {
+        double d = key_default(k);
         switch (k.eKind) {
         case PROFILE_INT: {
             int i = GetProfileInt(pchFile, k.pchSection, k.pchKey, static_cast<int>(d));
-            StoreField(pSettings, k.field, static_cast<uint32_t>(i), 0.0f);
+            store_field(pSettings, k.field, static_cast<uint32_t>(i), 0.0f);
             break;
         }
         case PROFILE_FLOAT:
-            StoreField(pSettings, k.field, 0,
-                       GetProfileFloat(pchFile, k.pchSection, k.pchKey, static_cast<float>(d)));
+            store_field(pSettings, k.field, 0,
+                        GetProfileFloat(pchFile, k.pchSection, k.pchKey, static_cast<float>(d)));
             break;
         case PROFILE_HEX:
-            StoreField(pSettings, k.field,
-                       GetProfileHex(pchFile, k.pchSection, k.pchKey, static_cast<float>(d)), 0.0f);
+            store_field(pSettings, k.field,
+                        GetProfileHex(pchFile, k.pchSection, k.pchKey, static_cast<float>(d)), 0.0f);
             break;
         }
     }

@@ -5,6 +5,8 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -87,15 +89,6 @@ const HelpEntry help_msg[HELP_ROWS] = {
     {0, 37, {nullptr, nullptr, nullptr, nullptr, nullptr}},
 };
 
-// The help options; none takes an argument.
-static constexpr char short_help_options[] = "amMortT";
-const option long_help_options[8] = {
-    {"help_all", no_argument, nullptr, 'a'},      {"help_set_mac", no_argument, nullptr, 'm'},
-    {"help_read_mem", no_argument, nullptr, 'M'}, {"help_tone", no_argument, nullptr, 'o'},
-    {"help_rate", no_argument, nullptr, 'r'},     {"help_tx", no_argument, nullptr, 't'},
-    {"help_tx_all", no_argument, nullptr, 'T'},   {nullptr, 0, nullptr, 0},
-};
-
 void print_single_msg(const HelpEntry* pRow) {
     printf("%s", pRow->pchColumn[0]);
     for (int col = 1; col < 5; ++col)
@@ -104,7 +97,9 @@ void print_single_msg(const HelpEntry* pRow) {
     printf("\n");
 }
 
-static void print_banner() {
+namespace {
+
+void print_banner() {
     if (g_variant.pchFixedBanner != nullptr) {
         puts(g_variant.pchFixedBanner);
         return;
@@ -112,6 +107,8 @@ static void print_banner() {
     printf("RQM version: %d.%d.%d  %s %s\n\n", RQM_VERSION_MAJOR, RQM_VERSION_MINOR, RQM_VERSION_PATCH,
            __DATE__, __TIME__);
 }
+
+}  // namespace
 
 void print_help_msg(int which) {
     print_banner();
@@ -125,62 +122,97 @@ void print_help_msg(int which) {
     printf("\n");
 }
 
-static void print_option_rows(const option* table, int rows, const char* value) {
-    for (int i = 0; i < rows && table[i].name != nullptr; ++i)
-        printf("\t-%c\t%s\t\t%s\n", table[i].val, value, table[i].name);
+namespace {
+
+// A help page, and what shows it: a help option, the word after "help", or
+// both.
+struct HelpPage {
+    char Letter;
+    const char* pchLong;
+    const char* pchWord;
+    const char* pchHead;           // put as a line first, or nullptr
+    const CliOptionTable* pTable;  // its rows, or nullptr for the full help list
+    size_t Rows;                   // the first so many rows; 0: all
+    const char* pchValue;
+};
+
+constexpr char VALUE[] = "[value]";
+
+constexpr HelpPage HELP_PAGES[] = {
+    {'a', "help_all", nullptr, nullptr, nullptr, 0, nullptr},
+    {0, nullptr, "all", "All cmds list below!", nullptr, 0, nullptr},
+    {'m', "help_set_mac", nullptr, "\nhelp set mac msg:", &mac_options, 0, "[XX:XX:XX:XX:XX:XX]"},
+    {0, nullptr, "set_mac", "\nhelp setmac msg:", &mac_options, 0, VALUE},
+    {'M', "help_read_mem", "memory", "\nhelp memory msg:", &mem_options, 0, VALUE},
+    {'o', "help_tone", "tone", "\nhelp tone msg:", &tone_options, 0, VALUE},
+    {'r', "help_rate", "rate", "\nhelp rate msg:", &rate_options, 0, VALUE},
+    {'t', "help_tx", nullptr, "\nhelp tx msg:", &tx_options, 2, VALUE},
+    {0, nullptr, "tx", "\nhelp tx msg:", &tx_options, 6, VALUE},
+    {'T', "help_tx_all", nullptr, "\nhelp tx msg:", &tx_options, 0, VALUE},
+};
+
+constexpr size_t help_letters() {
+    size_t n = 0;
+    for (const HelpPage& page : HELP_PAGES)
+        n += page.Letter != 0;
+    return n;
 }
 
-static int option_rows(const option* table) {
-    int rows = 0;
-    while (table[rows].name != nullptr)
-        ++rows;
+// Each help option hands its page's number to the help command.
+constexpr std::array<CliOption, help_letters()> help_rows() {
+    std::array<CliOption, help_letters()> rows{};
+    size_t k = 0;
+    for (size_t i = 0; i < std::size(HELP_PAGES); ++i) {
+        if (HELP_PAGES[i].Letter == 0)
+            continue;
+        rows[k++] = CliOption{.Letter = HELP_PAGES[i].Letter,
+                              .pchLong = HELP_PAGES[i].pchLong,
+                              .ShortArg = CLI_ARG_NONE,
+                              .LongArg = CLI_ARG_NONE,
+                              .Kind = CLI_SET,
+                              .Dest = CliLocal{},
+                              .Value = static_cast<int32_t>(i)};
+    }
     return rows;
 }
 
-static void print_option_page(const char* head, const option* table, int rows,
-                              const char* value = "[value]") {
-    puts(head);
-    print_option_rows(table, rows, value);
+constexpr std::array HELP_OPTION_ROWS = help_rows();
+static_assert(cli_rows_valid(HELP_OPTION_ROWS));
+constexpr auto HELP_GETOPT = cli_getopt_tables(HELP_OPTION_ROWS);
+constexpr const char* short_help_options = HELP_GETOPT.Short.data();
+constexpr const option* long_help_options = HELP_GETOPT.Long.data();
+
+void print_help_page(const HelpPage& page) {
+    if (page.pchHead != nullptr)
+        puts(page.pchHead);
+    if (page.pTable == nullptr) {
+        print_help_msg(-1);
+        return;
+    }
+    const std::span<const CliOption> rows = page.pTable->Rows;
+    const size_t count = page.Rows == 0 ? rows.size() : std::min(page.Rows, rows.size());
+    for (size_t i = 0; i < count; ++i)
+        printf("\t-%c\t%s\t\t%s\n", rows[i].Letter, page.pchValue, rows[i].pchLong);
 }
 
+}  // namespace
+
+const CliOptionTable help_options = {HELP_OPTION_ROWS, short_help_options, long_help_options, nullptr,
+                                     nullptr};
+
 int Help_Settings_Interpret(char option) {
-    switch (option) {
-    case 'a':
-        print_help_msg(-1);
-        return 0;
-    case 'm':
-        print_option_page("\nhelp set mac msg:", long_mac_options, option_rows(long_mac_options),
-                          "[XX:XX:XX:XX:XX:XX]");
-        return 0;
-    case 'M':
-        print_option_page("\nhelp memory msg:", long_mem_options, option_rows(long_mem_options));
-        return 0;
-    case 'o':
-        print_option_page("\nhelp tone msg:", long_tone_options, option_rows(long_tone_options));
-        return 0;
-    case 'r':
-        print_option_page("\nhelp rate msg:", long_rate_options, option_rows(long_rate_options));
-        return 0;
-    case 't':
-        print_option_page("\nhelp tx msg:", long_tx_options, 2);
-        return 0;
-    case 'T':
-        print_option_page("\nhelp tx msg:", long_tx_options, option_rows(long_tx_options));
-        return 0;
-    default:
+    CliOptionOut out{};
+    if (cli_option_apply(help_options, option, nullptr, nullptr, &out) != 0)
         return -1;
-    }
+    print_help_page(HELP_PAGES[out.Value]);
+    return 0;
 }
 
 int Help_Handler(int argc, char** argv) {
-    // The command word stands in the program name's place for getopt.
-    const int subArgc = argc - 1;
-    char** subArgv = argv + 1;
-    optind = 0;
+    CliOptionWalk walk = cli_options_begin(argc, argv, help_options);
     int given = 0;
-    int opt;
-    while ((opt = getopt_long(subArgc, subArgv, short_help_options, long_help_options, nullptr)) != -1) {
-        if (Help_Settings_Interpret(static_cast<char>(opt)) != 0) {
+    while (cli_options_next(&walk)) {
+        if (Help_Settings_Interpret(static_cast<char>(walk.Letter)) != 0) {
             puts("Params set error!");
             return -1;
         }
@@ -189,35 +221,32 @@ int Help_Handler(int argc, char** argv) {
     if (given > 0)
         return 1;
 
-    const char* word = subArgc >= 2 ? subArgv[1] : nullptr;
+    const char* word = argc >= 3 ? argv[2] : nullptr;
     if (word == nullptr) {
         print_help_msg(0);
-    } else if (strcmp(word, "tx") == 0) {
-        print_option_page("\nhelp tx msg:", long_tx_options, 6);
-    } else if (strcmp(word, "tone") == 0) {
-        Help_Settings_Interpret('o');
-    } else if (strcmp(word, "rate") == 0) {
-        Help_Settings_Interpret('r');
-    } else if (strcmp(word, "set_mac") == 0) {
-        print_option_page("\nhelp setmac msg:", long_mac_options, option_rows(long_mac_options));
-    } else if (strcmp(word, "memory") == 0) {
-        Help_Settings_Interpret('M');
-    } else if (strcmp(word, "all") == 0) {
-        puts("All cmds list below!");
-        print_help_msg(-1);
-    } else {
-        puts("Invalid params input!Please check again!");
-        print_help_msg(0);
+        return 1;
     }
+    for (const HelpPage& page : HELP_PAGES) {
+        if (page.pchWord != nullptr && strcmp(page.pchWord, word) == 0) {
+            print_help_page(page);
+            return 1;
+        }
+    }
+    puts("Invalid params input!Please check again!");
+    print_help_msg(0);
     return 1;
 }
 
-static bool dispatched(const char* name) {
+namespace {
+
+bool dispatched(const char* name) {
     for (const char* w : g_variant.CommandWords)
         if (strcmp(w, name) == 0)
             return true;
     return false;
 }
+
+}  // namespace
 
 int CMD_Find(const char* word) {
     const size_t len = strlen(word);
@@ -270,6 +299,10 @@ int Init_Cli() {
     Adapter_Init(ctx);
     ctx->FwRunning = 0;
     return RQM_GetAPIContext(ctx) != RQM_SUCCESS ? -1 : 0;
+}
+
+RqmApiContext* cli_api() {
+    return g_rqm_config.pRqmApiContext;
 }
 
 void Exit_Cli() {

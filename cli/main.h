@@ -1,14 +1,15 @@
 // The front end: the command table and its dispatcher, the help pages,
-// the start and end of the API context and the driver channel, and the
-// command handlers.
+// the start and end of the API context and the driver channel, and what the
+// command handlers share. The handlers live by family: main_connect
+// (connection and MAC), main_phy, main_tx, rx_cli, main_tone, main_memory,
+// main_efuse and main_sdd.
 #pragma once
-
-#include <getopt.h>
 
 #include <cstdint>
 
 #include "api/rqm_api.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 
 inline constexpr int RQM_VERSION_MAJOR = 2;
 inline constexpr int RQM_VERSION_MINOR = 0;
@@ -39,14 +40,48 @@ extern int g_ver_support;
 // The defaults a connect gives the driver's tool-state record.
 void driver_data_init(CliDriverData* pData);
 
-// Option tables of the commands whose help pages list them. Each ends with
-// a zero row, as getopt_long wants.
-extern const option long_tx_options[20];
-extern const option long_tone_options[8];
-extern const option long_rate_options[3];
-extern const option long_mac_options[4];
-extern const option long_mem_options[9];
-extern const option long_help_options[8];
+// The API context of the run, which every handler passes first to every
+// API call; nullptr before Init_Cli and after Exit_Cli.
+RqmApiContext* cli_api();
+
+// The options of the commands that take options, each with its command's
+// family; the help pages list their rows in table order.
+extern const CliOptionTable tx_options;
+extern const CliOptionTable tone_options;
+extern const CliOptionTable rate_options;
+extern const CliOptionTable mac_options;
+extern const CliOptionTable mem_options;
+extern const CliOptionTable help_options;
+
+// One option of a command into `setting`: 0 when applied, -1 after the
+// option's own lines.
+int Tx_Settings_Interpret(char option, const char* pchArg);
+int Tone_Settings_Interpret(char option, const char* pchArg);
+int Rate_Settings_Interpret(char option, const char* pchArg);
+int Memory_Settings_Interpret(char option, const char* pchArg);
+
+// Transmit modes by number, and the rates by position: in Mbit/s, by name,
+// and the row of the SDD user-power table that holds each one's power.
+inline constexpr int TX_MODE_COUNT = 6;
+inline constexpr int TX_RATE_COUNT = 20;
+extern const char* const TxMode[TX_MODE_COUNT];
+extern const float TxRate[TX_RATE_COUNT];
+extern const char* const TxRateName[TX_RATE_COUNT];
+extern const int32_t PwrRegNum[TX_RATE_COUNT];
+// The position in TxRate of the last rate option, and the power row of the
+// rate chosen.
+extern int g_iRateIndex;
+extern int pwrRegN;
+// tx -f: the transmission is started in the forced form (mirrors word 1 of
+// the tool-state record).
+extern int g_iGnModeForce;
+
+// Tone modes by number, and the amplitudes (dB) and frequencies (Hz) a tone
+// may have; only the first 32 frequencies are offered.
+inline constexpr int TONE_MODE_COUNT = 5;
+extern const char* const ToneMode[TONE_MODE_COUNT];
+extern const float amp_val[16];
+extern const int32_t frq_val[33];
 
 int CMD_Interpret(int argc, char** argv);
 // The command row a typed word selects: the first row the word begins (the

@@ -1,89 +1,78 @@
 // Commands that put the chip into and out of test mode, and its MAC
 // addresses.
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "api/rqm_api.h"
 #include "main.h"
 
 namespace {
 
-struct MacKind {
-    char Option;
-    uint32_t Kind;
-    const char* pchLabel;
+// Each option sets one of the three addresses; its Value is the address
+// kind the request carries, and get_mac reads the kinds in row order.
+constexpr char PARAM_ERROR[] = "There is a param error!";
+
+constexpr std::array MAC_ROWS{
+    CliOption{.Letter = 's',
+              .pchLong = "source_addr",
+              .Kind = CLI_MAC,
+              .Dest = CliLocal{},
+              .Value = 0,
+              .pchDone = "Source mac address:\t",
+              .pchRefused = PARAM_ERROR},
+    CliOption{.Letter = 'd',
+              .pchLong = "dest_addr",
+              .Kind = CLI_MAC,
+              .Dest = CliLocal{},
+              .Value = 1,
+              .pchDone = "Dest mac address:\t",
+              .pchRefused = PARAM_ERROR},
+    CliOption{.Letter = 't',
+              .pchLong = "BSSID",
+              .Kind = CLI_MAC,
+              .Dest = CliLocal{},
+              .Value = 2,
+              .pchDone = "BSSID:\t\t\t",
+              .pchRefused = PARAM_ERROR},
+};
+static_assert(cli_rows_valid(MAC_ROWS));
+constexpr auto MAC_GETOPT = cli_getopt_tables(MAC_ROWS);
+constexpr const char* short_mac_options = MAC_GETOPT.Short.data();
+constexpr const option* long_mac_options = MAC_GETOPT.Long.data();
+
+// By address kind.
+constexpr struct {
     const char* pchSetFailed;
     const char* pchGetFailed;
-};
-
-constexpr MacKind MAC_KINDS[] = {
-    {'s', 0, "Source mac address:\t", "There was a problem with setting source mac address!",
+} MAC_FAILED[] = {
+    {"There was a problem with setting source mac address!",
      "There was a problem with getting source mac address!"},
-    {'d', 1, "Dest mac address:\t", "There was a problem with setting dest mac address!",
+    {"There was a problem with setting dest mac address!",
      "There was a problem with getting dest mac address!"},
-    {'t', 2, "BSSID:\t\t\t", "There was a problem with setting BSSID!",
-     "There was a problem with getting BSSID!"},
+    {"There was a problem with setting BSSID!", "There was a problem with getting BSSID!"},
 };
-
-constexpr char short_mac_options[] = "d:s:t:";
-constexpr size_t MAC_TEXT_LEN = 17;
-
-void print_mac(const char* label, const uint8_t* mac) {
-    printf("%s%02X:%02X:%02X:%02X:%02X:%02X\n", label, mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-}
-
-// Six groups of two hex digits at 0, 3, ..., 15; what stands between them
-// is not looked at.
-bool parse_mac(const char* text, uint8_t* mac) {
-    if (strlen(text) != MAC_TEXT_LEN)
-        return false;
-    for (int i = 0; i < 6; ++i) {
-        const char* group = text + 3 * i;
-        if (!isxdigit(static_cast<unsigned char>(group[0])) ||
-            !isxdigit(static_cast<unsigned char>(group[1])))
-            return false;
-        const char digits[3] = {group[0], group[1], '\0'};
-        mac[i] = static_cast<uint8_t>(strtol(digits, nullptr, 16));
-    }
-    return true;
-}
-
-const MacKind* mac_kind(int option) {
-    for (const MacKind& k : MAC_KINDS)
-        if (k.Option == option)
-            return &k;
-    return nullptr;
-}
-
-RqmApiContext* api() {
-    return g_rqm_config.pRqmApiContext;
-}
+static_assert(std::size(MAC_FAILED) == MAC_ROWS.size());
 
 }  // namespace
+
+const CliOptionTable mac_options = {MAC_ROWS, short_mac_options, long_mac_options, nullptr, nullptr};
 
 int proc_set_mac(int argc, char** argv) {
     if (argc < 3) {
         puts("No param input!Please input params!");
         return -1;
     }
-    optind = 0;
-    int opt;
-    while ((opt = getopt_long(argc - 1, argv + 1, short_mac_options, long_mac_options, nullptr)) != -1) {
-        const MacKind* kind = mac_kind(opt);
-        if (kind == nullptr)
+    CliOptionWalk walk = cli_options_begin(argc, argv, mac_options);
+    while (cli_options_next(&walk)) {
+        // getopt has reported an unknown option on standard error already.
+        if (cli_find_option(mac_options, walk.Letter) == nullptr)
             continue;
         // A malformed address sends nothing: writing a wrong one, or none
         // while reporting success, would both mislead.
-        uint8_t mac[6];
-        if (!parse_mac(optarg, mac)) {
-            puts("There is a param error!");
+        CliOptionOut out{};
+        if (cli_option_apply(mac_options, walk.Letter, walk.pchArg, nullptr, &out) != 0)
             return -1;
-        }
-        print_mac(kind->pchLabel, mac);
-        if (RQM_SetMacAddr(api(), kind->Kind, mac) != RQM_SUCCESS) {
-            puts(kind->pchSetFailed);
+        if (RQM_SetMacAddr(cli_api(), static_cast<uint32_t>(out.Value), out.Mac) != RQM_SUCCESS) {
+            puts(MAC_FAILED[out.Value].pchSetFailed);
             return -1;
         }
     }
@@ -91,35 +80,35 @@ int proc_set_mac(int argc, char** argv) {
 }
 
 int proc_get_mac(int, char**) {
-    for (const MacKind& k : MAC_KINDS) {
+    for (const CliOption& row : MAC_ROWS) {
         uint8_t mac[6] = {};
-        if (RQM_GetMacAddr(api(), k.Kind, mac) != RQM_SUCCESS) {
-            puts(k.pchGetFailed);
+        if (RQM_GetMacAddr(cli_api(), static_cast<uint32_t>(row.Value), mac) != RQM_SUCCESS) {
+            puts(MAC_FAILED[row.Value].pchGetFailed);
             return -1;
         }
-        print_mac(k.pchLabel, mac);
+        cli_print_mac(row.pchDone, mac);
     }
     return 0;
 }
 
 int proc_connect(int, char**) {
-    if (RQM_Connect(api()) != RQM_SUCCESS)
+    if (RQM_Connect(cli_api()) != RQM_SUCCESS)
         return -1;
-    return RQM_SDDConfig(api(), static_cast<uint16_t>(g_rqm_config.SddConfigArg)) == RQM_SUCCESS ? 0 : -1;
+    return RQM_SDDConfig(cli_api(), static_cast<uint16_t>(g_rqm_config.SddConfigArg)) == RQM_SUCCESS ? 0 : -1;
 }
 
 int proc_disconnect(int, char**) {
-    return RQM_Disconnect(api()) == RQM_SUCCESS ? 0 : -1;
+    return RQM_Disconnect(cli_api()) == RQM_SUCCESS ? 0 : -1;
 }
 
 int proc_reconnect(int, char**) {
-    return RQM_Reconnect(api()) == RQM_SUCCESS ? 0 : -1;
+    return RQM_Reconnect(cli_api()) == RQM_SUCCESS ? 0 : -1;
 }
 
 int proc_soft_reset(int, char**) {
-    return RQM_SoftReset(api()) == RQM_SUCCESS ? 0 : -1;
+    return RQM_SoftReset(cli_api()) == RQM_SUCCESS ? 0 : -1;
 }
 
 int proc_sdd_config(int, char**) {
-    return RQM_SDDConfig(api(), static_cast<uint16_t>(g_rqm_config.SddConfigArg)) == RQM_SUCCESS ? 0 : -1;
+    return RQM_SDDConfig(cli_api(), static_cast<uint16_t>(g_rqm_config.SddConfigArg)) == RQM_SUCCESS ? 0 : -1;
 }

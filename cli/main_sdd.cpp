@@ -7,6 +7,7 @@
 
 #include "api/rqm_api.h"
 #include "api/rqm_sdd.h"
+#include "cli/numbers.h"
 #include "common/driver_data.h"
 #include "main.h"
 
@@ -79,15 +80,11 @@ void set_group(uint16_t* levels, const PowerGroup& g, int level) {
         levels[i] = static_cast<uint16_t>(level);
 }
 
-RqmApiContext* api() {
-    return g_rqm_config.pRqmApiContext;
-}
-
 }  // namespace
 
 int proc_get_sdd_power(int argc, char** argv) {
     uint16_t table[SDD_USER_POWER_ENTRIES] = {};
-    const int result = RQM_GetSddPower(api(), power_element(), table);
+    const int result = RQM_GetSddPower(cli_api(), power_element(), table);
     if (result != RQM_SUCCESS)
         return result;
     puts("sdd user power:");
@@ -95,12 +92,11 @@ int proc_get_sdd_power(int argc, char** argv) {
     const bool db = strcmp(last, "dB") == 0 || strcmp(last, "-d") == 0;
     if (argc > 2 && (strcmp(argv[2], "all") == 0 || strcmp(argv[2], "-a") == 0)) {
         puts("  modulation   rate       power");
-        for (unsigned i = 0; i < SDD_USER_POWER_ENTRIES; ++i) {
+        for (unsigned i = 0; i < SDD_USER_POWER_ENTRIES; ++i)
             if (db)
                 printf("  %s : %.1fdB\n", modulationShow[i], entry_to_db(table[i]));
             else
                 printf("  %s : %d\n", modulationShow[i], entry_to_level(table[i]));
-        }
     } else if (db) {
         printf("   11b: %.1f dB\n", entry_to_db(table[0]));
         printf("  11gn: %.1f dB\n", entry_to_db(table[2]));
@@ -125,13 +121,13 @@ int proc_set_sdd_power(int argc, char** argv) {
     if (all || allDb) {
         const PowerGroup* groups[3] = {&GROUP_11B, &GROUP_11GN, &GROUP_MCS7};
         for (int g = 0; g < 3; ++g)
-            set_group(levels, *groups[g], allDb ? db_to_level(atof(argv[3 + g])) : atoi(argv[3 + g]));
+            set_group(levels, *groups[g], allDb ? db_to_level(cli_atod(argv[3 + g])) : cli_atoi(argv[3 + g]));
     } else if (strcmp(form, "11b") == 0) {
-        set_group(levels, GROUP_11B, atoi(argv[3]));
+        set_group(levels, GROUP_11B, cli_atoi(argv[3]));
     } else if (strcmp(form, "11gn") == 0) {
-        set_group(levels, GROUP_11GN, atoi(argv[3]));
+        set_group(levels, GROUP_11GN, cli_atoi(argv[3]));
     } else if (strcmp(form, "mcs7") == 0) {
-        set_group(levels, GROUP_MCS7, atoi(argv[3]));
+        set_group(levels, GROUP_MCS7, cli_atoi(argv[3]));
     } else {
         int index = -1;
         for (unsigned i = 0; modulation[i] != nullptr; ++i)
@@ -139,7 +135,7 @@ int proc_set_sdd_power(int argc, char** argv) {
                 index = static_cast<int>(i);
         // The range is checked on the number typed, before it is cut to
         // 16 bits: 65556 must not pass as 20.
-        const int level = atoi(argv[3]);
+        const int level = cli_atoi(argv[3]);
         if (index < 0 || level < 20 || level > 122) {
             puts(INVALID_PARAMS);
             return -1;
@@ -159,30 +155,30 @@ int proc_set_sdd_power(int argc, char** argv) {
     // Nothing valid to write is a failed command, not a silent success.
     if (!any)
         return -1;
-    const int result = RQM_SetSddPower(api(), power_element(), entries);
+    const int result = RQM_SetSddPower(cli_api(), power_element(), entries);
     if (result != RQM_SUCCESS)
         puts("set user power error");
     return result;
 }
 
 int proc_get_sdd_freq_offset(int, char**) {
-    return RQM_GetSddFreqOffset(api());
+    return RQM_GetSddFreqOffset(cli_api());
 }
 
 int proc_set_sdd_freq_offset(int argc, char** argv) {
-    const int value = argc == 3 ? atoi(argv[2]) : -1;
+    const int value = argc == 3 ? cli_atoi(argv[2]) : -1;
     if (value < 0 || value > SDD_FREQ_OFFSET_MAX) {
         printf("%s:Invalid params input!Please check again!\n", "proc_set_sdd_freq_offset");
         return -1;
     }
-    return RQM_SetSddFreqOffset(api(), static_cast<uint16_t>(value));
+    return RQM_SetSddFreqOffset(cli_api(), static_cast<uint16_t>(value));
 }
 
 int proc_get_sdd_file(int, char**) {
     char path[SDD_PATH_MAX + 1];
     int result = 0;
-    if (!rqm_sdd_path_query(api(), path, &result)) {
-        RQM_ErrorCheck(api(), static_cast<uint32_t>(result), "RQM_GetSddPatch");
+    if (!rqm_sdd_path_query(cli_api(), path, &result)) {
+        RQM_ErrorCheck(cli_api(), static_cast<uint32_t>(result), "RQM_GetSddPatch");
         return -1;
     }
     printf("sdd_path = %s\n", path);

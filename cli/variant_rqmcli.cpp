@@ -15,8 +15,8 @@ constexpr std::array<const char*, COMMAND_COUNT> every_word() {
     return words;
 }
 
-constexpr std::array kWords = every_word();
-static_assert(command_words_known(kWords));
+constexpr std::array WORDS = every_word();
+static_assert(command_words_known(WORDS));
 
 }  // namespace
 
@@ -29,7 +29,7 @@ const RqmVariant g_variant = {
     .bVersionInConnect = true,
     .LastNamedResultCode = 10,
     .pchFixedBanner = nullptr,
-    .CommandWords = kWords,
+    .CommandWords = WORDS,
     .bExactWords = false,
     .bUnknownCmdOwnLine = false,
     .bKeepsRecord = true,

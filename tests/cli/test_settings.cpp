@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -135,7 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"99999999999", INT_MAX, 0xFFFFFFFF, 99999997952.0f},
         NumberCase{"-99999999999", INT_MIN, 0xFFFFFFFF, -99999997952.0f}, NumberCase{"12.5", 12, 0, 12.5f},
         NumberCase{"0.1", 0, 0x1, 0.1f}, NumberCase{"1e39", 1, 0x39, INFINITY},
-        NumberCase{"-1e39", -1, 0xE39, -INFINITY}, NumberCase{"1e-50", 1, 0xFFFFFFB0, 0.0f}));
+        NumberCase{"-1e39", -1, 0xE39, -INFINITY}, NumberCase{"1e-50", 1, 0xFFFFFFB0, 0.0f},
+        // Narrowed as IEEE rounding does: above FLT_MAX by less than half a
+        // step stays FLT_MAX.
+        NumberCase{"3.4028235e38", 3, 0xFFFFFFFF, FLT_MAX}, NumberCase{"-3.4028236e38", -3, 0, -INFINITY}));
 
 struct LowBitsCase {
     const char* text;

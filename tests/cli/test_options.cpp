@@ -1,0 +1,432 @@
+// The option rows of the commands through the one interpreter, in-process:
+// what each kind of row stores, accepts, refuses and prints, the order the
+// options act in, what the parser leaves over, and getopt starting afresh.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/get_settings.h"
+#include "cli/main.h"
+#include "common/driver_data.h"
+
+namespace {
+
+struct ParseCase {
+    const char* name;
+    const CliOptionTable* table;
+    std::vector<std::string> words;  // the command word and its arguments
+    int result;
+    std::string out;
+    std::string err;
+    void (*check)();  // the fields afterwards, or nullptr
+};
+
+const std::string kRefused = "Params set error!\n";
+const std::string kAmplitudes =
+    "-2.00 -1.75 -1.50 -1.25 -1.00 -0.75 -0.50 -0.25 0.00 0.25 0.50 0.75 1.00 1.25 1.50 1.75 \n";
+const std::string kFrequencies =
+    "  312500   625000   937500  1250000  1562500  1875000  2187500  2500000  2812500  3125000  3437500  "
+    "3750000  4062500  4375000  4687500  5000000 \n"
+    " 5312500  5625000  5937500  6250000  6562500  6875000  7187500  7500000  7812500  8125000  8437500  "
+    "8750000  9062500  9375000  9687500 10000000 \n";
+
+const ParseCase kParseCases[] = {
+    // ---- tx: decimals with the 16-bit cut, booleans, words ----
+    {"LengthKeepsLowBits",
+     &tx_options,
+     {"tx", "-l", "70000"},
+     0,
+     "packet length is:4464!\n",
+     "",
+     [] { EXPECT_EQ(setting.packet_length, 4464); }},
+    {"HugeNumberSaturates",
+     &tx_options,
+     {"tx", "-l", "99999999999"},
+     0,
+     "packet length is:65535!\n",
+     "",
+     [] { EXPECT_EQ(setting.packet_length, 0xFFFF); }},
+    {"CountClearsContinuous",
+     &tx_options,
+     {"tx", "-n", "50"},
+     0,
+     "frame cnt is:50!\n",
+     "",
+     [] {
+         EXPECT_EQ(setting.number, 50);
+         EXPECT_EQ(setting.continuous, 0);
+     }},
+    {"LaterOptionWins",
+     &tx_options,
+     {"tx", "-n", "50", "--continuous=2"},
+     0,
+     "frame cnt is:50!\nTX continuous!\n",
+     "",
+     [] { EXPECT_EQ(setting.continuous, 1); }},
+    {"CountZeroResets",
+     &tx_options,
+     {"tx", "-n", "0"},
+     -1,
+     "frame cnt should be >0!\n" + kRefused,
+     "",
+     [] { EXPECT_EQ(setting.number, 100); }},
+    {"FirstRefusalStops",
+     &tx_options,
+     {"tx", "-p", "5", "-l", "9"},
+     -1,
+     "packet ID should be 1 to 4 !\n" + kRefused,
+     "",
+     [] {
+         EXPECT_EQ(setting.frame_buf, 1);
+         EXPECT_EQ(setting.packet_length, 500);
+     }},
+    {"BooleanZeroText",
+     &tx_options,
+     {"tx", "-a", "0", "-C", "7"},
+     0,
+     "not expect ack!\nuse CRC!\n",
+     "",
+     [] {
+         EXPECT_EQ(setting.expect_ack, 0);
+         EXPECT_EQ(setting.CRC, 1);
+     }},
+    {"GuardIntervalZero",
+     &tx_options,
+     {"tx", "-g", "0"},
+     0,
+     "Tx guard interval set to RQM_GUARD_INTERVAL_LONG !\n",
+     "",
+     [] { EXPECT_EQ(setting.Tx_guard_interval, 0); }},
+    {"GuardIntervalTwo",
+     &tx_options,
+     {"tx", "-g", "2"},
+     -1,
+     "Tx guard interval should be 0 or 1 !\n" + kRefused,
+     "",
+     [] { EXPECT_EQ(setting.Tx_guard_interval, 0xFFFF); }},
+    {"BandwidthWord",
+     &tx_options,
+     {"tx", "-w", "10M"},
+     0,
+     "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_10MHz !\n",
+     "",
+     [] { EXPECT_EQ(setting.Tx_bandwidth, 1); }},
+    {"BandwidthUnknownWord",
+     &tx_options,
+     {"tx", "-w", "40m"},
+     -1,
+     "Tx bandwidth should be \"10M\", \"20M\", \"40M\" !\n" + kRefused,
+     "",
+     [] { EXPECT_EQ(setting.Tx_bandwidth, 0xFFFF); }},
+    {"ForceGoesToTheRecord",
+     &tx_options,
+     {"tx", "-f", "3"},
+     0,
+     "",
+     "",
+     [] {
+         EXPECT_EQ(g_iGnModeForce, 1);
+         EXPECT_EQ(g_driver_data.Word[CLI_WORD_FORCED_MODE], 1);
+     }},
+    {"UnknownOption",
+     &tx_options,
+     {"tx", "-q", "-l", "9"},
+     -1,
+     kRefused,
+     "tx: invalid option -- 'q'\n",
+     nullptr},
+    {"MissingArgument",
+     &tx_options,
+     {"tx", "-l"},
+     -1,
+     kRefused,
+     "tx: option requires an argument -- 'l'\n",
+     nullptr},
+    {"ExtraWordsWarned",
+     &tx_options,
+     {"tx", "one", "-l", "9", "two"},
+     0,
+     "packet length is:9!\n",
+     "tx: ignoring extra argument -- one\ntx: ignoring extra argument -- two\n",
+     nullptr},
+    // ---- tone: lists of floats and numbers, names ----
+    {"AmplitudeFromTheList",
+     &tone_options,
+     {"tone", "-a", "-0.25"},
+     0,
+     "\nTone amplitude_1 is -0.25!\n",
+     "",
+     [] { EXPECT_EQ(setting.amplitude_1, -0.25f); }},
+    {"AmplitudeNotRounded",
+     &tone_options,
+     {"tone", "-b", "1.8"},
+     -1,
+     "Tone amplitude_2 should be one of below:\n" + kAmplitudes + kRefused,
+     "",
+     [] { EXPECT_EQ(setting.amplitude_2, 0.0f); }},
+    {"FrequencyNotOffered",
+     &tone_options,
+     {"tone", "-f", "0"},
+     -1,
+     "Tone frequency_1 should be one of below:\n" + kFrequencies + kRefused,
+     "",
+     [] { EXPECT_EQ(setting.frequency_1, 5000000u); }},
+    {"PulseLengthZero", &tone_options, {"tone", "-l", "0"}, -1, kRefused, "", nullptr},
+    {"PulseLengthCut",
+     &tone_options,
+     {"tone", "-l", "65536", "-d", "70000"},
+     0,
+     "Tone pulse_length is 0!\nTone pulse_delay is 4464!\n",
+     "",
+     nullptr},
+    {"ModeZeroNamed",
+     &tone_options,
+     {"tone", "-m", "0"},
+     0,
+     "Tone tone_mode is DISABLE_TONE!\n",
+     "",
+     nullptr},
+    {"ModeNegative",
+     &tone_options,
+     {"tone", "-m", "-1"},
+     -1,
+     "Tone mode should be 1 to 4!\n1 : SINGLE_TONE_QUAD!\n2 : SINGLE_TONE_REAL!\n3 : SINGLE_TONE_IMAG!\n4 : "
+     "DUAL_TONE_QUAD!\n" +
+         kRefused,
+     "",
+     [] { EXPECT_EQ(setting.tone_mode, 0); }},
+    {"ToneUnknownOption",
+     &tone_options,
+     {"tone", "-z"},
+     -1,
+     "Please add param!!\n" + kRefused,
+     "tone: invalid option -- 'z'\n",
+     nullptr},
+    // ---- rate: the rate checked against the mode in force ----
+    {"RateOfAnotherGroup",
+     &rate_options,
+     {"rate", "-m", "1", "-r", "6.5"},
+     0,
+     "mode is _802_11_B_DSSS_LONG_PREAMBLE_\nrate is _1Mbps_DSSS_\n",
+     "",
+     [] {
+         EXPECT_EQ(setting.rate, 0);
+         EXPECT_EQ(g_iRateIndex, 0);
+         EXPECT_EQ(pwrRegN, 0);
+     }},
+    {"DsssRateInHtMode",
+     &rate_options,
+     {"rate", "--tx_mode=4", "--tx_rate", "5.5"},
+     0,
+     "mode is _802_11_N_OFDM_SHORT_GREENFIELD_\nrate is _19_5Mbps_QPSK_Code_3_4_\n",
+     "",
+     [] {
+         EXPECT_EQ(setting.rate, 2);
+         EXPECT_EQ(g_iRateIndex, 18);
+         EXPECT_EQ(g_driver_data.Word[CLI_WORD_RATE_INDEX], 18);
+         EXPECT_EQ(pwrRegN, 5);
+     }},
+    {"OfdmListsItsRates",
+     &rate_options,
+     {"rate", "-m", "2", "-r", "6.5"},
+     -1,
+     "mode is _802_11_A_OFDM_PREAMBLE_\nmode is _802_11_A_OFDM_PREAMBLE_\nrate should be:\n48.0 24.0 12.0 "
+     "6.0 "
+     "54.0 36.0 18.0 9.0 \n" +
+         kRefused,
+     "",
+     [] { EXPECT_EQ(setting.rate, 11); }},
+    {"ModeThreeListsModes",
+     &rate_options,
+     {"rate", "-m", "3"},
+     -1,
+     "Tx mode should be 0,1,2,4,5\n0 : _802_11_B_DSSS_SHORT_PREAMBLE_!\n1 : "
+     "_802_11_B_DSSS_LONG_PREAMBLE_!\n2 : "
+     "_802_11_A_OFDM_PREAMBLE_!\n3 : ERROR_MODE!\n4 : _802_11_N_OFDM_SHORT_GREENFIELD_!\n5 : "
+     "_802_11_N_OFDM_LONG_MIXED_!\n" +
+         kRefused,
+     "",
+     [] { EXPECT_EQ(setting.mode, 1); }},
+    {"RateUnknownOption",
+     &rate_options,
+     {"rate", "-x", "1"},
+     -1,
+     "Please add param!\n" + kRefused,
+     "rate: invalid option -- 'x'\n",
+     nullptr},
+    // ---- memory: hex, text, aligned decimals, words, no argument ----
+    {"LengthRoundedUp",
+     &mem_options,
+     {"read_mem", "-l", "5"},
+     0,
+     "Memory length set to:8!\n",
+     "",
+     [] { EXPECT_EQ(setting.mem_length, 8u); }},
+    {"LengthTooLong",
+     &mem_options,
+     {"read_mem", "-l", "1025"},
+     -1,
+     "Memory length should be 0 to 1024!\n" + kRefused,
+     "",
+     [] { EXPECT_EQ(setting.mem_length, 4u); }},
+    {"RegionThenAddress",
+     &mem_options,
+     {"read_mem", "-r", "1", "-a", "0x100"},
+     0,
+     "Memory region is:1!\nMemory start address set to 0x00000100!\n",
+     "",
+     [] { EXPECT_EQ(setting.mem_addr, 0x100u); }},
+    {"AddressThenRegion",
+     &mem_options,
+     {"read_mem", "-a", "0x100", "-r", "1"},
+     0,
+     "Memory start address set to 0x00000100!\nMemory region is:1!\n",
+     "",
+     [] { EXPECT_EQ(setting.mem_addr, 0x8ABB801Cu); }},
+    {"UpperCaseX",
+     &mem_options,
+     {"read_mem", "-v", "0X5"},
+     -1,
+     "Value should be hex data, begin with '0x'!\n" + kRefused,
+     "",
+     [] { EXPECT_EQ(setting.mem_value, 0u); }},
+    {"TypeWord",
+     &mem_options,
+     {"read_reg", "-t", "ahb"},
+     0,
+     "Memory type set to:2!\n",
+     "",
+     [] { EXPECT_EQ(setting.mem_type, 2u); }},
+    {"PathIsTheArgument",
+     &mem_options,
+     {"save_reg", "-d", "out.txt"},
+     0,
+     "Dest file path is: out.txt!\n",
+     "",
+     [] { EXPECT_STREQ(setting.dest_path, "out.txt"); }},
+    {"StartTakesNoArgument",
+     &mem_options,
+     {"read_reg", "-s", "x"},
+     0,
+     "We will start reading thread!\n",
+     "read_reg: ignoring extra argument -- x\n",
+     [] { EXPECT_EQ(setting.mem_r_start, 1); }},
+    {"LongStartIgnoresItsArgument",
+     &mem_options,
+     {"read_reg", "--start", "x"},
+     0,
+     "We will start reading thread!\n",
+     "",
+     [] { EXPECT_EQ(setting.mem_r_start, 1); }},
+    {"LongStartWithoutArgument",
+     &mem_options,
+     {"read_reg", "--start"},
+     -1,
+     kRefused,
+     "read_reg: option '--start' requires an argument\n",
+     [] { EXPECT_EQ(setting.mem_r_start, 0); }},
+};
+
+class Parse : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(Parse, StoresPrintsAndStops) {
+    const ParseCase& c = GetParam();
+    InitSettings(&setting);
+    g_iGnModeForce = 0;
+    g_iRateIndex = 16;
+    pwrRegN = 0;
+    g_driver_data = {};
+    std::vector<std::string> words = {"rqmcli"};
+    words.insert(words.end(), c.words.begin(), c.words.end());
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cli_parse_options(static_cast<int>(words.size()), argv.data(), *c.table), c.result);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
+    if (c.check != nullptr)
+        c.check();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Parse, testing::ValuesIn(kParseCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Called without getopt: an option that lacks its text is never read.
+struct DirectCase {
+    int (*interpret)(char, const char*);
+    char option;
+    const char* arg;
+    std::string out;
+};
+
+TEST(Interpret, MissingTextsAndUnknownLetters) {
+    const DirectCase cases[] = {
+        {Tone_Settings_Interpret, 'a', nullptr, "Please add param!!\n"},
+        {Tone_Settings_Interpret, 'z', "1", ""},
+        {Rate_Settings_Interpret, 'r', nullptr, "Please add param!\n"},
+        {Rate_Settings_Interpret, 'z', "1", "Please add param!\n"},
+        {Memory_Settings_Interpret, 'p', nullptr, "No file input!\n"},
+        {Memory_Settings_Interpret, 'a', nullptr, ""},
+        {Memory_Settings_Interpret, '?', nullptr, ""},
+        {Tx_Settings_Interpret, 'l', nullptr, ""},
+    };
+    for (const DirectCase& c : cases) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(c.interpret(c.option, c.arg), -1) << c.option;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out) << c.option;
+    }
+}
+
+// A parse that stopped inside a group of short options leaves getopt in the
+// middle of it; the next parse must not go on from there.
+TEST(Interpret, EachParseStartsAfresh) {
+    InitSettings(&setting);
+    std::string w[] = {"rqmcli", "read_reg", "-sqs", "-l", "8"};
+    char* first[] = {w[0].data(), w[1].data(), w[2].data(), nullptr};
+    char* second[] = {w[0].data(), w[1].data(), w[3].data(), w[4].data(), nullptr};
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cli_parse_options(3, first, mem_options), -1);
+    setting.mem_r_start = 0;
+    testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(cli_parse_options(4, second, mem_options), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Memory length set to:8!\n");
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(setting.mem_r_start, 0);
+}
+
+// The short options getopt gets from the rows take an argument exactly
+// where the commands always did.
+TEST(GetoptTables, ShortOptionsFromTheRows) {
+    const std::pair<const CliOptionTable*, const char*> cases[] = {
+        {&tx_options, "a:b:c:d:f:g:h:i:l:n:p:s:u:w:x:y:z:C:N:"},
+        {&tone_options, "a:b:d:f:g:l:m:"},
+        {&rate_options, "m:r:"},
+        {&mac_options, "d:s:t:"},
+        {&mem_options, "a:d:l:p:r:st:v:"},
+        {&help_options, "amMortT"},
+    };
+    auto letters = [](const char* s) {
+        std::map<char, bool> takesArg;
+        for (; *s != '\0'; ++s)
+            if (*s != ':')
+                takesArg[*s] = s[1] == ':';
+        return takesArg;
+    };
+    for (const auto& [table, expected] : cases) {
+        EXPECT_EQ(letters(table->pchShort), letters(expected)) << expected;
+        for (size_t i = 0; i < table->Rows.size(); ++i) {
+            EXPECT_STREQ(table->pLong[i].name, table->Rows[i].pchLong);
+            EXPECT_EQ(table->pLong[i].val, table->Rows[i].Letter);
+        }
+        EXPECT_EQ(table->pLong[table->Rows.size()].name, nullptr);
+    }
+}
+
+}  // namespace
