@@ -19,5 +19,9 @@ inline constexpr size_t SIM_SDD_PATH_MAX = 64;  // the driver keeps no longer pa
 // for "ok"; false with the text for "error <text>" in err.
 bool sim_control_exec(Sim* s, std::string_view line, std::vector<std::string>* out, std::string* err);
 
+// Every key of `set`, `get` and `state`: the model's parts' in their order
+// (sim_parts), then the engine's own.
+std::vector<const SimKey*> sim_keys();
+
 // The `state` lines, key=value.
 void sim_state_lines(const Sim& s, std::vector<std::string>* out);

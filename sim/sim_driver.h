@@ -14,6 +14,7 @@
 struct SimModel;
 struct SimRequest;
 struct SimAnswer;
+struct SimPart;
 
 inline constexpr uint32_t SIM_DEFAULT_DRIVER_VERSION = 0x02000100;
 inline constexpr uint32_t SIM_DEFAULT_MIN_TOOL_VERSION = 0x02000000;
@@ -63,7 +64,11 @@ void drv_reset(SimDriver* d);
 
 std::vector<uint8_t> drv_boot_ind(uint32_t state, uint32_t res);
 
-// Request handlers, rows of the dispatch table.
+// The driver's part (sim_driver_rows.cpp): the requests it answers itself,
+// and its keys.
+extern const SimPart sim_driver_part;
+
+// Request handlers, rows of the driver's part.
 void drv_api_context(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_connect(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_disconnect(SimModel* m, const SimRequest& rq, SimAnswer* ans);

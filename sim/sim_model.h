@@ -1,11 +1,14 @@
-// The modelled system: the driver and the firmware behind it, and the
-// request dispatch table that routes every incoming request to one of them.
+// The modelled system: the driver and the firmware behind it, made of parts
+// (the driver, the firmware's core, one part per firmware model), each of
+// which brings its request rows, its control keys and its reset. The
+// dispatch routes every incoming request through the parts' rows.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include "sim/sim_ctl.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_firmware.h"
 
@@ -42,6 +45,18 @@ struct SimHandlerEntry {
     SimNumbering numbering;
 };
 
+// What one part of the model brings. Request ids and key names are unique
+// across all parts.
+struct SimPart {
+    const char* name;
+    void (*reset)(SimModel* m);  // its state to its start values
+    std::span<const SimHandlerEntry> requests;
+    std::span<const SimKey> keys;
+};
+
+// Every part, in the order `state` lists their keys.
+std::span<const SimPart* const> sim_parts();
+
 enum SimDispatchResult {
     SIM_HANDLED,
     SIM_REFUSED_NOT_CONNECTED,  // firmware request without a connection, or to a sleeping firmware
@@ -49,7 +64,7 @@ enum SimDispatchResult {
     SIM_UNMODELLED,             // no row for the id
 };
 
-// The handler row for id, or nullptr.
+// The handler row for id in any part, or nullptr.
 const SimHandlerEntry* sim_find_handler(uint16_t id);
 
 // Whether a request with this id takes part in the numbering check.

@@ -101,21 +101,8 @@ const std::string kParamError = "There is a param error!\n";
 
 class Device : public WithSim {
 protected:
-    // The requests the driver got whose id is one of these, in order.
-    std::vector<Bytes> requests(std::initializer_list<unsigned> ids) {
-        std::vector<Bytes> out;
-        for (const Bytes& m : messages(sim().received())) {
-            if (m.size() < 4)
-                continue;
-            const unsigned id = hi_msg_id(m.data()) & HI_MSG_ID_MASK;
-            for (unsigned want : ids)
-                if (id == want)
-                    out.push_back(m);
-        }
-        return out;
-    }
-    RunResult run(std::vector<std::string> words, int timeout_ms = 10000) {
-        return run_program(RQMCLI_SIM_PATH, std::move(words), Settings::None, timeout_ms);
+    CliRun run(std::vector<std::string> words, int timeout_ms = 10000) {
+        return run_on_sim(RQMCLI_SIM_PATH, std::move(words), Settings::None, timeout_ms);
     }
 };
 
@@ -127,7 +114,7 @@ TEST_F(Device, ConnectStartsASessionTheNextRunsUse) {
     ctl("set label FW_Q23.01");
     ctl("set record " + sim_hex(session_record()));
     const auto t0 = Clock::now();
-    RunResult r = run({"connect"});
+    CliRun r = run({"connect"});
     const auto took = Clock::now() - t0;
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0);
@@ -136,17 +123,16 @@ TEST_F(Device, ConnectStartsASessionTheNextRunsUse) {
     // The tool waits a whole second for the boot loader before it looks.
     EXPECT_GE(took, std::chrono::milliseconds(1000));
     EXPECT_LT(took, std::chrono::milliseconds(2500));
-    EXPECT_EQ(requests({1018, 54}), (std::vector<Bytes>{kConnectReq, kSddConfigReq}));
-    EXPECT_EQ(driver_requests(), (std::vector<unsigned>{1016, 1018, 993, 994}));
+    EXPECT_EQ(r.wire.bytes({1018, 54}), (std::vector<Bytes>{kConnectReq, kSddConfigReq}));
+    EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 1018, 993, 994}));
     EXPECT_EQ(get("connected"), "1");
     const std::string record = get("record");
     EXPECT_EQ(word_of(record, CLI_WORD_CHIP_VARIANT), 1) << record;
     EXPECT_EQ(word_of(record, CLI_WORD_TX_RUNNING), 0) << "the defaults of a new session";
 
-    ctl("log clear");
     r = run({"get_mac"});
     EXPECT_EQ(r.out, kDefaultSource + kDefaultDest + kDefaultBssid + kCmdOk);
-    EXPECT_EQ(requests({55}), (std::vector<Bytes>{get_mac(0), get_mac(1), get_mac(2)}));
+    EXPECT_EQ(r.wire.bytes({55}), (std::vector<Bytes>{get_mac(0), get_mac(1), get_mac(2)}));
     EXPECT_EQ(get("record"), record) << "fetched and pushed back as it was";
 
     // The session in progress keeps its record when a second connect is
@@ -154,7 +140,6 @@ TEST_F(Device, ConnectStartsASessionTheNextRunsUse) {
     Bytes running = session_record();
     hi_wr16(running.data() + 2 * CLI_WORD_CHIP_VARIANT, 1);
     ctl("set record " + sim_hex(running));
-    ctl("log clear");
     const auto t1 = Clock::now();
     r = run({"connect"});
     EXPECT_LT(Clock::now() - t1, std::chrono::milliseconds(1000)) << "a refusal is not waited on";
@@ -163,7 +148,7 @@ TEST_F(Device, ConnectStartsASessionTheNextRunsUse) {
               "RQM has already connected!\nRQM_Connect failed (5:BOOT_ERR_CONNECTED\tRQM has already "
               "connected!)\n" +
                   kCmdError);
-    EXPECT_EQ(driver_requests(), (std::vector<unsigned>{1016, 1018}));
+    EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 1018}));
     EXPECT_EQ(get("record"), sim_hex(running));
 }
 
@@ -171,7 +156,7 @@ TEST_F(Device, ConnectWithoutTheBootLoaderFailsAfterThreeSeconds) {
     ctl("set bootind 0");
     ctl("set record " + sim_hex(session_record()));
     const auto t0 = Clock::now();
-    const RunResult r = run({"connect"});
+    const CliRun r = run({"connect"});
     const auto took = Clock::now() - t0;
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0);
@@ -179,19 +164,19 @@ TEST_F(Device, ConnectWithoutTheBootLoaderFailsAfterThreeSeconds) {
                          kCmdError);
     EXPECT_GE(took, std::chrono::milliseconds(3000));
     EXPECT_LT(took, std::chrono::milliseconds(4500));
-    EXPECT_TRUE(requests({54}).empty()) << "no SDD configuration after a failed connect";
-    EXPECT_EQ(driver_requests(), (std::vector<unsigned>{1016, 1018}));
+    EXPECT_FALSE(r.wire.has(54)) << "no SDD configuration after a failed connect";
+    EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 1018}));
     EXPECT_EQ(get("record"), sim_hex(session_record()));
 }
 
 TEST_F(Device, ConnectWhoseSddConfigurationIsRefusedFails) {
     ctl("fault 54 status 3");
     ctl("set record " + sim_hex(session_record()));
-    const RunResult r = run({"connect"});
+    const CliRun r = run({"connect"});
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
     EXPECT_EQ(r.out, kRunning + "RQM_SDDConfig failed (3:BOOT_ERR_FILE_SIZE\tFirmware error!)\n" + kCmdError);
-    EXPECT_EQ(requests({1018, 54}), (std::vector<Bytes>{kConnectReq, kSddConfigReq}));
-    EXPECT_EQ(driver_requests(), (std::vector<unsigned>{1016, 1018}));
+    EXPECT_EQ(r.wire.bytes({1018, 54}), (std::vector<Bytes>{kConnectReq, kSddConfigReq}));
+    EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 1018}));
     EXPECT_EQ(get("record"), sim_hex(session_record()));
 }
 
@@ -257,12 +242,12 @@ TEST_P(DriverRun, OutputWireAndState) {
     ctl("set record " + sim_hex(session_record()));
     for (const std::string& line : c.presets)
         ctl(line);
-    const RunResult r = run(c.words);
+    const CliRun r = run(c.words);
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(requests({54, 1018, 1019, 1020, 1023}), c.wire);
+    EXPECT_EQ(r.wire.bytes({54, 1018, 1019, 1020, 1023}), c.wire);
     for (const auto& [key, value] : c.after)
         EXPECT_EQ(get(key), value) << key;
     // Fetched and pushed back unchanged, or not touched at all.
@@ -406,12 +391,12 @@ TEST_P(MacRun, OutputWireAndAddresses) {
     ctl("set connected 1");
     for (const std::string& line : c.presets)
         ctl(line);
-    const RunResult r = run(c.words);
+    const CliRun r = run(c.words);
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(requests({55, 56}), c.wire);
+    EXPECT_EQ(r.wire.bytes({55, 56}), c.wire);
     for (const auto& [key, value] : c.after)
         EXPECT_EQ(get(key), value) << key;
 }
@@ -428,7 +413,7 @@ TEST_F(Device, AddressesSetInThreeRunsAreReadInAFourth) {
     };
     for (const auto& [words, line] : sets)
         EXPECT_EQ(run(words).out, line + kCmdOk);
-    const RunResult r = run({"get_mac"});
+    const CliRun r = run({"get_mac"});
     EXPECT_EQ(r.out,
               kSourceLine + "Dest mac address:\tA0:B1:C2:D3:E4:F5\nBSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kCmdOk);
 }

@@ -252,12 +252,12 @@ class HelpRun : public WithSim, public testing::WithParamInterface<HelpCase> {};
 TEST_P(HelpRun, PrintsOnlyHelpAndTouchesNothing) {
     const HelpCase& c = GetParam();
     ctl("set connected 1");
-    const RunResult r = run_program(RQMCLI_SIM_PATH, c.words, Settings::Fifo);
+    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, c.words, Settings::Fifo);
     ASSERT_FALSE(r.timed_out) << "the settings file was opened\n" << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
     EXPECT_EQ(normalized(r.out), c.out);
     EXPECT_EQ(r.err, c.err);
-    EXPECT_TRUE(sim().received().empty()) << "the driver was asked";
+    EXPECT_TRUE(r.wire.empty()) << "the driver was asked";
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, HelpRun, testing::ValuesIn(kHelpCases),
@@ -266,9 +266,9 @@ INSTANTIATE_TEST_SUITE_P(Pages, HelpRun, testing::ValuesIn(kHelpCases),
 TEST_F(WithSim, AnyOtherWordReadsTheSettingsFileFirst) {
     // The same FIFO stops a run of any other word before it reaches the
     // driver, which is what makes the help runs above a real check.
-    const RunResult r = run_program(RQMCLI_SIM_PATH, {"he"}, Settings::Fifo, 1000);
+    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, {"he"}, Settings::Fifo, 1000);
     EXPECT_TRUE(r.timed_out) << testing::PrintToString(r);
-    EXPECT_TRUE(sim().received().empty());
+    EXPECT_TRUE(r.wire.empty());
 }
 
 // ---- start-up, dispatch and the record around the command ----
@@ -531,7 +531,7 @@ TEST_P(CommandRun, OutputRequestsAndRecord) {
     ctl(set_record(kRecA));
     for (const std::string& line : c.presets)
         ctl(line);
-    const RunResult r = run_program(RQMCLI_SIM_PATH, c.words, Settings::File, c.timeout_ms);
+    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, c.words, Settings::File, c.timeout_ms);
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, c.exit_code) << testing::PrintToString(r);
     const std::string out = normalized(r.out);
@@ -550,7 +550,7 @@ TEST_P(CommandRun, OutputRequestsAndRecord) {
     for (const std::string& text : c.absent)
         EXPECT_EQ(out.find(text), std::string::npos) << text << " in\n" << out;
     EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(driver_requests(), c.requests);
+    EXPECT_EQ(driver_requests(r.wire), c.requests);
     if (c.record) {
         EXPECT_EQ(get("record"), sim_hex(*c.record));
     }
@@ -563,14 +563,9 @@ INSTANTIATE_TEST_SUITE_P(Words, CommandRun, testing::ValuesIn(kRunCases),
 TEST_F(WithSim, RecordRequestsOfARunByteForByte) {
     ctl("set connected 1");
     ctl(set_record(kRecB));
-    const RunResult r = run_program(RQMCLI_SIM_PATH, {"dis"}, Settings::None);
+    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, {"dis"});
     ASSERT_EQ(r.exit_code, 0) << testing::PrintToString(r);
-    const auto all = messages(sim().received());
-    std::vector<Bytes> record;
-    for (const Bytes& m : all)
-        if (m.size() >= 4 &&
-            ((hi_msg_id(m.data()) & HI_MSG_ID_MASK) == 993 || (hi_msg_id(m.data()) & HI_MSG_ID_MASK) == 994))
-            record.push_back(m);
+    const std::vector<Bytes> record = r.wire.bytes({993, 994});
     ASSERT_EQ(record.size(), 2u);
     EXPECT_EQ(record[0], kFetchRequest);
     ASSERT_EQ(record[1].size(), 68u);
@@ -603,12 +598,11 @@ TEST_F(WithSim, SessionAcrossRuns) {
     int n = 0;
     for (const Step& s : steps) {
         SCOPED_TRACE(testing::Message() << "run " << n++ << ": " << s.words[0]);
-        ctl("log clear");
-        const RunResult r = run_program(RQMCLI_SIM_PATH, s.words, Settings::File);
+        const CliRun r = run_on_sim(RQMCLI_SIM_PATH, s.words, Settings::File);
         ASSERT_EQ(r.exit_code, 0) << testing::PrintToString(r);
         ASSERT_GE(r.out.size(), s.last_line.size());
         EXPECT_EQ(r.out.substr(r.out.size() - s.last_line.size()), s.last_line) << r.out;
-        EXPECT_EQ(driver_requests(), s.requests);
+        EXPECT_EQ(driver_requests(r.wire), s.requests);
         EXPECT_EQ(get("record"), sim_hex(s.record));
     }
 }
@@ -635,15 +629,16 @@ const std::string kNoChannel =
 TEST_F(WithSim, ShippedProgramFindsNoDriverHere) {
     for (const char* word : {"he", "connect"}) {
         SCOPED_TRACE(word);
-        const RunResult r = run_program(RQMCLI_PATH, {word}, Settings::File);
+        const CliRun r = run_on_sim(RQMCLI_PATH, {word}, Settings::File);
         EXPECT_EQ(r.exit_code, 255) << testing::PrintToString(r);
         EXPECT_EQ(r.out, kNoChannel);
         EXPECT_EQ(r.err, "");
+        EXPECT_TRUE(r.wire.empty());
     }
-    const RunResult help = run_program(RQMCLI_PATH, {"help", "tx"}, Settings::Fifo);
+    const CliRun help = run_on_sim(RQMCLI_PATH, {"help", "tx"}, Settings::Fifo);
     EXPECT_EQ(help.exit_code, 0) << testing::PrintToString(help);
     EXPECT_EQ(help.out, kTxPage6 + kHint);
-    EXPECT_TRUE(sim().received().empty());
+    EXPECT_TRUE(help.wire.empty());
 }
 
 // ---- the tool-state exchange in-process ----

@@ -104,16 +104,10 @@ protected:
     }
     void version(uint16_t v) { ctl("set record " + sim_hex(record_with_version(v))); }
     void file(const Bytes& b) { ASSERT_TRUE(write_file(path_, b)); }
-    RunResult run(std::vector<std::string> words, int timeout_ms = 10000) {
-        return run_program(RQMCLI_SIM_PATH, std::move(words), Settings::None, timeout_ms);
+    CliRun run(std::vector<std::string> words, int timeout_ms = 10000) {
+        return run_on_sim(RQMCLI_SIM_PATH, std::move(words), Settings::None, timeout_ms);
     }
     std::string path_line() { return "sdd_path = " + path_ + "\n"; }
-    bool asked_for_path() {
-        for (const Bytes& m : messages(sim().received()))
-            if (m.size() >= 4 && (hi_msg_id(m.data()) & HI_MSG_ID_MASK) == 995)
-                return true;
-        return false;
-    }
 
     TempDir dir_;
     std::string path_;
@@ -124,7 +118,7 @@ protected:
 TEST_F(SddRun, FileOf17BytesDumpedInRowsOf16) {
     file({0xC0, 0x02, 0x02, 0x03, 0x21, 0x0B, 0x00, 0x01, 0x7F, 0x80, 0xFF, 0x10, 0xAB, 0xCD, 0xEF, 0x09,
           0x5A});
-    const RunResult r = run({"get_sdd_file"});
+    const CliRun r = run({"get_sdd_file"});
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
     EXPECT_EQ(r.out, path_line() +
                          "sddLength = 17\n"
@@ -139,7 +133,7 @@ TEST_F(SddRun, FileOf3KDumpedWhole) {
     const Bytes f = b.bytes;
     ASSERT_EQ(f.size(), 3072u);
     file(f);
-    const RunResult r = run({"get_sdd_file"});
+    const CliRun r = run({"get_sdd_file"});
     ASSERT_EQ(r.out.rfind(kCmdOk), r.out.size() - kCmdOk.size()) << r.out;
     EXPECT_EQ(r.out.find(path_line() + "sddLength = 3072\n00000000h:  c0  02  02  03  "), 0u);
     // The last row is row 191 (0xbf) and holds the file's last 16 bytes.
@@ -209,7 +203,7 @@ TEST_P(PowerGet, LinesForTheVersionsElement) {
     version(c.version);
     const Bytes f = both_tables(static_cast<uint8_t>(c.version % 10));
     file(f);
-    const RunResult r = run(c.words);
+    const CliRun r = run(c.words);
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
     EXPECT_EQ(r.out, path_line() + c.lines + kCmdOk);
     EXPECT_EQ(read_file(path_), f);
@@ -257,12 +251,11 @@ TEST_P(PowerSet, WritesOnlyTheTwo11bEntries) {
         ASSERT_GT(at, 1024u);
     }
     file(before);
-    ctl("log clear");
-    const RunResult r = run({"set_sdd_power", "11b", "42"});
+    const CliRun r = run({"set_sdd_power", "11b", "42"});
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
     EXPECT_EQ(r.out, path_line() + kCmdOk);
     EXPECT_EQ(read_file(path_), with_le16(before, at, {c.entry, c.entry}));
-    EXPECT_EQ(driver_requests(), (std::vector<unsigned>{1016, 993, 994}));
+    EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 993, 994}));
     EXPECT_EQ(get("record"), sim_hex(record_with_version(c.version)));
 }
 
@@ -295,12 +288,12 @@ TEST_P(Absent, ElementMissingFailsAndWritesNothing) {
     SddBuilder b;
     b.version(2, 3).filler(4).power(0xB0, kNewTable);
     file(b.bytes);
-    ctl("log clear");
-    const RunResult r = run(c.words);
+    const CliRun r = run(c.words);
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
     EXPECT_EQ(r.out, path_line() + c.lines + kCmdError);
     EXPECT_EQ(read_file(path_), b.bytes);
-    EXPECT_EQ(driver_requests(), (std::vector<unsigned>{1016, 993})) << "nothing pushed after a failure";
+    EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 993}))
+        << "nothing pushed after a failure";
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, Absent, testing::ValuesIn(kAbsent),
@@ -310,7 +303,7 @@ TEST_F(SddRun, FreqOffsetAbsentReadsAsZero) {
     SddBuilder b;
     b.version(2, 3).filler(4);
     file(b.bytes);
-    const RunResult r = run({"get_sdd_freq_offset"});
+    const CliRun r = run({"get_sdd_freq_offset"});
     EXPECT_EQ(r.out, path_line() + "sdd freq offset not found!\nsdd_freq_offset = 0\n" + kCmdOk);
 }
 
@@ -345,7 +338,7 @@ TEST_P(Freq, ReadWriteReadBack) {
     const Bytes before = b.bytes;
     file(before);
     const unsigned shown = c.length == 1 ? c.stored & 0xFF : c.stored;
-    RunResult r = run({"get_sdd_freq_offset"});
+    CliRun r = run({"get_sdd_freq_offset"});
     EXPECT_EQ(r.out, path_line() + "sdd_freq_offset = " + std::to_string(shown) + "\n" + kCmdOk);
     r = run({"set_sdd_freq_offset", c.value});
     EXPECT_EQ(r.out, path_line() + kCmdOk);
@@ -369,10 +362,9 @@ TEST_P(FreqRefused, NothingSentBeyondStartUp) {
     SddBuilder b;
     b.version(2, 3).freq_offset(5);
     file(b.bytes);
-    ctl("log clear");
-    const RunResult r = run(GetParam());
+    const CliRun r = run(GetParam());
     EXPECT_EQ(r.out, "proc_set_sdd_freq_offset:Invalid params input!Please check again!\n" + kCmdError);
-    EXPECT_FALSE(asked_for_path());
+    EXPECT_FALSE(r.wire.has(995));
     EXPECT_EQ(read_file(path_), b.bytes);
 }
 
@@ -437,7 +429,7 @@ TEST_P(PathAnswer, NoPathNoFileTouched) {
     file(f);
     for (const std::string& p : c.presets)
         ctl(p);
-    const RunResult r = run(c.words);
+    const CliRun r = run(c.words);
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(read_file(path_), f);
@@ -456,7 +448,7 @@ TEST_F(SddRun, PathOf64BytesTakenAnd65Refused) {
     b.version(2, 3).freq_offset(9);
     ASSERT_TRUE(write_file(longPath, b.bytes));
     ctl("set sddpath " + longPath);
-    RunResult r = run({"get_sdd_freq_offset"});
+    CliRun r = run({"get_sdd_freq_offset"});
     EXPECT_EQ(r.out, "sdd_path = " + longPath + "\nsdd_freq_offset = 9\n" + kCmdOk);
     ctl("set sddpath_len 65");
     r = run({"set_sdd_freq_offset", "100"});
@@ -471,7 +463,7 @@ TEST_F(SddRun, PathNeverAnsweredTouchesNoFile) {
     const Bytes f = both_tables(3);
     file(f);
     ctl("fault 995 noanswer");
-    const RunResult r = run({"set_sdd_freq_offset", "100"}, 30000);
+    const CliRun r = run({"set_sdd_freq_offset", "100"}, 30000);
     ASSERT_FALSE(r.timed_out);
     EXPECT_EQ(r.out.find("sdd_path"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("RQM_SetSddFreqOffset failed"), std::string::npos) << r.out;

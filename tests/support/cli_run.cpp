@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <regex>
 
@@ -165,21 +167,67 @@ RunResult run_in(const std::vector<std::string>& args, const std::string& dir, i
     return r;
 }
 
-RunResult run_program(const std::string& program, std::vector<std::string> words, Settings settings,
-                      int timeout_ms, const EnvOverrides& env) {
+RunResult run_program(const std::string& program, std::vector<std::string> words,
+                      const SettingsFile& settings, int timeout_ms, const EnvOverrides& env) {
     TempDir dir;
     RunResult r;
     if (!dir.ok()) {
         r.err = "no temporary directory";
         return r;
     }
-    if ((settings == Settings::File && !dir.write("settings.ini", kSettingsText)) ||
-        (settings == Settings::Fifo && !dir.fifo("settings.ini"))) {
+    if ((settings.kind == Settings::File && !dir.write("settings.ini", settings.text)) ||
+        (settings.kind == Settings::Fifo && !dir.fifo("settings.ini"))) {
         r.err = "no settings file";
         return r;
     }
     words.insert(words.begin(), program);
     return run_in(words, dir.path(), timeout_ms, env);
+}
+
+void PrintTo(const CliRun& r, std::ostream* os) {
+    PrintTo(static_cast<const RunResult&>(r), os);
+    *os << "--- " << r.wire.size() << " HI messages to the stand-in:";
+    for (const HiMsg& m : r.wire.all())
+        *os << " " << m.id();
+    *os << "\n";
+}
+
+namespace {
+
+// Datagrams the stand-in has received since its last reset.
+bool rx_count(SimProcess& sim, uint64_t* n) {
+    std::vector<std::string> out;
+    if (!sim.control("get rx_count", &out) || out.size() != 1)
+        return false;
+    *n = strtoull(out[0].c_str(), nullptr, 10);
+    return true;
+}
+
+}  // namespace
+
+CliRun run_on_sim(SimProcess& sim, const std::string& program, std::vector<std::string> words,
+                  const SettingsFile& settings, int timeout_ms, const EnvOverrides& env) {
+    CliRun r;
+    uint64_t before = 0, after = 0;
+    if (!rx_count(sim, &before)) {
+        ADD_FAILURE() << "stand-in: " << sim.last_error();
+        return r;
+    }
+    static_cast<RunResult&>(r) = run_program(program, std::move(words), settings, timeout_ms, env);
+    // The log ends with the run's datagrams; the count says how many.
+    std::vector<std::vector<uint8_t>> log = sim.received();
+    if (!rx_count(sim, &after)) {
+        ADD_FAILURE() << "stand-in: " << sim.last_error();
+        return r;
+    }
+    const uint64_t n = after - before;
+    if (n > log.size()) {
+        ADD_FAILURE() << "the run sent " << n << " datagrams, the stand-in's log keeps " << log.size();
+        return r;
+    }
+    log.erase(log.begin(), log.end() - static_cast<std::ptrdiff_t>(n));
+    r.wire = HiLog(log);
+    return r;
 }
 
 // The banner carries the build's date and time; everything else is fixed.

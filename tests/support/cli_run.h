@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/hi_log.h"
+
 struct RunResult {
     std::string out;
     std::string err;
@@ -46,14 +48,40 @@ using EnvOverrides = std::vector<std::pair<std::string, std::string>>;
 RunResult run_in(const std::vector<std::string>& args, const std::string& dir, int timeout_ms,
                  const EnvOverrides& env = {});
 
-// The settings file a run finds in its directory: none, kSettingsText, or a
-// FIFO nobody writes.
+// The settings file a run finds in its directory: none, a file (of
+// kSettingsText unless the test gives its own text), or a FIFO nobody
+// writes.
 enum class Settings { None, File, Fifo };
 extern const char kSettingsText[];
 
+struct SettingsFile {
+    Settings kind;
+    std::string text;
+    SettingsFile(Settings k = Settings::None) : kind(k), text(k == Settings::File ? kSettingsText : "") {}
+    explicit SettingsFile(std::string file_text) : kind(Settings::File), text(std::move(file_text)) {}
+};
+
 // Runs the program with the words in a directory of its own.
-RunResult run_program(const std::string& program, std::vector<std::string> words, Settings settings,
-                      int timeout_ms = 10000, const EnvOverrides& env = {});
+RunResult run_program(const std::string& program, std::vector<std::string> words,
+                      const SettingsFile& settings, int timeout_ms = 10000, const EnvOverrides& env = {});
+
+// A run against a stand-in: what run_program gives, and every HI message
+// the stand-in received while the program ran.
+struct CliRun : RunResult {
+    HiLog wire;
+};
+
+void PrintTo(const CliRun& r, std::ostream* os);
+
+class SimProcess;
+
+// Runs the program (rqmcli-sim, or any program built on the simulation
+// peer) against this stand-in, which RQMSIM_PORT names. The stand-in's log
+// is left as it is; the run's messages are the ones it grew by. A run that
+// sends more than the log keeps fails the test.
+CliRun run_on_sim(SimProcess& sim, const std::string& program, std::vector<std::string> words,
+                  const SettingsFile& settings = Settings::None, int timeout_ms = 10000,
+                  const EnvOverrides& env = {});
 
 // The output with the banner's build date and time replaced by DATE TIME.
 std::string normalized(const std::string& text);

@@ -15,6 +15,14 @@
 #include "transport/adapter.h"
 #include "transport/vormac_adapter.h"
 
+// The driver-level requests of a run, in order: the markers of its
+// start-up, its record traffic, and the connect and disconnect between
+// them. What the firmware gets is left out, so that the order stays
+// readable whatever a command sends.
+inline std::vector<unsigned> driver_requests(const HiLog& wire) {
+    return wire.ids({993, 994, 1016, 1018, 1019});
+}
+
 class WithSim : public testing::Test {
 protected:
     static void SetUpTestSuite() { sim_ = new SimProcess(); }
@@ -36,20 +44,11 @@ protected:
         EXPECT_TRUE(sim_->control("get " + key, &out)) << key << ": " << sim_->last_error();
         return out.size() == 1 ? out[0] : std::string("?");
     }
-    // The driver-level requests the stand-in received, in order: the
-    // markers of a run's start-up, its record traffic, and the connect and
-    // disconnect between them. What the firmware gets is left out, so that
-    // the order stays readable whatever a command sends.
-    std::vector<unsigned> driver_requests() {
-        std::vector<unsigned> ids;
-        for (const std::vector<uint8_t>& m : messages(sim_->received())) {
-            if (m.size() < 4)
-                continue;
-            const unsigned id = hi_msg_id(m.data()) & HI_MSG_ID_MASK;
-            if (id == 993 || id == 994 || id == 1016 || id == 1018 || id == 1019)
-                ids.push_back(id);
-        }
-        return ids;
+    // A whole run of a program against the suite's stand-in.
+    CliRun run_on_sim(const std::string& program, std::vector<std::string> words,
+                      const SettingsFile& settings = Settings::None, int timeout_ms = 10000,
+                      const EnvOverrides& env = {}) {
+        return ::run_on_sim(*sim_, program, std::move(words), settings, timeout_ms, env);
     }
 
     inline static SimProcess* sim_ = nullptr;
