@@ -152,3 +152,6 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 
 // Start sequence and one-call starters.
 #include "rqm_start.h"
+
+// Efuse and antifuse.
+#include "rqm_efuse.h"

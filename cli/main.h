@@ -59,6 +59,10 @@ int Tx_Settings_Interpret(char option, const char* pchArg);
 int Tone_Settings_Interpret(char option, const char* pchArg);
 int Rate_Settings_Interpret(char option, const char* pchArg);
 int Memory_Settings_Interpret(char option, const char* pchArg);
+// read_efuse's user-area options into the element.
+int Read_Efuse_Settings_Interpret(char option, const char* pchArg, EfuseElement* pElement);
+// The element a read_efuse asks for: 0, or -1 after its own lines.
+int read_efuse_prepare(int argc, char** argv, EfuseElement* pElement);
 
 // Transmit modes by number, and the rates by position: in Mbit/s, by name,
 // and the row of the SDD user-power table that holds each one's power.

@@ -34,4 +34,8 @@ const RqmVariant g_variant = {
     .bUnknownCmdOwnLine = false,
     .bKeepsRecord = true,
     .TxSubchannelDefault = 1,
+    .bEfusePoutCalBt = true,
+    .pchDcxoRefusalSite = "write_dcxo_trim",
+    .DcxoRefusalLine = 2895,
+    .pchEfuseWriteFailed = "ret = %d\n",
 };

@@ -49,6 +49,13 @@ struct RqmVariant {
     bool bKeepsRecord;
     // Start value and default of the settings field Tx_subchannel.
     uint16_t TxSubchannelDefault;
+    // The efuse commands know the Bluetooth output-power calibration.
+    bool bEfusePoutCalBt;
+    // The crystal-trim refusal line names this site and line number.
+    const char* pchDcxoRefusalSite;
+    int DcxoRefusalLine;
+    // The line a failed efuse write ends with, a printf format of the code.
+    const char* pchEfuseWriteFailed;
 };
 
 extern const RqmVariant g_variant;

@@ -67,4 +67,8 @@ const RqmVariant g_variant = {
     .bUnknownCmdOwnLine = true,
     .bKeepsRecord = false,
     .TxSubchannelDefault = 0,
+    .bEfusePoutCalBt = false,
+    .pchDcxoRefusalSite = "CMD_Interpret",
+    .DcxoRefusalLine = 2656,
+    .pchEfuseWriteFailed = "m_status = %d\n",
 };

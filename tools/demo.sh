@@ -55,3 +55,12 @@ ctl set sddpath "$sdd" >/dev/null
 echo "the driver's SDD path: $(ctl get sddpath)"
 run "connect" "get_sdd_file" "get_sdd_power" "set_sdd_power 11b 42" "get_sdd_power" \
   "get_sdd_freq_offset" "set_sdd_freq_offset 100" "get_sdd_freq_offset" "disconnect"
+
+echo
+echo "Efuse is written once for good: the chip id from the factory, then a MAC"
+echo "address burnt into efuse and read back; a second write is refused."
+run "connect" "read_efuse CHIPID" "read_efuse MAC" "write_efuse MAC 00:11:22:33:44:55" "read_efuse MAC"
+echo "\$ rqmcli write_efuse MAC 66:77:88:99:aa:bb"
+RQMSIM_PORT=$port "$bin/cli/rqmcli-sim" write_efuse MAC 66:77:88:99:aa:bb | sed "s/^/    /"
+run "disconnect"
+echo "the stand-in's efuse now holds the MAC address $(ctl get efuse 4)"

@@ -128,4 +128,36 @@ TEST(HfCli, SubchannelStartsAndDefaultsAtZero) {
     EXPECT_EQ(s.Tx_subchannel, 0);
 }
 
+// The efuse commands without the Bluetooth calibration, and their refusal
+// texts; none of these reaches the API.
+struct HfEfuseCase {
+    std::vector<std::string> words;
+    std::string out;
+};
+
+class HfEfuse : public testing::TestWithParam<HfEfuseCase> {};
+
+TEST_P(HfEfuse, RefusedInItsOwnWords) {
+    std::vector<std::string> words = {"rqmcli-hf"};
+    words.insert(words.end(), GetParam().words.begin(), GetParam().words.end());
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(CMD_Interpret(static_cast<int>(words.size()), argv.data()), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), GetParam().out);
+}
+
+const char kInvalid[] = "Invalid params input!Please check again!\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, HfEfuse,
+    testing::Values(HfEfuseCase{{"write_efuse", "DCXO_TRIM", "80"},
+                                "[CMD_Interpret],2656 exit! reference value:0~127.\nm_status = -1\n"},
+                    HfEfuseCase{{"write_efuse", "MAC", "00:11"},
+                                "Param length should be 17!\nm_status = -1\n"},
+                    HfEfuseCase{{"write_efuse", "POUT_CAL_BT", "1", "2", "3"}, kInvalid},
+                    HfEfuseCase{{"read_efuse", "POUT_CAL_BT"}, kInvalid}));
+
 }  // namespace

@@ -31,8 +31,10 @@ const ErrorCase kErrorCases[] = {
      "01234567890123456789012345678901",
      "text longer than 131 bytes"},
     {"set mem 0x11 1", "unaligned address '0x11'"},
-    {"set efuse 250 00112233445566", "bad efuse bytes '00112233445566'"},
-    {"get efuse 0 257", "bad number '257'"},
+    {"set efuse 4 0011", "element 4 takes 6 bytes of hex"},
+    {"set efuse 5 00", "bad element type '5'"},
+    {"set efuse_user 80 00112233445566", "bad user area bytes '00112233445566'"},
+    {"get efuse_user 0 84", "bad number '84'"},
     {"get nothing", "unknown setting 'nothing'"},
     {"send frob", "unknown message 'frob'"},
     {"send boot 3", "wrong number of arguments to 'send'"},
@@ -87,14 +89,18 @@ const Exchange kSettings[] = {
     {"EmptyPath", {"set sddpath"}, {}, {}, {{"sddpath", ""}}},
     // Memory, registers, bus spaces and efuses are apart.
     {"Memory",
-     {"set mem 0x20000000 0xCAFE", "set reg 8 7", "set hif 4 1", "set efuse 254 a1b2"},
+     {"set mem 0x20000000 0xCAFE", "set reg 8 7", "set hif 4 1", "set efuse_user 81 a1b2", "set efuse 2 7f",
+      "set efuse_slots 2 0"},
      {},
      {},
      {{"mem 0x20000000", "0x0000cafe"},
       {"mem 8", "0x00000000"},
       {"ahb 4", "0x00000000"},
-      {"efuse 253 3", "00a1b2"},
-      {"efuse", std::string(508, '0') + "a1b2"}}},
+      {"efuse_user 80 3", "00a1b2"},
+      {"efuse_user", std::string(162, '0') + "a1b2"},
+      {"efuse 2", "7f"},
+      {"efuse 4", "none"},
+      {"efuse_slots", "0 0 3 3 0 3"}}},
     // The parameter block is memory at the Mib base, and moves with it.
     {"ParameterBlockMovesWithMib",
      {"set mem 0x00080010 0xAABBCCDD", "set mib 0x00100000"},
@@ -152,8 +158,9 @@ TEST_F(SimTest, ResetRestoresEveryStartValue) {
           "set record "
           "01020304050607080910"
           "11121314151617181920212223242526272829303132333435363738394041424344454647484950",
-          "set mem 0x100 5", "set reg 4 4", "set efuse 0 ff", "set rx ok 9", "set sddpath /x", "set ahb 8 2",
-          "set hwtest 2 5", "fault 55 status 1 1 after 3"})
+          "set mem 0x100 5", "set reg 4 4", "set efuse 4 00aabbccddee", "set efuse 1 none",
+          "set efuse_user 0 ff", "set rx ok 9", "set sddpath /x", "set ahb 8 2", "set hwtest 2 5",
+          "fault 55 status 1 1 after 3"})
         ASSERT_TRUE(ctl(line)) << line;
     ASSERT_TRUE(ctl("set ctrlblock " + std::string(152, 'f')));
     ASSERT_TRUE(send(hi(0x3FD, {0, 2, 0x01020304})));
@@ -170,7 +177,9 @@ TEST_F(SimTest, ResetRestoresEveryStartValue) {
     EXPECT_EQ(after, fresh);
     EXPECT_EQ(get("mem 0x100"), "0x00000000");
     EXPECT_EQ(get("reg 4"), "0x00000000");
-    EXPECT_EQ(get("efuse 0 1"), "00");
+    EXPECT_EQ(get("efuse_user 0 1"), "00");
+    EXPECT_EQ(get("efuse 4"), "none");
+    EXPECT_EQ(get("efuse 1"), "2301514d000000175a3c960f00000001") << "the factory's chip id";
     EXPECT_EQ(get("ahb 8"), "0x00000000");
     EXPECT_EQ(get("download sdd"), "none");
     EXPECT_EQ(get("ctrlblock"), std::string(152, '0'));

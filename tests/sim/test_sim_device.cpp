@@ -263,6 +263,18 @@ const Exchange kDeviceCases[] = {
      {chunk(kImage, 0, 2, {1})},
      {boot(3, 0), startup(4)},
      {{"asleep", "0"}, {"connected", "1"}}},
+
+    // Efuse: a request whose complement byte disagrees with its type is
+    // refused with status 2 and changes nothing.
+    {"EfuseReadWithAWrongComplement",
+     {"set connected 1"},
+     {w16(blank(43, 12), 4, 4)},
+     {w32(blank(0x42B, 12), 4, 2)}},
+    {"EfuseWriteWithAWrongComplement",
+     {"set connected 1"},
+     {w16(blank(44, 96), 4, 4)},
+     {padded(w32(blank(0x42C, 18), 4, 2))},
+     {{"efuse 4", "none"}, {"efuse_slots", "0 3 3 3 0 3"}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Device, SimExchange, testing::ValuesIn(kDeviceCases), exchange_name);
