@@ -152,3 +152,6 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 
 // Start sequence and one-call starters.
 #include "rqm_start.h"
+
+// PHY configuration and output power.
+#include "rqm_phy.h"
