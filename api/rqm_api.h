@@ -155,3 +155,5 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 
 // Efuse and antifuse.
 #include "rqm_efuse.h"
+// PHY configuration and output power.
+#include "rqm_phy.h"

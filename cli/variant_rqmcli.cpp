@@ -2,6 +2,7 @@
 // record kept by the driver.
 #include <array>
 
+#include "api/rqm_api.h"
 #include "cli/commands.h"
 #include "common/variant.h"
 #include "transport/adapter.h"
@@ -28,6 +29,10 @@ const RqmVariant g_variant = {
     .pfnConnectFacts = Adapter_CheckPlatformCode,
     .bVersionInConnect = true,
     .LastNamedResultCode = 10,
+    .bChannelFec = true,
+    .FixedUserPowerElement = 0,
+    .pfnUserPowerToDbm = rqm_user_power_to_dbm,
+    .bPaDetLongForm = true,
     .pchFixedBanner = nullptr,
     .CommandWords = WORDS,
     .bExactWords = false,

@@ -33,6 +33,17 @@ struct RqmVariant {
     bool bVersionInConnect;
     // The highest result code with a name and tip in the report tables.
     uint32_t LastNamedResultCode;
+    // The channel FEC request exists; without it RQM_SetChannelFec sends
+    // nothing and gives 26.
+    bool bChannelFec;
+    // The SDD user-power element RQM_GetOpPwrAuto_Dbm asks for whatever
+    // the caller names, or 0 for the caller's choice; and how an entry of
+    // it reads in dBm.
+    uint8_t FixedUserPowerElement;
+    float (*pfnUserPowerToDbm)(uint16_t Entry);
+    // The PA-detector reading takes its longer form with the gains on the
+    // chip variant, or always the short one.
+    bool bPaDetLongForm;
 
     // ---- front end ----
     // The help pages' banner: a fixed line put on its own, or nullptr for

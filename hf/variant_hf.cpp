@@ -2,6 +2,7 @@
 // SDD commands, set_cca and set_channel_fec, and without the tool-state
 // record.
 #include "cli/commands.h"
+#include "common/sdd_elements.h"
 #include "common/variant.h"
 #include "hf/hf.h"
 
@@ -61,6 +62,10 @@ const RqmVariant g_variant = {
     .pfnConnectFacts = hf_print_connect_facts,
     .bVersionInConnect = false,
     .LastNamedResultCode = 9,
+    .bChannelFec = false,
+    .FixedUserPowerElement = SDD_ELEMENT_USER_POWER_OLD,
+    .pfnUserPowerToDbm = hf_user_power_to_dbm,
+    .bPaDetLongForm = false,
     .pchFixedBanner = "RQM version: 1.4.1\n",
     .CommandWords = kWords,
     .bExactWords = true,
