@@ -152,3 +152,9 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 
 // Start sequence and one-call starters.
 #include "rqm_start.h"
+
+// Receive requests, the last frame's information and measurements.
+#include "rqm_rx.h"
+
+// The tone generator.
+#include "rqm_tone.h"
