@@ -157,3 +157,8 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 #include "rqm_efuse.h"
 // PHY configuration and output power.
 #include "rqm_phy.h"
+// Receive requests, the last frame's information and measurements.
+#include "rqm_rx.h"
+
+// The tone generator.
+#include "rqm_tone.h"

@@ -54,6 +54,9 @@ const ErrorCase kErrorCases[] = {
     {"set sddpath_len many", "bad number 'many'"},
     {"set sdd C00", "bad hex"},
     {"load fw", "load what?"},
+    {"set rxinject count", "want NAME VALUE pairs"},
+    {"set rx rate many", "bad number 'many'"},
+    {"set rxcapture 0g", "capture must be up to 2980 bytes of hex"},
     {"load sdd", "cannot read '/lib/firmware/rqm/rqm_sdd.sdd'"},  // the default path does not exist here
 };
 
@@ -108,12 +111,12 @@ const Exchange kSettings[] = {
      {},
      {{"mem 0x00100010", "0xaabbccdd"}, {"mem 0x00080010", "0x00000000"}}},
     {"Records",
-     {"set tx channel 11", "set tx power 0x40", "set rx rssi 0xFFFFFFC4", "set mac 1 A0B1C2D3E4F5",
+     {"set tx channel 11", "set tx power 0x40", "set rx total 0xFFFFFFC4", "set mac 1 A0B1C2D3E4F5",
       "set hwtest 4 7", "set hwtest 1 0x10", "set ctrlblock " + std::string(150, '0') + "Fe"},
      {},
      {},
      {{"tx.power", "64"},
-      {"rx.rssi", "4294967236"},
+      {"rx.total", "4294967236"},
       {"mac.1", "a0b1c2d3e4f5"},
       {"mac 0", "020000000001"},
       {"hwtest", "16 0 0 7"},
@@ -159,7 +162,7 @@ TEST_F(SimTest, ResetRestoresEveryStartValue) {
           "01020304050607080910"
           "11121314151617181920212223242526272829303132333435363738394041424344454647484950",
           "set mem 0x100 5", "set reg 4 4", "set efuse 4 00aabbccddee", "set efuse 1 none",
-          "set efuse_user 0 ff", "set rx ok 9", "set sddpath /x", "set ahb 8 2", "set hwtest 2 5",
+          "set efuse_user 0 ff", "set rx total 9", "set sddpath /x", "set ahb 8 2", "set hwtest 2 5",
           "fault 55 status 1 1 after 3"})
         ASSERT_TRUE(ctl(line)) << line;
     ASSERT_TRUE(ctl("set ctrlblock " + std::string(152, 'f')));
