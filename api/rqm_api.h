@@ -152,3 +152,6 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 
 // Start sequence and one-call starters.
 #include "rqm_start.h"
+
+// Memory, registers and the parameter block.
+#include "rqm_memory.h"

@@ -28,6 +28,7 @@ const RqmVariant g_variant = {
     .pfnConnectFacts = Adapter_CheckPlatformCode,
     .bVersionInConnect = true,
     .LastNamedResultCode = 10,
+    .bPrcmRequests = true,
     .pchFixedBanner = nullptr,
     .CommandWords = WORDS,
     .bExactWords = false,

@@ -33,6 +33,9 @@ struct RqmVariant {
     bool bVersionInConnect;
     // The highest result code with a name and tip in the report tables.
     uint32_t LastNamedResultCode;
+    // The PRCM register requests (272, 273) exist; without them their
+    // functions answer "not supported" and send nothing.
+    bool bPrcmRequests;
 
     // ---- front end ----
     // The help pages' banner: a fixed line put on its own, or nullptr for

@@ -61,6 +61,7 @@ const RqmVariant g_variant = {
     .pfnConnectFacts = hf_print_connect_facts,
     .bVersionInConnect = false,
     .LastNamedResultCode = 9,
+    .bPrcmRequests = false,
     .pchFixedBanner = "RQM version: 1.4.1\n",
     .CommandWords = kWords,
     .bExactWords = true,
