@@ -162,3 +162,5 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 
 // The tone generator.
 #include "rqm_tone.h"
+// Memory, registers and the parameter block.
+#include "rqm_memory.h"

@@ -5,6 +5,7 @@
 #include "common/file_read.h"
 #include "common/variant.h"
 #include "rqm_api.h"
+#include "rqm_memory_internal.h"
 #include "rqm_request.h"
 
 const char* const ResaultStr[RQM_RESULT_NAMED_CODES] = {
@@ -202,8 +203,26 @@ void RemoveCommentsFromText(RqmApiContext*, char* pText, uint32_t* pLength) {
     *pLength = w;
 }
 
-uint32_t* ConvertTextDataToRegValueFormat(RqmApiContext* pRqmApiContext, const char* pText, uint32_t Length,
-                                          uint32_t* pCount) {
+// Whether the record at pRec holds only hex digits where its address and
+// value are read: eight address digits, then value digits up to separators
+// that fill the rest of the record.
+static bool reg_value_digits_clean(const char* pRec, uint32_t RecordLen) {
+    for (uint32_t i = 2; i < 10; i++)
+        if (!is_hex_digit(pRec[i]))
+            return false;
+    uint32_t i = 13;
+    while (i < RecordLen && is_hex_digit(pRec[i]))
+        i++;
+    if (i == 13)
+        return false;
+    for (; i < RecordLen; i++)
+        if (!is_separator(pRec[i]))
+            return false;
+    return true;
+}
+
+static uint32_t* convert_reg_values(RqmApiContext* pRqmApiContext, const char* pText, uint32_t Length,
+                                    uint32_t* pCount, bool bStrict) {
     store_count(pCount, 0);
     if (pText == nullptr)
         return nullptr;
@@ -217,7 +236,8 @@ uint32_t* ConvertTextDataToRegValueFormat(RqmApiContext* pRqmApiContext, const c
     while (pos < Length) {
         const char* rec = pText + pos;
         if (Length - pos < kRecordLen || count >= capacity || rec[0] != '0' || rec[1] != 'x' ||
-            rec[10] != ',' || rec[11] != '0' || rec[12] != 'x')
+            rec[10] != ',' || rec[11] != '0' || rec[12] != 'x' ||
+            (bStrict && !reg_value_digits_clean(rec, kRecordLen)))
             return conversion_failed(pRqmApiContext, records, pCount, count);
         records[2 * count] = parse_hex_field(pText, pos + 2, 8);
         records[2 * count + 1] = parse_hex_field(pText, pos + 13, 8);
@@ -226,6 +246,16 @@ uint32_t* ConvertTextDataToRegValueFormat(RqmApiContext* pRqmApiContext, const c
     }
     store_count(pCount, count);
     return records;
+}
+
+uint32_t* ConvertTextDataToRegValueFormat(RqmApiContext* pRqmApiContext, const char* pText, uint32_t Length,
+                                          uint32_t* pCount) {
+    return convert_reg_values(pRqmApiContext, pText, Length, pCount, false);
+}
+
+uint32_t* rqm_convert_reg_values_strict(RqmApiContext* pRqmApiContext, const char* pText, uint32_t Length,
+                                        uint32_t* pCount) {
+    return convert_reg_values(pRqmApiContext, pText, Length, pCount, true);
 }
 
 uint8_t* ConvertTextDataInFrameFileFormatToBinary(RqmApiContext* pRqmApiContext, const char* pText,

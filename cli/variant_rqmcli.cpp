@@ -33,6 +33,7 @@ const RqmVariant g_variant = {
     .FixedUserPowerElement = 0,
     .pfnUserPowerToDbm = rqm_user_power_to_dbm,
     .bPaDetLongForm = true,
+    .bPrcmRequests = true,
     .pchFixedBanner = nullptr,
     .CommandWords = WORDS,
     .bExactWords = false,

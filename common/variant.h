@@ -44,6 +44,9 @@ struct RqmVariant {
     // The PA-detector reading takes its longer form with the gains on the
     // chip variant, or always the short one.
     bool bPaDetLongForm;
+    // The PRCM register requests (272, 273) exist; without them their
+    // functions answer "not supported" and send nothing.
+    bool bPrcmRequests;
 
     // ---- front end ----
     // The help pages' banner: a fixed line put on its own, or nullptr for

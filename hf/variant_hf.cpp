@@ -66,6 +66,7 @@ const RqmVariant g_variant = {
     .FixedUserPowerElement = SDD_ELEMENT_USER_POWER_OLD,
     .pfnUserPowerToDbm = hf_user_power_to_dbm,
     .bPaDetLongForm = false,
+    .bPrcmRequests = false,
     .pchFixedBanner = "RQM version: 1.4.1\n",
     .CommandWords = kWords,
     .bExactWords = true,

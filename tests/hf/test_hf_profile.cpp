@@ -80,6 +80,18 @@ TEST_F(HfBroker, ConnectPrintsTheFactsAndSkipsThePlatformCode) {
     EXPECT_EQ(g_driver_data.Word[CLI_WORD_CHIP_VARIANT], 0);
 }
 
+TEST_F(HfBroker, NoPrcmRequests) {
+    uint32_t value = 7;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RQM_ReadPRCMRegister(ctx, 0x40040058, &value), RQM_NOT_SUPPORTED);
+    EXPECT_EQ(RQM_WritePRCMRegister(ctx, 0x40040058, 1), RQM_NOT_SUPPORTED);
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "RQM_ReadPRCMRegister failed (26:unknown error)\nRQM_WritePRCMRegister failed (26:unknown error)\n");
+    EXPECT_TRUE(fake.sent.empty());
+    EXPECT_EQ(value, 7u);
+}
+
 TEST(HfApi, TablesEndAtNine) {
     testing::internal::CaptureStdout();
     RQM_ErrorCheck(nullptr, 10, "RQM_Connect");
