@@ -1,6 +1,7 @@
 // The settings reader against files an engineer may leave on the board, and
 // the record it fills.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -316,5 +317,72 @@ TEST(TrimBounds, BadBuffersStopTheProgram) {
     EXPECT_DEATH(a_trim(std::span<char>(), "x"), "Assertion");
     EXPECT_DEATH(r_trim(buf, buf.data()), "Assertion");
 }
+
+// A settings file that is there but is no file the tool can take whole is
+// refused with a line, every field keeping its default; a FIFO must not
+// stop the run waiting for a writer, nor /dev/zero feed it for ever.
+enum SettingsKind { FIFO, DEV_ZERO, DIRECTORY, ONE_PAST_LIMIT, AT_LIMIT };
+
+struct RefusalCase {
+    const char* name;
+    SettingsKind kind;
+    int result;
+    std::string line;  // P stands for the path
+    friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class Refusal : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refusal, OnlyRegularFilesWithinTheBound) {
+    const RefusalCase& c = GetParam();
+    char dir[] = "/tmp/rqm_settings_dir_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/settings.ini";
+    // Every key set, so that a file that is read shows in every field.
+    std::string text = "[Tx]\nnumber=5\n";
+    switch (c.kind) {
+    case FIFO:
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        break;
+    case DEV_ZERO:
+        ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+        break;
+    case DIRECTORY:
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+        break;
+    case ONE_PAST_LIMIT:
+    case AT_LIMIT: {
+        text.resize(CLI_SETTINGS_MAX + (c.kind == ONE_PAST_LIMIT ? 1 : 0), '#');
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(text.data(), 1, text.size(), f);
+        ASSERT_EQ(fclose(f), 0);
+        break;
+    }
+    }
+    CliSettings s;
+    InitSettings(&s);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetSettings(path.c_str(), &s), c.result);
+    std::string out = testing::internal::GetCapturedStdout();
+    if (const size_t at = out.find(path); at != std::string::npos)
+        out.replace(at, path.size(), "P");
+    EXPECT_EQ(out, c.line);
+    ExpectOnly(s, c.result == 0 ? "number" : nullptr, 5);
+    std::array<char, CLI_PROFILE_VALUE_SIZE> value{};
+    EXPECT_EQ(GetProfileString(path.c_str(), "Tx", "number", value), c.result == 0 ? 0 : -1);
+    unlink(path.c_str());
+    rmdir(path.c_str());
+    rmdir(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Refusal,
+    testing::Values(RefusalCase{"Fifo", FIFO, -1, "\"P\" is not a regular file!\n"},
+                    RefusalCase{"DevZero", DEV_ZERO, -1, "\"P\" is not a regular file!\n"},
+                    RefusalCase{"Directory", DIRECTORY, -1, "\"P\" is not a regular file!\n"},
+                    RefusalCase{"OnePastTheLimit", ONE_PAST_LIMIT, -1, "\"P\" is larger than 65536 bytes!\n"},
+                    RefusalCase{"AtTheLimit", AT_LIMIT, 0, ""}),
+    [](const testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 
 }  // namespace
