@@ -3,9 +3,9 @@
 # each for a while; exits nonzero when a target crashes or fails to build.
 #   run-fuzz.sh [seconds] [target...]    seconds per target, default 5;
 #                                        targets by name (fuzz_text), default all
-# A target names the project sources it links in a comment line
+# A target names the project sources it links in comment lines
 #   // fuzz-sources: api/util.cpp api/rqm_ui.cpp ...
-# where a pattern (cli/*.cpp) stands for the files it matches and a word
+# (as many as it needs) where a pattern (cli/*.cpp) stands for the files it matches and a word
 # with a leading ! (!cli/rqmcli.cpp) leaves that file out.
 # Targets and findings live in build/fuzz/<target>/: corpus/ grows from run
 # to run, crash-* and the like are the inputs that failed. Each source is
@@ -86,7 +86,7 @@ write_seeds() {  # target, directory
 target_sources() {  # source file of the target
   local words word file skip
   local -a take=() leave=()
-  read -r -a words <<<"$(sed -n 's|^// fuzz-sources:||p' "$1" | head -n 1)"
+  read -r -a words <<<"$(sed -n 's|^// fuzz-sources:||p' "$1" | tr '\n' ' ')"
   for word in "${words[@]}"; do
     if [[ $word == !* ]]; then
       leave+=("${word#!}")

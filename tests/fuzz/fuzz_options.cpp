@@ -6,8 +6,8 @@
 // index a hook leaves outside its table is a trap.
 //
 // Input: a byte choosing the table, then the words, separated by NUL.
-// fuzz-sources: cli/*.cpp api/*.cpp transport/*.cpp common/*.cpp !cli/rqmcli.cpp
-// !transport/netlink_peer_kernel.cpp
+// fuzz-sources: cli/*.cpp api/*.cpp transport/*.cpp common/*.cpp
+// fuzz-sources: !cli/rqmcli.cpp !transport/netlink_peer_kernel.cpp
 #include <getopt.h>
 
 #include <cstddef>

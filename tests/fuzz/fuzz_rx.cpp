@@ -9,9 +9,7 @@
 //
 // Input: a byte choosing the request, a byte of its parameter, a byte of
 // flags, then datagrams, each a 16-bit little-endian length and its bytes.
-// fuzz-sources: transport/TargetCli.cpp transport/TargetCli_send.cpp transport/target_temp.cpp
-// transport/adapter.cpp transport/vormac_adapter.cpp transport/netlink_peer_sim.cpp common/file_read.cpp
-// common/driver_data.cpp common/rqm_ui.cpp api/rqm_request.cpp
+// fuzz-sources: transport/*.cpp !transport/netlink_peer_kernel.cpp common/*.cpp api/rqm_request.cpp
 #include <semaphore.h>
 
 #include <cstddef>
