@@ -488,9 +488,7 @@ const std::string kReadFailed = "Failed to read the SDD file!\n";
 const FileKindCase kFileKinds[] = {
     // Opening a FIFO for reading waits for a writer; none comes.
     {"FifoDumped", FIFO, {"get_sdd_file"}, kNotRegular + kReadFailed, -1},
-    {"FifoOffsetSet", FIFO, {"set_sdd_freq_offset", "100"}, kNotRegular + kReadFailed, -1},
     // /dev/zero never ends.
-    {"ZeroDumped", DEV_ZERO, {"get_sdd_file"}, kNotRegular + kReadFailed, -1},
     {"ZeroPowerSet",
      DEV_ZERO,
      {"set_sdd_power", "11b", "42"},
@@ -502,16 +500,10 @@ const FileKindCase kFileKinds[] = {
      kNotRegular + kReadFailed + "RQM_GetSddFreqOffset failed (-1:unknown error)\n",
      -1},
     {"EmptyDumpedAsZeroBytes", EMPTY, {"get_sdd_file"}, "sddLength = 0\n\n" + kReadFailed, -1},
-    {"EmptyOffsetSet", EMPTY, {"set_sdd_freq_offset", "100"}, kReadFailed, -1},
     {"PastTheLimitOffsetSet",
      ONE_PAST_LIMIT,
      {"set_sdd_freq_offset", "100"},
      "\"P\" is larger than 1048576 bytes!\n" + kReadFailed,
-     -1},
-    {"PastTheLimitPowerRead",
-     ONE_PAST_LIMIT,
-     {"get_sdd_power"},
-     "\"P\" is larger than 1048576 bytes!\nPower_ies not found!\nRQM_GetSddPower failed (-1:unknown error)\n",
      -1},
     {"AtTheLimitOffsetSet", AT_LIMIT, {"set_sdd_freq_offset", "100"}, "", 0},
 };
@@ -609,28 +601,5 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"DbMinusInfinity", {"set_sdd_power", "all_dB", "10", "10", "-INFINITY"}, kInvalid},
         RefusedCase{"DbPastDouble", {"set_sdd_power", "all_dB", "1e999", "10", "10"}, kInvalid}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
-
-// The dump is formatted a row at a time: byte for byte what one printf per
-// byte gives, for every row length.
-TEST(SddShow, SameAsOnePrintfPerByte) {
-    Bytes b(70);
-    for (size_t i = 0; i < b.size(); ++i)
-        b[i] = static_cast<uint8_t>(i * 37 + 5);
-    for (int count : {1, 15, 16, 17, 32, 33, 70}) {
-        std::string want = "sddLength = " + std::to_string(count) + "\n";
-        char cell[16];
-        for (int i = 0; i < count; ++i) {
-            if (i % 16 == 0) {
-                snprintf(cell, sizeof cell, "%s%08xh:  ", i != 0 ? "\n" : "", i / 16);
-                want += cell;
-            }
-            snprintf(cell, sizeof cell, "%02x  ", b[static_cast<size_t>(i)]);
-            want += cell;
-        }
-        testing::internal::CaptureStdout();
-        RQM_sddShow(b.data(), count);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), want + "\n") << count;
-    }
-}
 
 }  // namespace
