@@ -10,7 +10,7 @@
 int rqm_exchange(RqmApiContext* ctx, RqmReqBuilder& Req, uint8_t* pCnf, uint32_t Room) {
     if (!Req.ok())
         return RQM_INVALID_PARAMETER;
-    return Adapter_Request(ctx, Req.msg(), pCnf, Room);
+    return Adapter_RequestEcho(ctx, Req.msg(), pCnf, Room, Req.echo_off(), Req.echo_len());
 }
 
 namespace {

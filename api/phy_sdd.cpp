@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/file_read.h"
 #include "common/hi_msg.h"
 #include "rqm_api.h"
 #include "rqm_request.h"
@@ -33,26 +34,19 @@ bool rqm_sdd_path_query(RqmApiContext* ctx, char* path, int* pResult) {
     return true;
 }
 
-// The whole file, however long; false when it cannot be opened or read.
+// The whole file, up to RQM_SDD_FILE_MAX bytes; false after the line that
+// tells why when it cannot be opened or read.
 bool rqm_read_sdd_file(const char* path, std::vector<uint8_t>* bytes) {
-    const int fd = open(path, O_RDONLY);
-    if (fd < 0) {
+    uint8_t* buffer = nullptr;
+    uint32_t size = 0;
+    const RqmFileStatus status = rqm_load_file(path, 0, RQM_SDD_FILE_MAX, &buffer, &size);
+    if (status == RQM_FILE_NO_OPEN)
         printf("open \"%s\" is failure!\n", path);
+    rqm_put_file_refusal(path, status, RQM_SDD_FILE_MAX);
+    if (status != RQM_FILE_OK)
         return false;
-    }
-    bytes->clear();
-    uint8_t chunk[4096];
-    for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        bytes->insert(bytes->end(), chunk, chunk + n);
-    }
-    close(fd);
+    bytes->assign(buffer, buffer + size);
+    free(buffer);
     return true;
 }
 
@@ -101,23 +95,34 @@ int RQM_GetSddPatch(RqmApiContext* ctx, char* pPath) {
     return result;
 }
 
+// Each row is formatted whole and written at once: a megabyte's dump
+// would otherwise be a printf per byte.
 void RQM_sddShow(const uint8_t* pData, int Count) {
     printf("sddLength = %d\n", Count);
-    for (int i = 0; i < Count; ++i) {
-        if (i % 16 == 0) {
-            if (i != 0)
-                printf("\n");
-            printf("%08xh:  ", i / 16);
+    static constexpr char HEX[] = "0123456789abcdef";
+    // A line end, the row label "%08xh:  " and 16 cells of "%02x  ".
+    char line[1 + 11 + 16 * 4 + 1];
+    for (int row = 0; row * 16 < Count; ++row) {
+        int n = snprintf(line, sizeof line, "%s%08xh:  ", row != 0 ? "\n" : "", static_cast<unsigned>(row));
+        const int end = Count - row * 16 < 16 ? Count : row * 16 + 16;
+        for (int i = row * 16; i < end; ++i) {
+            line[n++] = HEX[pData[i] >> 4];
+            line[n++] = HEX[pData[i] & 0xF];
+            line[n++] = ' ';
+            line[n++] = ' ';
         }
-        printf("%02x  ", pData[i]);
+        fwrite(line, 1, static_cast<size_t>(n), stdout);
     }
     printf("\n");
 }
 
 int RQM_ReadSdd(int Show, const char* pchPath, uint8_t* pBuffer, int Size) {
-    const int fd = open(pchPath, O_RDONLY);
+    RqmFileStatus status = RQM_FILE_OK;
+    const int fd = rqm_open_regular(pchPath, O_RDONLY, &status);
     if (fd < 0) {
-        printf("open \"%s\" is failure!\n", pchPath);
+        if (status == RQM_FILE_NO_OPEN)
+            printf("open \"%s\" is failure!\n", pchPath);
+        rqm_put_file_refusal(pchPath, status, 0);
         return -1;
     }
     const ssize_t n = Size > 0 ? read(fd, pBuffer, static_cast<size_t>(Size)) : 0;
@@ -130,9 +135,12 @@ int RQM_ReadSdd(int Show, const char* pchPath, uint8_t* pBuffer, int Size) {
 }
 
 int RQM_ModifySdd(const uint8_t* pData, int Length, int Offset, const char* pchPath) {
-    const int fd = open(pchPath, O_RDWR);
+    RqmFileStatus status = RQM_FILE_OK;
+    const int fd = rqm_open_regular(pchPath, O_RDWR, &status);
     if (fd < 0) {
-        printf("open \"%s\" is failure!\n", pchPath);
+        if (status == RQM_FILE_NO_OPEN)
+            printf("open \"%s\" is failure!\n", pchPath);
+        rqm_put_file_refusal(pchPath, status, 0);
         return -1;
     }
     // The edit counts only when every byte reached the file.
@@ -272,7 +280,8 @@ int RQM_DownloadSdd(RqmApiContext* ctx, const char* pchSddFilePath, int bWriteSD
             ctx,
             "SDD file is on the remote device. SDD data not in message, Remove Server must intercept!\n");
     } else {
-        file = ReadBinaryFileIntoBuffer(ctx, pchSddFilePath, 0, &n);
+        file = rqm_read_whole_file(ctx, pchSddFilePath, 0, RQM_SDD_FILE_MAX,
+                                   "cannot allocate memory for file contents\n", &n);
         if (file == nullptr)
             return reported(ctx, RQM_FILE_ERROR, "RQM_DownloadSdd");
         data = file;

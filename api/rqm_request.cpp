@@ -8,6 +8,8 @@
 void RqmReqBuilder::start(uint16_t MsgId, uint32_t MsgLen) {
     memset(pBuf_, 0, Capacity_);
     Len_ = 0;
+    EchoOff_ = 0;
+    EchoLen_ = 0;
     bRefused_ = MsgLen < HI_MSG_HEADER_SIZE || MsgLen > Capacity_ || MsgLen > HI_MSG_MAX_LEN;
     if (bRefused_)
         return;
@@ -52,6 +54,15 @@ void RqmReqBuilder::put_bytes(uint32_t Off, const void* pSrc, uint32_t Count) {
     uint8_t* p = claim(Off, Count);
     if (p != nullptr && Count != 0)
         memcpy(p, pSrc, Count);
+}
+
+void RqmReqBuilder::echo(uint32_t Off, uint32_t Count) {
+    if (Count > RQM_ECHO_MAX || claim(Off, Count) == nullptr)
+        bRefused_ = true;
+    if (bRefused_)
+        return;
+    EchoOff_ = Off;
+    EchoLen_ = Count;
 }
 
 RqmCnfReader::RqmCnfReader(const uint8_t* pCnf, uint32_t Room) : p_(pCnf), Got_(0) {
@@ -128,6 +139,7 @@ void rqm_encode_write_reg_type(RqmReqBuilder& Req, uint32_t Type, uint32_t Addre
     Req.put32(REG_TYPE_WRITE_TYPE_OFF, Type);
     Req.put32(REG_TYPE_WRITE_ADDR_OFF, Address);
     Req.put32(REG_TYPE_WRITE_VALUE_OFF, Value);
+    Req.echo(REG_TYPE_WRITE_TYPE_OFF, REG_TYPE_WRITE_REQ_LEN - REG_TYPE_WRITE_TYPE_OFF);
 }
 
 void rqm_encode_sdd_config(RqmReqBuilder& Req, uint16_t Config) {
@@ -147,6 +159,10 @@ void rqm_encode_mac(RqmReqBuilder& Req, uint16_t MsgId, uint32_t Kind, const uin
     Req.put32(MAC_REQ_KIND_OFF, Kind);
     if (pMac != nullptr)
         Req.put_bytes(MAC_REQ_ADDR_OFF, pMac, MAC_ADDR_BYTES);
+    // The read's answer carries the address where the write has it: only
+    // the kind is repeated there.
+    const uint32_t echoEnd = pMac != nullptr ? MAC_REQ_ADDR_OFF + MAC_ADDR_BYTES : MAC_REQ_ADDR_OFF;
+    Req.echo(MAC_REQ_KIND_OFF, echoEnd - MAC_REQ_KIND_OFF);
 }
 
 int rqm_decode_get_mac(const RqmCnfReader& Cnf, uint8_t* pMac) {
@@ -162,6 +178,7 @@ void rqm_encode_hw_test(RqmReqBuilder& Req, uint16_t TestId, uint16_t Param1, ui
     Req.put16(HW_TEST_REQ_ID_OFF, TestId);
     Req.put16(HW_TEST_REQ_PARAM1_OFF, Param1);
     Req.put16(HW_TEST_REQ_PARAM2_OFF, Param2);
+    Req.echo(HW_TEST_REQ_ID_OFF, HW_TEST_CNF_RESULT_OFF - HW_TEST_REQ_ID_OFF);
     if (EncStep != 0) {
         Req.put8(HW_TEST_REQ_ENC_STEP_OFF, EncStep);
         Req.put8(HW_TEST_REQ_ENC_VALUE_OFF, HW_TEST_ENC_VALUE);

@@ -10,6 +10,11 @@
 // rqm_exchange answers it with RQM_INVALID_PARAMETER before the broker is
 // asked.
 //
+// Answers that repeat fields of their request (a kind, an address, a
+// register write) say so with echo(): the broker then takes only a
+// confirmation that carries those bytes as the answer, so a duplicate or
+// late answer to an earlier request with the same id is not taken for it.
+//
 // Reading: an RqmCnfReader over the confirmation buffer sees only the
 // bytes that arrived (MsgLen, never more than the buffer). status() is the
 // word at +4, or RQM_NO_CONFIRMATION when fewer than 8 bytes arrived; a
@@ -59,9 +64,15 @@ public:
     void put32(uint32_t Off, uint32_t Value);
     void put32_be(uint32_t Off, uint32_t Value);  // most significant byte first
     void put_bytes(uint32_t Off, const void* pSrc, uint32_t Count);
+    // The answer repeats the Count request bytes at Off (at most
+    // RQM_ECHO_MAX, within the message, else the build is refused), as
+    // they stand when the request is sent.
+    void echo(uint32_t Off, uint32_t Count);
 
     bool ok() const { return Len_ != 0 && !bRefused_; }  // started, nothing refused
     uint32_t len() const { return Len_; }
+    uint32_t echo_off() const { return EchoOff_; }
+    uint32_t echo_len() const { return EchoLen_; }  // 0: the id alone tells
     uint8_t* msg() { return pBuf_; }
     const uint8_t* msg() const { return pBuf_; }
 
@@ -71,6 +82,8 @@ private:
     uint8_t* pBuf_;
     uint32_t Capacity_;
     uint32_t Len_ = 0;
+    uint32_t EchoOff_ = 0;
+    uint32_t EchoLen_ = 0;
     bool bRefused_ = false;
 };
 
@@ -188,7 +201,8 @@ void rqm_encode_read_reg_type(RqmReqBuilder& Req, uint32_t Type, uint32_t Addres
 // answer holds.
 int rqm_decode_read_reg_type(const RqmCnfReader& Cnf, uint32_t Asked, void* pDst);
 
-// Register write by bus type (1015).
+// Register write by bus type (1015); the answer repeats the request with
+// the status in place of the mark.
 inline constexpr uint32_t REG_TYPE_WRITE_REQ_LEN = 20;
 inline constexpr uint32_t REG_TYPE_WRITE_MARK_OFF = 4;
 inline constexpr uint32_t REG_TYPE_WRITE_MARK = 0xFFFFFFFF;
@@ -214,6 +228,7 @@ inline constexpr uint32_t SLEEP_CNF_SIZE = 8;
 void rqm_encode_sleep(RqmReqBuilder& Req, uint32_t Mode, uint64_t Param);
 
 // MAC address read (55) and write (56): the address kind and six bytes.
+// The read's answer repeats the kind, the write's the kind and address.
 inline constexpr uint32_t MAC_REQ_LEN = 20;
 inline constexpr uint32_t MAC_REQ_KIND_OFF = 8;
 inline constexpr uint32_t MAC_REQ_ADDR_OFF = 12;
@@ -227,7 +242,8 @@ void rqm_encode_mac(RqmReqBuilder& Req, uint16_t MsgId, uint32_t Kind, const uin
 int rqm_decode_get_mac(const RqmCnfReader& Cnf, uint8_t* pMac);
 
 // Hardware test (4): 16-bit test id and parameters; the encryption test
-// adds its step and the value 16. The answer's result is at +14.
+// adds its step and the value 16. The answer repeats the request, with its
+// result over bytes 14 to 17: the test id and first parameter stay.
 inline constexpr uint32_t HW_TEST_REQ_LEN = 32;
 inline constexpr uint32_t HW_TEST_REQ_ID_OFF = 8;
 inline constexpr uint32_t HW_TEST_REQ_PARAM1_OFF = 10;

@@ -11,6 +11,8 @@ struct RqmApiContext;
 inline constexpr unsigned SDD_USER_POWER_ENTRIES = 12;  // 1/16 dB each
 inline constexpr unsigned SDD_PATH_MAX = 64;            // path buffers hold one more for the NUL
 inline constexpr uint16_t SDD_FREQ_OFFSET_MAX = 127;
+// Far above any chip's SDD: a longer file is not one, and is not read.
+inline constexpr uint32_t RQM_SDD_FILE_MAX = 1u << 20;
 
 struct SddElement {
     uint8_t Id;
@@ -40,5 +42,6 @@ int RQM_DownloadSdd(RqmApiContext* pRqmApiContext, const char* pchSddFilePath, i
 // Asks the driver where the SDD file lies: true with the terminated path
 // in a buffer of 65 bytes, false with the failure code in *pResult.
 bool rqm_sdd_path_query(RqmApiContext* pRqmApiContext, char* pPath, int* pResult);
-// The whole file, however long; false after the open line, or on a read error.
+// The whole file, up to RQM_SDD_FILE_MAX bytes; false after the line that
+// tells why it cannot be opened or read (not a regular file, too large).
 bool rqm_read_sdd_file(const char* pchPath, std::vector<uint8_t>* pBytes);

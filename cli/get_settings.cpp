@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "cli/numbers.h"
+#include "common/file_read.h"
 #include "common/variant.h"
 
 CliSettings setting{};
@@ -179,22 +180,94 @@ void a_trim(std::span<char> szOutput, const char* szInput) {
     strip_trailing(szOutput);
 }
 
-int GetProfileString(const char* pchFile, const char* pchSection, const char* pchKey,
-                     std::span<char> szValue) {
-    if (pchFile == nullptr || pchSection == nullptr || pchKey == nullptr || szValue.empty())
+namespace {
+
+// The file taken as fgets takes it: pieces of at most LINE_SIZE - 1
+// characters, each ending after a line feed or where the text ends, each
+// terminated. A NUL inside a piece ends it for every reader after.
+class Pieces {
+public:
+    explicit Pieces(CliProfileText Text) : p_(Text.pText), left_(Text.pText != nullptr ? Text.Length : 0) {}
+    bool next(std::array<char, LINE_SIZE>* piece) {
+        if (left_ == 0)
+            return false;
+        size_t n = std::min<size_t>(left_, LINE_SIZE - 1);
+        if (const void* lf = memchr(p_, '\n', n))
+            n = static_cast<size_t>(static_cast<const char*>(lf) - p_) + 1;
+        memcpy(piece->data(), p_, n);
+        (*piece)[n] = '\0';
+        p_ += n;
+        left_ -= static_cast<uint32_t>(n);
+        return true;
+    }
+
+private:
+    const char* p_;
+    uint32_t left_;
+};
+
+// The settings file's text, read once: nothing when it does not open or
+// is refused.
+struct LoadedText {
+    uint8_t* pBuffer = nullptr;
+    uint32_t Length = 0;
+    RqmFileStatus Status = RQM_FILE_NO_OPEN;
+    explicit LoadedText(const char* pchFile) {
+        Status = rqm_load_file(pchFile, 0, CLI_SETTINGS_MAX, &pBuffer, &Length);
+        if (Status != RQM_FILE_OK)
+            Length = 0;
+    }
+    ~LoadedText() { free(pBuffer); }
+    LoadedText(const LoadedText&) = delete;
+    LoadedText& operator=(const LoadedText&) = delete;
+    CliProfileText text() const {
+        return {Status == RQM_FILE_OK ? reinterpret_cast<const char*>(pBuffer) : nullptr, Length};
+    }
+};
+
+int profile_int(CliProfileText Text, const char* pchSection, const char* pchKey, int iDefault) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
+    if (cli_profile_string(Text, pchSection, pchKey, value) != 0)
+        return iDefault;
+    return cli_atoi(value.data());
+}
+
+float profile_float(CliProfileText Text, const char* pchSection, const char* pchKey, float fDefault) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
+    if (cli_profile_string(Text, pchSection, pchKey, value) != 0)
+        return fDefault;
+    return cli_atof(value.data());
+}
+
+// The value is written with "0x", which is skipped unread; without it the
+// first two digits go.
+uint32_t profile_hex(CliProfileText Text, const char* pchSection, const char* pchKey, float fDefault) {
+    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
+    if (cli_profile_string(Text, pchSection, pchKey, value) != 0) {
+        if (!(fDefault >= 0.0f))
+            return 0;
+        return fDefault >= 4294967296.0f ? UINT32_MAX : static_cast<uint32_t>(fDefault);
+    }
+    if (strlen(value.data()) < 2)
+        return 0;
+    return cli_strtoul_hex(value.data() + 2);
+}
+
+}  // namespace
+
+int cli_profile_string(CliProfileText Text, const char* pchSection, const char* pchKey,
+                       std::span<char> szValue) {
+    if (Text.pText == nullptr || pchSection == nullptr || pchKey == nullptr || szValue.empty())
         return -1;
     std::array<char, LINE_SIZE> header;
     if (snprintf(header.data(), header.size(), "[%s]", pchSection) >= LINE_SIZE)
         return -1;  // no line of the file could hold it
     size_t headerLength = strlen(header.data());
-    FILE* fp = fopen(pchFile, "r");
-    if (fp == nullptr)
-        return -1;
+    Pieces pieces(Text);
     std::array<char, LINE_SIZE> piece;
     std::array<char, LINE_SIZE> line;
     bool inSection = false;
-    int result = -1;
-    while (fgets(piece.data(), LINE_SIZE, fp) != nullptr) {
+    while (pieces.next(&piece)) {
         l_trim(line, piece.data());
         const char* text = line.data();
         if (*text == '\0')
@@ -208,44 +281,35 @@ int GetProfileString(const char* pchFile, const char* pchSection, const char* pc
         if (*text == '#')
             continue;
         if (*text == '[')
-            break;  // only the first occurrence of a section counts
+            return -1;  // only the first occurrence of a section counts
         const char* equals = strchr(text, '=');
         if (equals == nullptr || !key_matches(text, pchKey))
             continue;
         read_value(equals + 1, szValue);
-        result = 0;
-        break;
+        return 0;
     }
-    fclose(fp);
-    return result;
+    return -1;
+}
+
+int GetProfileString(const char* pchFile, const char* pchSection, const char* pchKey,
+                     std::span<char> szValue) {
+    const LoadedText file(pchFile);
+    return cli_profile_string(file.text(), pchSection, pchKey, szValue);
 }
 
 int GetProfileInt(const char* pchFile, const char* pchSection, const char* pchKey, int iDefault) {
-    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
-    if (GetProfileString(pchFile, pchSection, pchKey, value) != 0)
-        return iDefault;
-    return cli_atoi(value.data());
+    const LoadedText file(pchFile);
+    return profile_int(file.text(), pchSection, pchKey, iDefault);
 }
 
 float GetProfileFloat(const char* pchFile, const char* pchSection, const char* pchKey, float fDefault) {
-    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
-    if (GetProfileString(pchFile, pchSection, pchKey, value) != 0)
-        return fDefault;
-    return cli_atof(value.data());
+    const LoadedText file(pchFile);
+    return profile_float(file.text(), pchSection, pchKey, fDefault);
 }
 
-// The value is written with "0x", which is skipped unread; without it the
-// first two digits go.
 uint32_t GetProfileHex(const char* pchFile, const char* pchSection, const char* pchKey, float fDefault) {
-    std::array<char, CLI_PROFILE_VALUE_SIZE> value;
-    if (GetProfileString(pchFile, pchSection, pchKey, value) != 0) {
-        if (!(fDefault >= 0.0f))
-            return 0;
-        return fDefault >= 4294967296.0f ? UINT32_MAX : static_cast<uint32_t>(fDefault);
-    }
-    if (strlen(value.data()) < 2)
-        return 0;
-    return cli_strtoul_hex(value.data() + 2);
+    const LoadedText file(pchFile);
+    return profile_hex(file.text(), pchSection, pchKey, fDefault);
 }
 
 void InitSettings(CliSettings* pSettings) {
@@ -260,26 +324,39 @@ void InitSettings(CliSettings* pSettings) {
     pSettings->expect_ack = 0;
 }
 
-int GetSettings(const char* pchFile, CliSettings* pSettings) {
+void cli_settings_from_text(CliProfileText Text, CliSettings* pSettings) {
     if (pSettings == nullptr)
-        return -1;
+        return;
     for (const SettingKey& k : SETTING_KEYS) {
         double d = key_default(k);
         switch (k.eKind) {
         case PROFILE_INT: {
-            int i = GetProfileInt(pchFile, k.pchSection, k.pchKey, static_cast<int>(d));
+            int i = profile_int(Text, k.pchSection, k.pchKey, static_cast<int>(d));
             store_field(pSettings, k.field, static_cast<uint32_t>(i), 0.0f);
             break;
         }
         case PROFILE_FLOAT:
             store_field(pSettings, k.field, 0,
-                        GetProfileFloat(pchFile, k.pchSection, k.pchKey, static_cast<float>(d)));
+                        profile_float(Text, k.pchSection, k.pchKey, static_cast<float>(d)));
             break;
         case PROFILE_HEX:
-            store_field(pSettings, k.field,
-                        GetProfileHex(pchFile, k.pchSection, k.pchKey, static_cast<float>(d)), 0.0f);
+            store_field(pSettings, k.field, profile_hex(Text, k.pchSection, k.pchKey, static_cast<float>(d)),
+                        0.0f);
             break;
         }
     }
-    return 0;
+}
+
+// The file is read once for all the keys. One that is missing or does not
+// open leaves every key its default; one that opens but is no regular file,
+// or is larger than any real one, is refused with a line that says so.
+int GetSettings(const char* pchFile, CliSettings* pSettings) {
+    if (pSettings == nullptr)
+        return -1;
+    const LoadedText file(pchFile);
+    cli_settings_from_text(file.text(), pSettings);
+    if (file.Status == RQM_FILE_OK || file.Status == RQM_FILE_NO_OPEN)
+        return 0;
+    rqm_put_file_refusal(pchFile, file.Status, CLI_SETTINGS_MAX);
+    return -1;
 }

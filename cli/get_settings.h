@@ -12,6 +12,9 @@ inline constexpr const char CLI_SETTINGS_FILE[] = "./settings.ini";
 // The typed readers' value buffer: a longer value is cut to 19 characters
 // before trimming rather than overrunning.
 inline constexpr size_t CLI_PROFILE_VALUE_SIZE = 20;
+// A settings file is read only when it is a regular file of at most this
+// many bytes, a size no real one reaches.
+inline constexpr uint32_t CLI_SETTINGS_MAX = 64 * 1024;
 // A longer key in the file matches no key at all, so that it cannot pose as
 // its own first 31 characters.
 inline constexpr size_t CLI_PROFILE_KEY_MAX = 31;
@@ -67,11 +70,27 @@ struct CliSettings {
 extern CliSettings setting;
 
 void InitSettings(CliSettings* pSettings);
-// Re-opens the file for every key; the file is small and read once a run.
+// Every keyed field from the file, or its key's default. 0, also when there
+// is no file; -1 after a line that says why when the file is there but is
+// not read (not a regular file, or larger than CLI_SETTINGS_MAX): every
+// field then has its default.
 int GetSettings(const char* pchFile, CliSettings* pSettings);
 
+// The text of a settings file (Length bytes, not terminated; null: no
+// file). The readers below read the file at pchFile into one, each anew.
+struct CliProfileText {
+    const char* pText;
+    uint32_t Length;
+};
+
+// GetSettings over a text already read.
+void cli_settings_from_text(CliProfileText Text, CliSettings* pSettings);
+// GetProfileString over a text already read.
+int cli_profile_string(CliProfileText Text, const char* pchSection, const char* pchKey,
+                       std::span<char> szValue);
+
 // 0 with the trimmed value text in szValue, -1 when the file cannot be
-// opened or the key is not in the first occurrence of its section.
+// read or the key is not in the first occurrence of its section.
 int GetProfileString(const char* pchFile, const char* pchSection, const char* pchKey,
                      std::span<char> szValue);
 // An empty value is found and reads as 0, 0.0 or (hex, also when shorter

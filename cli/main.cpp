@@ -354,7 +354,12 @@ int rqm_main(int argc, char** argv) {
         return 0;
     }
     InitSettings(&setting);
-    GetSettings(CLI_SETTINGS_FILE, &setting);
+    // A settings file that is there but cannot be taken (a FIFO, a device,
+    // one far too large) fails the command before the driver is touched.
+    if (GetSettings(CLI_SETTINGS_FILE, &setting) != 0) {
+        puts("Sending CMD error!");
+        return 0;
+    }
     if (Init_Cli() != 0) {
         puts("Init error!");
         // Released although the process ends: a clean exit keeps leak

@@ -120,8 +120,17 @@ int proc_set_sdd_power(int argc, char** argv) {
     }
     if (all || allDb) {
         const PowerGroup* groups[3] = {&GROUP_11B, &GROUP_11GN, &GROUP_MCS7};
+        // A dB value of NaN or infinity has no level: refused before it is
+        // converted.
+        double db[3] = {};
+        for (int g = 0; allDb && g < 3; ++g) {
+            if (!cli_atod_finite(argv[3 + g], &db[g])) {
+                puts(INVALID_PARAMS);
+                return -1;
+            }
+        }
         for (int g = 0; g < 3; ++g)
-            set_group(levels, *groups[g], allDb ? db_to_level(cli_atod(argv[3 + g])) : cli_atoi(argv[3 + g]));
+            set_group(levels, *groups[g], allDb ? db_to_level(db[g]) : cli_atoi(argv[3 + g]));
     } else if (strcmp(form, "11b") == 0) {
         set_group(levels, GROUP_11B, cli_atoi(argv[3]));
     } else if (strcmp(form, "11gn") == 0) {
@@ -182,11 +191,15 @@ int proc_get_sdd_file(int, char**) {
         return -1;
     }
     printf("sdd_path = %s\n", path);
+    // A file that was read is dumped, an empty one too (its length line and
+    // an empty line), before the failure line.
     std::vector<uint8_t> file;
-    if (!rqm_read_sdd_file(path, &file) || file.empty()) {
+    const bool read = rqm_read_sdd_file(path, &file);
+    if (read)
+        RQM_sddShow(file.data(), static_cast<int>(file.size()));
+    if (!read || file.empty()) {
         puts("Failed to read the SDD file!");
         return -1;
     }
-    RQM_sddShow(file.data(), static_cast<int>(file.size()));
     return RQM_SUCCESS;
 }

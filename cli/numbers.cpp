@@ -31,6 +31,14 @@ double cli_atod(const char* pchText) {
     return strtod(pchText, nullptr);
 }
 
+bool cli_atod_finite(const char* pchText, double* pValue) {
+    const double value = cli_atod(pchText);
+    if (!std::isfinite(value))
+        return false;
+    *pValue = value;
+    return true;
+}
+
 float cli_atof(const char* pchText) {
     static_assert(std::numeric_limits<float>::is_iec559);
     // Half a unit in the last place above FLT_MAX: from there on, round to

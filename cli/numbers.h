@@ -18,6 +18,11 @@ uint32_t cli_strtoul_hex(const char* pchText);
 // atof: the same on the board and on any host.
 double cli_atod(const char* pchText);
 
+// atof for a value that is converted further: false, with *pValue left
+// alone, when the text reads as an infinity or NaN, which no conversion to
+// an integer takes.
+bool cli_atod_finite(const char* pchText, double* pValue);
+
 // atof narrowed to float; beyond float's range it gives an infinity, as
 // IEEE rounding does.
 float cli_atof(const char* pchText);

@@ -38,6 +38,8 @@ inline constexpr uint16_t RQM_HI_API_VERSION = 0x0427;
 // The tool's version 2.0.9 as the driver sees it: major << 24 | minor << 16 | patch.
 inline constexpr uint32_t CliVersion = 0x02000009;
 inline constexpr unsigned RQM_CNF_BUFFER_SIZE = 8188;
+// Most request bytes an answer is checked to repeat.
+inline constexpr unsigned RQM_ECHO_MAX = 16;
 
 typedef void (*RqmRxIndMsgsCb)(void* pUserCB_Context, uint8_t* pMsg);
 typedef void (*RqmUiPutsCb)(void* pUserCB_Context, const char* pText);
@@ -59,6 +61,12 @@ struct RqmApiContext {
     // reads an answer the receive thread is still writing.
     uint32_t ExpectedMsgSize;
     uint16_t ExpectedMsgId;
+    // Where the awaited answer repeats fields of its request, those bytes
+    // at the same offsets: a confirmation with other bytes there answers
+    // another request (a duplicate, a late one) and is not taken.
+    uint32_t ExpectedEchoOff;
+    uint32_t ExpectedEchoLen;  // 0: the id alone tells
+    uint8_t ExpectedEcho[RQM_ECHO_MAX];
     uint32_t MsgReceivedSize;
     sem_t CnfSemaphore;
     bool bCnfSemaphoreMade;  // the broker's exit may run twice

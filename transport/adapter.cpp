@@ -103,12 +103,46 @@ static void drain_stale_posts(RqmApiContext* ctx) {
     }
 }
 
-static void expect(RqmApiContext* ctx, uint16_t id, uint32_t size) {
+// The request bytes its answer must repeat, bounded by the request and by
+// what the context keeps.
+struct Echo {
+    const uint8_t* pBytes = nullptr;
+    uint32_t Off = 0;
+    uint32_t Len = 0;
+};
+
+static Echo echo_of(const uint8_t* req, uint32_t off, uint32_t len) {
+    const uint32_t reqLen = hi_msg_len(req);
+    if (off >= reqLen || len == 0)
+        return {};
+    len = len < reqLen - off ? len : reqLen - off;
+    len = len < RQM_ECHO_MAX ? len : RQM_ECHO_MAX;
+    return {req + off, off, len};
+}
+
+static void expect(RqmApiContext* ctx, uint16_t id, uint32_t size, Echo echo = {}) {
     drain_stale_posts(ctx);
     std::lock_guard lock(ctx->CnfLock);
     ctx->MsgReceivedSize = 0;
     ctx->ExpectedMsgId = id;
+    ctx->ExpectedEchoOff = echo.Off;
+    ctx->ExpectedEchoLen = echo.Len;
+    if (echo.Len != 0)
+        memcpy(ctx->ExpectedEcho, echo.pBytes, echo.Len);
     ctx->ExpectedMsgSize = size;
+}
+
+// Under CnfLock. The bytes of the echo that arrived must be the request's;
+// those past the message's end cannot disagree.
+static bool echo_matches(const RqmApiContext* ctx, const uint8_t* msg, uint32_t len) {
+    for (uint32_t i = 0; i < ctx->ExpectedEchoLen; ++i) {
+        const uint32_t at = ctx->ExpectedEchoOff + i;
+        if (at >= len)
+            break;
+        if (msg[at] != ctx->ExpectedEcho[i])
+            return false;
+    }
+    return true;
 }
 
 // Ends the wait and copies out the answer, if one was taken.
@@ -156,6 +190,11 @@ static int send_attempts(RqmApiContext* ctx, uint8_t* req, const char* timeoutLi
 }
 
 int Adapter_Request(RqmApiContext* ctx, uint8_t* pReq, uint8_t* pCnf, uint32_t CnfSize) {
+    return Adapter_RequestEcho(ctx, pReq, pCnf, CnfSize, 0, 0);
+}
+
+int Adapter_RequestEcho(RqmApiContext* ctx, uint8_t* pReq, uint8_t* pCnf, uint32_t CnfSize, uint32_t EchoOff,
+                        uint32_t EchoLen) {
     if (ctx->FwRunning != 1) {
         puts("RQM_API_FW_NOT_RUNNING!");
         return RQM_FW_NOT_RUNNING;
@@ -163,7 +202,7 @@ int Adapter_Request(RqmApiContext* ctx, uint8_t* pReq, uint8_t* pCnf, uint32_t C
     // Bits 13-15 are the sender's sequence number: a reused request buffer
     // or a resend must still match its confirmation by the id alone.
     const uint16_t id = hi_msg_id(pReq) & HI_MSG_ID_MASK;
-    expect(ctx, static_cast<uint16_t>(id | HI_MSG_KIND_CNF), CnfSize);
+    expect(ctx, static_cast<uint16_t>(id | HI_MSG_KIND_CNF), CnfSize, echo_of(pReq, EchoOff, EchoLen));
     if (send_attempts(ctx, pReq, "Wait for cnf timed out!") == RQM_TRANSPORT_LOST)
         return RQM_TRANSPORT_LOST;
     const uint32_t got = take_answer(ctx, pCnf, CnfSize);
@@ -247,7 +286,8 @@ void Adapter_Receive(void* user, uint8_t* pMsg) {
     bool taken = false;
     {
         std::lock_guard lock(ctx->CnfLock);
-        if (ctx->ExpectedMsgSize != 0 && (msgId == ctx->ExpectedMsgId || boot)) {
+        if (ctx->ExpectedMsgSize != 0 &&
+            (boot || (msgId == ctx->ExpectedMsgId && echo_matches(ctx, pMsg, len)))) {
             if (len <= ctx->ExpectedMsgSize) {
                 memcpy(ctx->CnfBuffer, pMsg, len);
                 ctx->MsgReceivedSize = len;
@@ -269,8 +309,9 @@ void Adapter_Receive(void* user, uint8_t* pMsg) {
         sem_post(&ctx->CnfSemaphore);
         return;
     }
-    // Not awaited: a trace, an exception, a startup nobody asked for, or a
-    // BOOT indication while no request waits.
+    // Not awaited: a trace, an exception, a startup nobody asked for, a
+    // BOOT indication while no request waits, or a confirmation that
+    // answers another request than the one waiting.
     if (msgId == HI_TRACE_IND_ID) {
         RQM_UI_Printf(ctx, "Trace indication received\n");
         RQM_UI_PrintMemory(ctx, "Trace", pMsg, len);

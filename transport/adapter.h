@@ -18,6 +18,12 @@ int get_ms_time();
 int Adapter_Init(RqmApiContext* pRqmApiContext);
 void Adapter_Exit(RqmApiContext* pRqmApiContext);
 int Adapter_Request(RqmApiContext* pRqmApiContext, uint8_t* pReq, uint8_t* pCnf, uint32_t CnfSize);
+// Adapter_Request for a request whose confirmation repeats its EchoLen
+// bytes at EchoOff (at most RQM_ECHO_MAX, within the request): only a
+// confirmation that carries the same bytes there is its answer. One cut
+// off before them cannot be told apart and is taken as before.
+int Adapter_RequestEcho(RqmApiContext* pRqmApiContext, uint8_t* pReq, uint8_t* pCnf, uint32_t CnfSize,
+                        uint32_t EchoOff, uint32_t EchoLen);
 int Adapter_Request_Connect(RqmApiContext* pRqmApiContext, uint8_t* pReq, uint8_t* pCnf, uint32_t CnfSize);
 void Adapter_Receive(void* pRqmApiContext, uint8_t* pMsg);
 int Adapter_CheckAndDisplayError(RqmApiContext* pRqmApiContext, int ErrorCode);

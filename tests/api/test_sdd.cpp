@@ -2,6 +2,7 @@
 // a fake Target and generated SDD files in a temporary directory.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -464,5 +465,141 @@ TEST_F(Sdd, WholeFileDump) {
     EXPECT_NE(out.find("sddLength = " + std::to_string(file.size()) + "\n"), std::string::npos);
     EXPECT_NE(out.find("00000044h:  "), std::string::npos) << "rows past byte 1024 are dumped";
 }
+
+// ---- files that are not SDD files ----
+
+enum FileKind { FIFO, DEV_ZERO, DIRECTORY, EMPTY, ONE_PAST_LIMIT, AT_LIMIT };
+
+struct FileKindCase {
+    const char* name;
+    FileKind kind;
+    std::vector<std::string> words;
+    std::string lines;  // after the path line; P stands for the path
+    int result;
+};
+
+void PrintTo(const FileKindCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const std::string kNotRegular = "\"P\" is not a regular file!\n";
+const std::string kReadFailed = "Failed to read the SDD file!\n";
+
+const FileKindCase kFileKinds[] = {
+    // Opening a FIFO for reading waits for a writer; none comes.
+    {"FifoDumped", FIFO, {"get_sdd_file"}, kNotRegular + kReadFailed, -1},
+    // /dev/zero never ends.
+    {"ZeroPowerSet",
+     DEV_ZERO,
+     {"set_sdd_power", "11b", "42"},
+     kNotRegular + "Power_ies not found!\nRQM_SetSddPower failed (-1:unknown error)\nset user power error\n",
+     -1},
+    {"DirectoryOffsetRead",
+     DIRECTORY,
+     {"get_sdd_freq_offset"},
+     kNotRegular + kReadFailed + "RQM_GetSddFreqOffset failed (-1:unknown error)\n",
+     -1},
+    {"EmptyDumpedAsZeroBytes", EMPTY, {"get_sdd_file"}, "sddLength = 0\n\n" + kReadFailed, -1},
+    {"PastTheLimitOffsetSet",
+     ONE_PAST_LIMIT,
+     {"set_sdd_freq_offset", "100"},
+     "\"P\" is larger than 1048576 bytes!\n" + kReadFailed,
+     -1},
+    {"AtTheLimitOffsetSet", AT_LIMIT, {"set_sdd_freq_offset", "100"}, "", 0},
+};
+
+class SddFileKind : public Sdd, public testing::WithParamInterface<FileKindCase> {
+protected:
+    void TearDown() override {
+        rmdir(path.c_str());
+        Sdd::TearDown();
+    }
+};
+
+// Whatever the driver names, the command ends with its failure line and
+// writes nothing, unless the file is a regular one within the bound.
+TEST_P(SddFileKind, OnlyRegularFilesWithinTheBound) {
+    const FileKindCase& c = GetParam();
+    Bytes before;
+    switch (c.kind) {
+    case FIFO:
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        break;
+    case DEV_ZERO:
+        ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+        break;
+    case DIRECTORY:
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+        break;
+    case EMPTY:
+        write_file(before);
+        break;
+    case ONE_PAST_LIMIT:
+    case AT_LIMIT:
+        before = SddBuilder().version(2, 3).freq_offset(3).power(0xE3, {1, 2}).bytes;
+        before.resize(RQM_SDD_FILE_MAX + (c.kind == ONE_PAST_LIMIT ? 1 : 0), 0xFF);
+        write_file(before);
+        break;
+    }
+    int result = 0;
+    std::string out = run(c.words, &result);
+    for (size_t at = out.find("\"" + path + "\""); at != std::string::npos; at = out.find("\"" + path + "\""))
+        out.replace(at + 1, path.size(), "P");
+    EXPECT_EQ(out, "sdd_path = " + path + "\n" + c.lines);
+    EXPECT_EQ(result, c.result);
+    if (c.kind == AT_LIMIT) {
+        before[6] = 100;
+    }
+    if (c.kind == EMPTY || c.kind == ONE_PAST_LIMIT || c.kind == AT_LIMIT) {
+        EXPECT_TRUE(read_file() == before) << "the file changed";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SddFileKind, testing::ValuesIn(kFileKinds),
+                         [](const testing::TestParamInfo<FileKindCase>& info) { return info.param.name; });
+
+// Values the 32-bit board refuses, and dB values that are no number, are
+// refused before the file is touched.
+struct RefusedCase {
+    const char* name;
+    std::vector<std::string> words;
+    std::string out;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const std::string kInvalid = "Invalid params input!Please check again!\n";
+
+class SddRefused : public Sdd, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(SddRefused, NothingReadOrWritten) {
+    const RefusedCase& c = GetParam();
+    const Bytes file =
+        SddBuilder().version(2, 3).freq_offset(3).power(0xE3, std::vector<uint16_t>(12, 1)).bytes;
+    write_file(file);
+    int result = 0;
+    EXPECT_EQ(run(c.words, &result), c.out);
+    EXPECT_EQ(result, -1);
+    EXPECT_TRUE(fake.sent.empty()) << "the driver was asked for the path";
+    EXPECT_EQ(read_file(), file);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SddRefused,
+    testing::Values(
+        RefusedCase{"OffsetPast32Bits",
+                    {"set_sdd_freq_offset", "4294967316"},
+                    "proc_set_sdd_freq_offset:Invalid params input!Please check again!\n"},
+        RefusedCase{"GroupLevelPast32Bits",
+                    {"set_sdd_power", "11b", "4294967336"},
+                    "Invalid 11b params input!Please check again!\n"},
+        RefusedCase{"ModulationLevelPast32Bits", {"set_sdd_power", "DSSS", "4294967316"}, kInvalid},
+        RefusedCase{"DbNan", {"set_sdd_power", "all_dB", "nan", "nan", "nan"}, kInvalid},
+        RefusedCase{"DbInfinityAmongValues", {"set_sdd_power", "all_dB", "10", "inf", "10"}, kInvalid},
+        RefusedCase{"DbMinusInfinity", {"set_sdd_power", "all_dB", "10", "10", "-INFINITY"}, kInvalid},
+        RefusedCase{"DbPastDouble", {"set_sdd_power", "all_dB", "1e999", "10", "10"}, kInvalid}),
+    [](const testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
 
 }  // namespace

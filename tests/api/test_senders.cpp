@@ -246,19 +246,22 @@ INSTANTIATE_TEST_SUITE_P(Answers, ReadRegType,
                          [](const testing::TestParamInfo<RegCase>& info) { return info.param.name; });
 
 TEST_F(Api, RegisterAndMacRequests) {
-    answer(words(20, 1015 | 0x400, {0}));
+    // Each answer repeats its request's fields.
+    answer(words(20, 1015 | 0x400, {0, 3, 0x10, 0xCAFEF00D}));
     const uint32_t value = 0xCAFEF00D;
     EXPECT_EQ(RQM_WriteRegType(ctx, 3, 0x10, &value), 0);
     EXPECT_EQ(sent(0), words(20, 1015, {0xFFFFFFFF, 3, 0x10, 0xCAFEF00D}));
 
     const uint8_t mac[6] = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
-    answer(words(20, 56 | 0x400, {0}));
-    EXPECT_EQ(RQM_SetMacAddr(ctx, 2, mac), 0);
     Bytes want = words(20, 56, {0, 2});
     memcpy(want.data() + 12, mac, 6);
+    Bytes set = want;
+    hi_set_msg_id(set.data(), 56 | 0x400);
+    answer(set);
+    EXPECT_EQ(RQM_SetMacAddr(ctx, 2, mac), 0);
     EXPECT_EQ(sent(1), want);
 
-    Bytes got = words(20, 55 | 0x400, {5});
+    Bytes got = words(20, 55 | 0x400, {5, 1});
     memcpy(got.data() + 12, mac, 6);
     answer(got);
     uint8_t read[6] = {};
@@ -291,9 +294,9 @@ TEST_F(Api, ChecksBeforeAnythingIsSent) {
 
 TEST_F(Api, HardwareTestsStopAfterAFailure) {
     fake.script = {ANSWER_NOW};
-    Bytes first = words(32, 4 | 0x400, {1});  // nonzero status
+    Bytes first = words(32, 4 | 0x400, {1, 0x00030001});  // nonzero status; test 1, parameter 3
     hi_wr32(first.data() + 14, 0xAAAA5555);
-    fake.answers = {first, words(32, 4 | 0x400, {0})};
+    fake.answers = {first, words(32, 4 | 0x400, {0, 0x00030002})};
     uint32_t results[2] = {0, 0};
     EXPECT_EQ(RQM_HWT_HIF(ctx, 3, 4, results), 1);
     ASSERT_EQ(fake.sent.size(), 2u) << "the next request of the sequence still goes out";
@@ -307,7 +310,7 @@ TEST_F(Api, HardwareTestsStopAfterAFailure) {
 }
 
 TEST_F(Api, EncryptionTestSteps) {
-    answer(words(32, 4 | 0x400, {0}));
+    answer(words(32, 4 | 0x400, {0, 0x00010003}));  // test 3, first parameter 1
     uint32_t results[4] = {};
     EXPECT_EQ(RQM_HWT_ENC(ctx, 1, 2, results), 0);
     ASSERT_EQ(fake.sent.size(), 4u);

@@ -2,6 +2,7 @@
 // text is copied into a buffer of exactly its length, so a read past the end
 // shows up under ASan.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -254,8 +255,11 @@ TEST_F(Files, EmptyFileGivesEmptyBuffer) {
 }
 
 TEST_F(Files, UnreadablePathsGiveNull) {
-    // A directory opens, then fails at the seek, the size or the read.
-    for (const std::string& p : {path("missing"), testing::TempDir()})
+    // A directory opens, but is no file; a FIFO nobody writes would hold
+    // the open for ever, and /dev/zero the read.
+    const std::string fifo = path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& p : {path("missing"), testing::TempDir(), fifo, std::string("/dev/zero")})
         EXPECT_EQ(ReadBinaryFileIntoBuffer(nullptr, p.c_str(), 0, nullptr), nullptr) << p;
     EXPECT_EQ(ReadBinaryFileIntoBuffer(nullptr, nullptr, 0, nullptr), nullptr);
 }

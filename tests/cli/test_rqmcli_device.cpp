@@ -418,6 +418,20 @@ TEST_F(Device, AddressesSetInThreeRunsAreReadInAFourth) {
               kSourceLine + "Dest mac address:\tA0:B1:C2:D3:E4:F5\nBSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kCmdOk);
 }
 
+// Every answer comes twice: the second copy of one kind's answer may land
+// while the next kind's request waits, and must not be taken for it.
+TEST_F(Device, DuplicatedAnswersNeverGiveAnotherKindsAddress) {
+    ctl("set connected 1");
+    ctl("fault 55 dup 0 0");
+    int wrong = 0;
+    for (int i = 0; i < 200; ++i) {
+        const CliRun r = run({"get_mac"});
+        if (r.out != kDefaultSource + kDefaultDest + kDefaultBssid + kCmdOk && ++wrong == 1)
+            ADD_FAILURE() << "run " << i << ": " << testing::PrintToString(r);
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 // ---- in-process: the raw senders and the register access by bus type ----
 
 // The API set up as the program sets it up, then the connect handshake, so

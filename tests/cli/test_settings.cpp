@@ -1,6 +1,7 @@
 // The settings reader against files an engineer may leave on the board, and
 // the record it fills.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -316,5 +317,56 @@ TEST(TrimBounds, BadBuffersStopTheProgram) {
     EXPECT_DEATH(a_trim(std::span<char>(), "x"), "Assertion");
     EXPECT_DEATH(r_trim(buf, buf.data()), "Assertion");
 }
+
+// A settings file that is there but is no file the tool can take whole is
+// refused with a line, every field keeping its default; a FIFO must not
+// stop the run waiting for a writer, nor /dev/zero feed it for ever.
+struct RefusalCase {
+    const char* name;
+    const char* special;  // made at the path: "fifo", "dir", or a link's target
+    size_t size;          // else a file of this many bytes that sets number
+    std::string line;     // P stands for the path
+    friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class Refusal : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refusal, OnlyRegularFilesWithinTheBound) {
+    const RefusalCase& c = GetParam();
+    std::string text = "[Tx]\nnumber=5\n";
+    text.resize(c.size, '#');
+    TempFile file(text);
+    const std::string path = std::string(file.path()) + ".ini";
+    if (c.special == nullptr)
+        ASSERT_EQ(rename(file.path(), path.c_str()), 0);
+    else if (strcmp(c.special, "fifo") == 0)
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    else if (strcmp(c.special, "dir") == 0)
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+    else
+        ASSERT_EQ(symlink(c.special, path.c_str()), 0);
+    CliSettings s;
+    InitSettings(&s);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetSettings(path.c_str(), &s), c.line.empty() ? 0 : -1);
+    std::string out = testing::internal::GetCapturedStdout();
+    if (const size_t at = out.find(path); at != std::string::npos)
+        out.replace(at, path.size(), "P");
+    EXPECT_EQ(out, c.line);
+    ExpectOnly(s, c.line.empty() ? "number" : nullptr, 5);
+    unlink(path.c_str());
+    rmdir(path.c_str());
+}
+
+const std::string kNotRegular = "\"P\" is not a regular file!\n";
+
+INSTANTIATE_TEST_SUITE_P(Files, Refusal,
+                         testing::Values(RefusalCase{"Fifo", "fifo", 0, kNotRegular},
+                                         RefusalCase{"DevZero", "/dev/zero", 0, kNotRegular},
+                                         RefusalCase{"Directory", "dir", 0, kNotRegular},
+                                         RefusalCase{"OnePastTheLimit", nullptr, CLI_SETTINGS_MAX + 1,
+                                                     "\"P\" is larger than 65536 bytes!\n"},
+                                         RefusalCase{"AtTheLimit", nullptr, CLI_SETTINGS_MAX, ""}),
+                         [](const testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 
 }  // namespace

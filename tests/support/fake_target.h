@@ -28,6 +28,9 @@ struct FakeTarget {
     std::vector<FakeReaction> script{NO_ANSWER};
     std::vector<uint8_t> answer;
     std::vector<std::vector<uint8_t>> answers;  // per send, before `answer`
+    // Delivered while the request waits, before an ANSWER_NOW answer: what
+    // a duplicate or late answer to an earlier request would be.
+    std::vector<std::vector<uint8_t>> before;
     std::chrono::milliseconds delay{0};
     std::vector<FakeSent> sent;
     std::vector<std::thread> late;
@@ -49,6 +52,8 @@ inline int fake_send(TargetCliContext*, uint8_t* msg, uint8_t resend, uint32_t) 
     std::vector<uint8_t> answer = n < f.answers.size() ? f.answers[n] : f.answer;
     switch (r) {
     case ANSWER_NOW:
+        for (std::vector<uint8_t>& m : f.before)
+            Adapter_Receive(f.ctx, m.data());
         Adapter_Receive(f.ctx, answer.data());
         return TARGET_SEND_SENT;
     case ANSWER_LATER:
