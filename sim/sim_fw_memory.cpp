@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim/sim_core.h"
+#include "sim/sim_fw_rx.h"
 #include "sim/sim_model.h"
 #include "sim/sim_util.h"
 
@@ -106,6 +107,9 @@ void page_write8(SimMemory* mem, uint32_t addr, uint8_t value) {
 }  // namespace
 
 uint8_t fw_mem_read8(const SimFirmware& fw, uint32_t addr) {
+    // Words the receive engine owns are its own, whatever reads them.
+    if (uint32_t word; sim_rx_mem_read(fw.rx, addr & ~3u, &word))
+        return static_cast<uint8_t>(word >> 8 * (addr & 3));
     if (in_mib(fw, addr))
         return fw.memory.mib[addr - fw.mib_base];
     auto it = fw.memory.pages.find(addr / SIM_PAGE_SIZE);
@@ -113,6 +117,11 @@ uint8_t fw_mem_read8(const SimFirmware& fw, uint32_t addr) {
 }
 
 void fw_mem_write8(SimFirmware* fw, uint32_t addr, uint8_t value) {
+    if (uint32_t word; sim_rx_mem_read(fw->rx, addr & ~3u, &word)) {
+        const uint32_t shift = 8 * (addr & 3);
+        sim_rx_mem_write(&fw->rx, addr & ~3u, (word & ~(0xFFu << shift)) | uint32_t{value} << shift);
+        return;
+    }
     if (!in_mib(*fw, addr)) {
         page_write8(&fw->memory, addr, value);
         return;

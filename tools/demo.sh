@@ -64,3 +64,12 @@ echo "\$ rqmcli write_efuse MAC 66:77:88:99:aa:bb"
 RQMSIM_PORT=$port "$bin/cli/rqmcli-sim" write_efuse MAC 66:77:88:99:aa:bb | sed "s/^/    /"
 run "disconnect"
 echo "the stand-in's efuse now holds the MAC address $(ctl get efuse 4)"
+
+echo
+echo "Reception outlives the run that starts it: frames arrive in the stand-in"
+echo "between the runs, and a later run stops the receiver and measures the last one."
+run "connect" "rx"
+ctl set rxinject count 70000 errors 12 crc 5 mode 2 cfo 1000 snr 32768 rssi 0xC4 evm 328 rcpi 0xA0 >/dev/null
+ctl set rxinject count 1 start0 0x2210 mode 5 cfo 0xFF38 snr 16384 rssi 0xBA evm 1024 rcpi 0x8C >/dev/null
+echo "the stand-in has received $(ctl get rx.total) frames, $(ctl get rx.errors) of them with errors"
+run "rx_stop" "disconnect"

@@ -21,3 +21,18 @@ TEST_F(SimTest, ReceptionStartedInOneRunIsStoppedInTheNext) {
 }
 
 }  // namespace
+
+namespace {
+
+// The RX control word is chip memory the receive engine owns, byte by byte.
+const Exchange kCtrlWord[] = {
+    {"CtrlWordInMemory",
+     {"set connected 1", "set rx ctrl 0x11223344"},
+     {hi(0, {0x8ABB8002, 0x00C00004}), hi(1, {0x8ABB8006, 0x00C00001, 0xA5})},
+     {hi(0x400, {0, 0x33440000}), hi(0x401, {0})},
+     {{"mem 0x8ABB8004", "0x11a53344"}, {"mem 0x8ABB8008", "0x00000000"}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rx, SimExchange, testing::ValuesIn(kCtrlWord), exchange_name);
+
+}  // namespace
