@@ -47,6 +47,19 @@ struct RqmVariant {
     // The PRCM register requests (272, 273) exist; without them their
     // functions answer "not supported" and send nothing.
     bool bPrcmRequests;
+    // The chip variant keeps its frequency offset in a PRCM register;
+    // without this path every chip keeps it in the parameter block.
+    bool bFreqOffsetPrcm;
+    // The bits of the frequency-offset register that read as the offset,
+    // and the line number its too-large warning names.
+    uint8_t FreqOffsetReadMask;
+    int FreqOffsetWarningLine;
+    // The sub-channel value that selects the lower sub-channel in the
+    // transmit control word.
+    int TxLowerSubChannel;
+    // A transmit the firmware refused gives its refusal word as the
+    // result, or a warning line and 0.
+    bool bTxRefusalIsResult;
 
     // ---- front end ----
     // The help pages' banner: a fixed line put on its own, or nullptr for

@@ -1,0 +1,160 @@
+// The transmit settings the firmware keeps in its parameter block: mode,
+// rate, power index, bandwidth, sub-channel, guard interval and duration
+// field, each a field of a block word written back whole, and the crystal
+// frequency offset, which the chip variant keeps in a PRCM register.
+#include <cstdio>
+
+#include "common/driver_data.h"
+#include "common/hi_bytes.h"
+#include "common/variant.h"
+#include "rqm_api.h"
+#include "rqm_request.h"
+
+namespace {
+
+constexpr int TX_MODE_MAX = 7;  // the widest mode bits 10-12 hold
+constexpr unsigned TX_POWER_INDEX_MAX = 15;
+constexpr int TX_BANDWIDTH_40MHZ = 2;
+constexpr int GUARD_INTERVAL_SHORT = 1;
+constexpr uint32_t TX_CONTROL_BW40_SHIFT = 13;
+constexpr uint32_t TX_CONTROL_LOWER_SHIFT = 14;
+
+// One block word, zero where the answer did not reach.
+int read_word(RqmApiContext* ctx, uint32_t Offset, uint32_t* pWord) {
+    uint8_t bytes[4] = {};
+    const int result = RQM_GetMib(ctx, Offset, sizeof bytes, bytes);
+    *pWord = hi_rd32(bytes);
+    return result;
+}
+
+// The field under Mask takes Bits; the rest of the word is written back as
+// it was read. Nothing is written when the read fails.
+int update_word(RqmApiContext* ctx, uint32_t Offset, uint32_t Mask, uint32_t Bits) {
+    uint32_t word = 0;
+    const int result = read_word(ctx, Offset, &word);
+    if (result != RQM_SUCCESS)
+        return result;
+    return RQM_SetMib(ctx, Offset, (word & ~Mask) | (Bits & Mask));
+}
+
+int set_field(RqmApiContext* ctx, uint32_t Offset, uint32_t Mask, uint32_t Bits, const char* name) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, name);
+    return reported(ctx, update_word(ctx, Offset, Mask, Bits), name);
+}
+
+// The field of the transmit control word, or the code of the failed read.
+int get_field(RqmApiContext* ctx, uint32_t Mask, uint32_t Shift, const char* name) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, name);
+    uint32_t word = 0;
+    const int result = read_word(ctx, MIB_TX_CONTROL_WORD_OFF, &word);
+    if (result != RQM_SUCCESS)
+        return reported(ctx, result, name);
+    return static_cast<int>((word & Mask) >> Shift);
+}
+
+// Whether this chip keeps its frequency offset in the PRCM register.
+bool freq_offset_in_prcm() {
+    return g_variant.bFreqOffsetPrcm && g_driver_data.Word[CLI_WORD_CHIP_VARIANT] != 0;
+}
+
+}  // namespace
+
+int RQM_SetMode(RqmApiContext* ctx, int Mode) {
+    if (ctx != nullptr && (Mode < 0 || Mode > TX_MODE_MAX))
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetMode");
+    return set_field(ctx, MIB_TX_CONTROL_WORD_OFF, TX_CONTROL_MODE_MASK,
+                     static_cast<uint32_t>(Mode) << TX_CONTROL_MODE_SHIFT, "RQM_SetMode");
+}
+
+int RQM_GetMode(RqmApiContext* ctx) {
+    return get_field(ctx, TX_CONTROL_MODE_MASK, TX_CONTROL_MODE_SHIFT, "RQM_GetMode");
+}
+
+int RQM_SetRate(RqmApiContext* ctx, int Rate) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_SetRate");
+    return reported(ctx, RQM_SetMib(ctx, MIB_TX_RATE_OFF, static_cast<uint32_t>(Rate)), "RQM_SetRate");
+}
+
+int RQM_SetTxPower(RqmApiContext* ctx, unsigned PowerIndex) {
+    if (ctx != nullptr && PowerIndex > TX_POWER_INDEX_MAX)
+        return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetTxPower");
+    return set_field(ctx, MIB_TX_CONTROL_WORD_OFF, TX_CONTROL_POWER_MASK, PowerIndex, "RQM_SetTxPower");
+}
+
+int RQM_SetTxBandWidth(RqmApiContext* ctx, int Bandwidth) {
+    return set_field(ctx, MIB_TX_CONTROL_WORD_OFF, TX_CONTROL_BW40,
+                     Bandwidth == TX_BANDWIDTH_40MHZ ? TX_CONTROL_BW40 : 0, "RQM_SetTxBandWidth");
+}
+
+int RQM_GetTxBandWidth(RqmApiContext* ctx) {
+    return get_field(ctx, TX_CONTROL_BW40, TX_CONTROL_BW40_SHIFT, "RQM_GetTxBandWidth");
+}
+
+int RQM_SetTxSubChannel(RqmApiContext* ctx, int SubChannel) {
+    return set_field(ctx, MIB_TX_CONTROL_WORD_OFF, TX_CONTROL_LOWER_SUBCHANNEL,
+                     SubChannel == g_variant.TxLowerSubChannel ? TX_CONTROL_LOWER_SUBCHANNEL : 0,
+                     "RQM_SetTxSubChannel");
+}
+
+int RQM_GetTxSubChannel(RqmApiContext* ctx) {
+    return get_field(ctx, TX_CONTROL_LOWER_SUBCHANNEL, TX_CONTROL_LOWER_SHIFT, "RQM_GetTxSubChannel");
+}
+
+int RQM_SetTxGuardInterval(RqmApiContext* ctx, int GuardInterval) {
+    return set_field(ctx, MIB_GUARD_INTERVAL_OFF, MIB_GUARD_INTERVAL_SHORT,
+                     GuardInterval == GUARD_INTERVAL_SHORT ? MIB_GUARD_INTERVAL_SHORT : 0,
+                     "RQM_SetTxGuardInterval");
+}
+
+int RQM_SetTxDurationField(RqmApiContext* ctx, int Value) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_SetTxDurationField");
+    return reported(ctx, RQM_SetMib(ctx, MIB_TX_DURATION_OFF, static_cast<uint32_t>(Value)),
+                    "RQM_SetTxDurationField");
+}
+
+// The failed reads are reported by the read functions themselves; the
+// caller prints the -1 as the offset.
+int RQM_GetFreqOffset(RqmApiContext* ctx, uint32_t Address) {
+    if (ctx == nullptr) {
+        reported(ctx, RQM_NO_CONTEXT, "RQM_GetFreqOffset");
+        return 0;
+    }
+    uint32_t value = 0;
+    if (freq_offset_in_prcm()) {
+        if (RQM_ReadPRCMRegister(ctx, RQM_FREQ_OFFSET_PRCM, &value) != RQM_SUCCESS)
+            return -1;
+        return static_cast<int>((value & RQM_FREQ_OFFSET_PRCM_MASK) >> RQM_FREQ_OFFSET_PRCM_SHIFT);
+    }
+    if (RQM_ReadRegister(ctx, Address, &value) != RQM_SUCCESS)
+        return -1;
+    return static_cast<int>(value & g_variant.FreqOffsetReadMask);
+}
+
+int RQM_SetFreqOffset(RqmApiContext* ctx, uint32_t MibOffset, uint8_t Value) {
+    if (ctx == nullptr)
+        return reported(ctx, RQM_NO_CONTEXT, "RQM_SetFreqOffset");
+    uint32_t offset = Value;
+    if (static_cast<int8_t>(Value) < 0) {
+        printf("[%s],%d:set the frequency offset is too large,reference value:0~127\n", "RQM_SetFreqOffset",
+               g_variant.FreqOffsetWarningLine);
+        offset = RQM_FREQ_OFFSET_MAX;
+    }
+    if (freq_offset_in_prcm()) {
+        uint32_t reg = 0;
+        int result = RQM_ReadPRCMRegister(ctx, RQM_FREQ_OFFSET_PRCM, &reg);
+        if (result != RQM_SUCCESS)
+            return reported(ctx, result, "RQM_SetFreqOffset");
+        reg = (reg & ~RQM_FREQ_OFFSET_PRCM_MASK) | offset << RQM_FREQ_OFFSET_PRCM_SHIFT;
+        result = RQM_WritePRCMRegister(ctx, RQM_FREQ_OFFSET_PRCM, reg);
+        printf("Cur freq_offset = %d.\n",
+               static_cast<int>((reg & RQM_FREQ_OFFSET_PRCM_MASK) >> RQM_FREQ_OFFSET_PRCM_SHIFT));
+        return reported(ctx, result, "RQM_SetFreqOffset");
+    }
+    const int result = RQM_SetMib(ctx, MibOffset, offset);
+    printf("Cur freq_offset = %d.\n", RQM_GetFreqOffset(ctx, RQM_FREQ_OFFSET_REG));
+    return reported(ctx, result, "RQM_SetFreqOffset");
+}
