@@ -4,6 +4,7 @@
 // com-bus bracket, and the firmware's parameter block.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "common/variant.h"
 #include "rqm_api.h"
@@ -117,9 +118,18 @@ int read_memory(RqmApiContext* ctx, uint32_t Address, uint8_t* pOut, uint32_t Le
         if (sent != RQM_SUCCESS)
             return sent;
         const RqmCnfReader answer = cnf.reader();
+        int status = answer.status();
+        // A chunk whose bytes did not all arrive is not a read: the bytes
+        // missing read 0, and the chunk counts as unanswered rather than
+        // passing the caller's old bytes off as memory.
+        const uint32_t got = answer.copy(MEM_READ_CNF_DATA_OFF, pOut + done, chunk);
+        if (got < chunk) {
+            memset(pOut + done + got, 0, chunk - got);
+            if (status == RQM_SUCCESS)
+                status = RQM_NO_CONFIRMATION;
+        }
         if (result == RQM_SUCCESS)
-            result = answer.status();
-        answer.copy(MEM_READ_CNF_DATA_OFF, pOut + done, chunk);
+            result = status;
         done += chunk;
     }
     return result;

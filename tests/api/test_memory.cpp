@@ -149,6 +149,16 @@ TEST_F(Memory, BlockReadGoesOnPastAFailedChunkWhichStaysTheResult) {
                   {kBase + 1, 0x00C00400}, {kBase + 1025, 0x00C00400}, {kBase + 2049, 0x00C001C4}}));
 }
 
+TEST_F(Memory, ChunkAnsweredShortIsNoAnswerAndItsMissingBytesReadZero) {
+    const Bytes data = pattern(8);
+    start({"set bytes 0x00200000 " + sim_hex(data), "fault 0 short 14 1"});
+    Bytes got(8, 0xEE);
+    CaptureStdout();
+    EXPECT_EQ(RQM_ReadMemory(ctx_, kBase, got.data(), 8), RQM_NO_CONFIRMATION);
+    GetCapturedStdout();
+    EXPECT_EQ(got, (Bytes{data[0], data[1], data[2], data[3], data[4], data[5], 0, 0}));
+}
+
 TEST_F(Memory, RegisterListsAndBlocksAcrossTheirRequestLimits) {
     start();
     std::vector<uint32_t> addrs(300), values(300);
