@@ -164,3 +164,5 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 #include "rqm_tone.h"
 // Memory, registers and the parameter block.
 #include "rqm_memory.h"
+// Register files and register dumps.
+#include "rqm_reg_file.h"
