@@ -166,3 +166,5 @@ int WriteBufferIntoBinaryFile(RqmApiContext* pRqmApiContext, const void* pData, 
 #include "rqm_memory.h"
 // Transmit settings, payloads, transmission and its statistics.
 #include "rqm_tx.h"
+// Register files and register dumps.
+#include "rqm_reg_file.h"

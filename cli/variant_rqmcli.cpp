@@ -49,4 +49,5 @@ const RqmVariant g_variant = {
     .pchDcxoRefusalSite = "write_dcxo_trim",
     .DcxoRefusalLine = 2895,
     .pchEfuseWriteFailed = "ret = %d\n",
+    .pchReadMemHeader = "\n  Address\t  00\t     04 \t08\t   0C\t      10\t 14\t    18\t       1C",
 };

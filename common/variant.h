@@ -83,6 +83,8 @@ struct RqmVariant {
     int DcxoRefusalLine;
     // The line a failed efuse write ends with, a printf format of the code.
     const char* pchEfuseWriteFailed;
+    // read_mem's column header (printed on a line of its own).
+    const char* pchReadMemHeader;
 };
 
 extern const RqmVariant g_variant;

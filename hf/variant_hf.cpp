@@ -82,4 +82,6 @@ const RqmVariant g_variant = {
     .pchDcxoRefusalSite = "CMD_Interpret",
     .DcxoRefusalLine = 2656,
     .pchEfuseWriteFailed = "m_status = %d\n",
+    .pchReadMemHeader =
+        "\n  Address       00         04         08         0C         10         14         18         1C",
 };

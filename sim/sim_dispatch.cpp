@@ -6,8 +6,8 @@
 namespace {
 
 constexpr const SimPart* kParts[] = {
-    &sim_driver_part, &sim_firmware_part, &sim_device_part, &sim_memory_part,
-    &sim_phy_part,    &sim_tx_part,       &sim_rx_part,     &sim_efuse_part,
+    &sim_driver_part, &sim_firmware_part, &sim_device_part, &sim_memory_part,  &sim_phy_part,
+    &sim_tx_part,     &sim_rx_part,       &sim_efuse_part,  &sim_ramread_part,
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "sim/sim_model.h"
+#include "sim/sim_util.h"
 
 void drv_reset(SimDriver* d) {
     d->connected = false;
@@ -167,20 +168,27 @@ std::map<uint32_t, uint32_t>* drv_reg_space(SimDriver* d, uint32_t type) {
     return &d->reg_spaces[type - SIM_REG_TYPE_HIF];
 }
 
+bool drv_reg_address_ok(uint32_t type, uint32_t addr) {
+    return type == SIM_REG_TYPE_HIF || (addr & 3) == 0;
+}
+
 // The driver reads whole 32-bit registers, so the answer carries the count
-// rounded up to a word; it refuses an unknown type, an unaligned address
-// and more than one answer can carry. Answered in any state: the bus
-// belongs to the driver, not to the test firmware.
+// rounded up to a word; it refuses an unknown type, an unaligned AHB or APB
+// address and more than one answer can carry. Answered in any state: the
+// bus belongs to the driver, not to the test firmware.
 void drv_read_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const uint8_t* req = rq.msg.data();
-    const std::map<uint32_t, uint32_t>* space = drv_reg_space(&m->drv, hi_rd32(req + READ_REG_TYPE_TYPE_OFF));
+    const uint32_t type = hi_rd32(req + READ_REG_TYPE_TYPE_OFF);
+    const std::map<uint32_t, uint32_t>* space = drv_reg_space(&m->drv, type);
     const uint32_t addr = hi_rd32(req + READ_REG_TYPE_ADDR_OFF);
     const uint32_t count = hi_rd32(req + READ_REG_TYPE_COUNT_OFF);
-    if (space == nullptr || (addr & 3) != 0 || count > READ_REG_TYPE_MAX_BYTES) {
+    if (space == nullptr || !drv_reg_address_ok(type, addr) || count > READ_REG_TYPE_MAX_BYTES) {
         ans->msgs.push_back(sim_cnf(rq.id, READ_REG_TYPE_CNF_HEAD, SIM_STATUS_REFUSED));
         return;
     }
     const uint32_t n = (count + 3) & ~3u;
+    if (type == SIM_REG_TYPE_AHB)
+        sim_ramread_before_read(m, addr, n, sim_now_ms());
     std::vector<uint8_t> c = sim_cnf(rq.id, READ_REG_TYPE_CNF_HEAD + n, 0);
     hi_wr32(c.data() + HI_MSG_PARAM_OFF, n);
     for (uint32_t off = 0; off < n; off += 4) {
@@ -193,11 +201,14 @@ void drv_read_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
 // The answer repeats the request with the status in place of its first word.
 void drv_write_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const uint8_t* req = rq.msg.data();
-    std::map<uint32_t, uint32_t>* space = drv_reg_space(&m->drv, hi_rd32(req + WRITE_REG_TYPE_TYPE_OFF));
+    const uint32_t type = hi_rd32(req + WRITE_REG_TYPE_TYPE_OFF);
+    std::map<uint32_t, uint32_t>* space = drv_reg_space(&m->drv, type);
     const uint32_t addr = hi_rd32(req + WRITE_REG_TYPE_ADDR_OFF);
     const uint32_t value = hi_rd32(req + WRITE_REG_TYPE_VALUE_OFF);
-    const bool valid = space != nullptr && (addr & 3) == 0;
-    if (valid) {
+    const bool valid = space != nullptr && drv_reg_address_ok(type, addr);
+    // The firmware's RAM log takes the host's clears of its flag words.
+    const bool ram_log = valid && type == SIM_REG_TYPE_AHB && sim_ramread_write(m, addr, value);
+    if (valid && !ram_log) {
         if (value == 0)
             space->erase(addr);
         else

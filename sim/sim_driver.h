@@ -89,3 +89,6 @@ bool drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes);
 
 // The register space of a bus type (1 HIF, 2 AHB, 3 APB), or nullptr.
 std::map<uint32_t, uint32_t>* drv_reg_space(SimDriver* d, uint32_t type);
+// HIF registers go by number, so any address names one; AHB and APB
+// registers are words at 4-aligned addresses.
+bool drv_reg_address_ok(uint32_t type, uint32_t addr);

@@ -102,15 +102,35 @@ void record_lines(const Sim& s, std::vector<std::string>* out) {
     out->push_back("record=" + sim_hex(s.model.drv.record.data(), s.model.drv.record.size()));
 }
 
-// The bus spaces of requests 1014 and 1015, by the type the key stands for.
+// The bus spaces of requests 1014 and 1015, by the type the key stands for;
+// a HIF register by its number.
 template <uint32_t type>
 bool set_space(SimCtl& c) {
-    return ctl_set_word(c, drv_reg_space(&driver(c), type));
+    std::map<uint32_t, uint32_t>& space = *drv_reg_space(&driver(c), type);
+    if (type != SIM_REG_TYPE_HIF)
+        return ctl_set_word(c, &space);
+    uint32_t reg, value;
+    if (!ctl_want_args(c, 4, 4) || !ctl_num(c, c.tok[2], 0xFFFFFFFF, &reg) ||
+        !ctl_num(c, c.tok[3], 0xFFFFFFFF, &value))
+        return false;
+    if (value == 0)
+        space.erase(reg);
+    else
+        space[reg] = value;
+    return true;
 }
 
 template <uint32_t type>
 bool get_space(SimCtl& c) {
-    return ctl_get_word(c, *drv_reg_space(&driver(c), type));
+    const std::map<uint32_t, uint32_t>& space = *drv_reg_space(&driver(c), type);
+    if (type != SIM_REG_TYPE_HIF)
+        return ctl_get_word(c, space);
+    uint32_t reg;
+    if (!ctl_want_args(c, 3, 3) || !ctl_num(c, c.tok[2], 0xFFFFFFFF, &reg))
+        return false;
+    auto it = space.find(reg);
+    c.out->push_back(sim_fmt("0x%08x", it == space.end() ? 0 : it->second));
+    return true;
 }
 
 bool get_download(SimCtl& c) {

@@ -12,6 +12,7 @@
 #include "sim/sim_fw_efuse.h"
 #include "sim/sim_fw_memory.h"
 #include "sim/sim_fw_phy.h"
+#include "sim/sim_fw_ramread.h"
 #include "sim/sim_fw_rx.h"
 #include "sim/sim_fw_tx.h"
 #include "sim/sim_msg.h"
@@ -51,6 +52,7 @@ struct SimFirmware {
     SimTx tx;
     SimRx rx;
     SimEfuse efuse;
+    SimRamRead ramread;
 };
 
 struct SimPart;

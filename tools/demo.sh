@@ -66,6 +66,15 @@ run "disconnect"
 echo "the stand-in's efuse now holds the MAC address $(ctl get efuse 4)"
 
 echo
+echo "Chip memory and registers: a word written and read back, a hardware"
+echo "register written and read, and the registers named in a file dumped"
+echo "to another file, one \"address,value\" line each (the form load_reg reads)."
+regs="$sdd_dir/regs.txt"
+printf '// registers to dump\n0x89000000\n0x89000004, 0x00080000\n' >"$regs"
+run "connect" "write_mem 0x89000004 0x12345678" "read_mem -a 0x89000000 -l 16" \
+  "hw_write_reg 0x20 0xa5a5" "hw_read_reg 0x20" "save_reg -p $regs -d $sdd_dir/dump.txt" "disconnect"
+echo "the dump file:"
+sed "s/^/    /" "$sdd_dir/dump.txt"
 echo "Reception outlives the run that starts it: frames arrive in the stand-in"
 echo "between the runs, and a later run stops the receiver and measures the last one."
 run "connect" "rx"

@@ -650,7 +650,7 @@ const RegWriteCase kRegWriteCases[] = {
      1,
      {{"hif 0x20", "0x00000000"}},
      "RQM_WriteRegType failed (1:BOOT_ERR_DECODE\tFirmware error!)\n"},
-    {"Unaligned", {}, 1, 0x22, 5, 1, {}, "RQM_WriteRegType failed (1:BOOT_ERR_DECODE\tFirmware error!)\n"},
+    {"Unaligned", {}, 2, 0x22, 5, 1, {}, "RQM_WriteRegType failed (1:BOOT_ERR_DECODE\tFirmware error!)\n"},
     // The write took place; only its answer went missing.
     {"AnswerTooShort",
      {"fault 1015 short 6"},

@@ -173,3 +173,23 @@ INSTANTIATE_TEST_SUITE_P(
                     HfEfuseCase{{"read_efuse", "POUT_CAL_BT"}, kInvalid}));
 
 }  // namespace
+
+TEST_F(HfBroker, ReadMemHeaderWithSpaces) {
+    Bytes cnf = fake_message(16, 0 | HI_MSG_KIND_CNF);
+    hi_wr32(cnf.data() + 8, 0xA1);
+    hi_wr32(cnf.data() + 12, 0xB2);
+    fake.script = {ANSWER_NOW};
+    fake.answer = cnf;
+    g_rqm_config.pRqmApiContext = ctx;
+    InitSettings(&setting);
+    std::string w[] = {"rqmcli-hf", "read_mem", "-a", "0x100", "-l", "8"};
+    char* argv[] = {w[0].data(), w[1].data(), w[2].data(), w[3].data(), w[4].data(), w[5].data(), nullptr};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(proc_read_mem(6, argv), 0);
+    g_rqm_config.pRqmApiContext = nullptr;
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "Memory start address set to 0x00000100!\nMemory length set to:8!\n\nRead memory:\n\n  Address       "
+        "00         04         08         0C         10         14         18         1C\n0x00000100: "
+        "0x000000a1 0x000000b2\n\n");
+}

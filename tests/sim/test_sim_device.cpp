@@ -137,11 +137,18 @@ const Exchange kDeviceCases[] = {
      {"set hif 0x20 0xA1B2C3D4"},
      {read_reg(1, 0x20, 1)},
      {read_cnf(0, {0xA1B2C3D4})}},
-    // Another type, an unaligned address, more than one answer holds.
+    // Another type, an unaligned AHB or APB address, more than one answer
+    // holds.
     {"ReadRefused",
      {},
-     {read_reg(4, 0x100, 4), read_reg(1, 0x102, 4), read_reg(1, 0, 1025)},
-     {hi(0x7F6, {1, 0}), hi(0x7F6, {1, 0}), hi(0x7F6, {1, 0})}},
+     {read_reg(4, 0x100, 4), read_reg(2, 0x102, 4), read_reg(3, 0x101, 4), read_reg(1, 0, 1025)},
+     {hi(0x7F6, {1, 0}), hi(0x7F6, {1, 0}), hi(0x7F6, {1, 0}), hi(0x7F6, {1, 0})}},
+    // HIF registers go by number.
+    {"HifRegisterOne",
+     {"set hif 1 0x1000", "set hif 4 5"},
+     {read_reg(1, 1, 4), write_reg(1, 1, 0x81000), read_reg(1, 1, 4)},
+     {read_cnf(0, {0x1000}), write_cnf(0, 1, 1, 0x81000), read_cnf(0, {0x81000})},
+     {{"hif 1", "0x00081000"}, {"hif 4", "0x00000005"}}},
     {"WriteEachSpaceApart",
      {},
      {write_reg(1, 0x10, 0xA), write_reg(2, 0x10, 0xB), write_reg(3, 0x10, 0xC)},
