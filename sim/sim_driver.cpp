@@ -17,6 +17,7 @@ void drv_reset(SimDriver* d) {
     d->fw_download = SimDownload{};
     d->sdd_download = SimDownload{};
     d->record.fill(0);
+    d->params.fill(0);
     d->sdd_path = SIM_DEFAULT_SDD_PATH;
     d->sdd_path_len_forced = false;
     d->sdd_path_len = 0;
@@ -142,7 +143,27 @@ void drv_reboot(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
 // The tool fetches its state before it connects as well as after, so both
 // requests are the driver's own business and answered in any state. Neither
 // looks at the tool's version word; only a connect enforces the minimum.
+// The length tells the two tools' forms apart, as it does for the driver:
+// a header alone asks for the values kept one by one, 16 bytes or more for
+// the record.
 void drv_cli_fetch(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    if (rq.msg.size() == CLI_PARAM_FETCH_REQ_SIZE) {
+        std::vector<uint8_t> c = sim_cnf(rq.id, CLI_PARAM_FETCH_CNF_SIZE, 0);
+        hi_wr32(c.data() + CLI_PARAM_FETCH_COUNT_OFF, CLI_PARAM_FETCH_CNF_SIZE - CLI_PARAM_FETCH_WORDS_OFF);
+        unsigned off = CLI_PARAM_FETCH_WORDS_OFF;
+        for (uint32_t id = 0; id < CLI_PARAM_IDS; ++id) {
+            if (id == CLI_PARAM_UNUSED_ID)
+                continue;
+            hi_wr32(c.data() + off, m->drv.params[id]);
+            off += 4;
+        }
+        ans->msgs.push_back(std::move(c));
+        return;
+    }
+    if (rq.msg.size() < CLI_FETCH_REQ_SIZE) {
+        ans->msgs.push_back(sim_unmodelled_cnf(rq.id));
+        return;
+    }
     std::vector<uint8_t> c(CLI_FETCH_CNF_SIZE, 0);
     hi_set_msg_len(c.data(), CLI_FETCH_CNF_SIZE);
     hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
@@ -153,8 +174,21 @@ void drv_cli_fetch(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
 }
 
 // The record is opaque to the driver: it keeps the 50 bytes whatever the
-// length word says.
+// length word says. A 16-byte push keeps one value by id; an id the driver
+// does not know is refused and keeps nothing.
 void drv_cli_push(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    if (rq.msg.size() == CLI_PARAM_PUSH_REQ_SIZE) {
+        const uint32_t id = hi_rd32(rq.msg.data() + CLI_PARAM_ID_OFF);
+        const bool known = id < CLI_PARAM_IDS;
+        if (known)
+            m->drv.params[id] = hi_rd32(rq.msg.data() + CLI_PARAM_VALUE_OFF);
+        ans->msgs.push_back(sim_cnf(rq.id, CLI_PARAM_PUSH_CNF_SIZE, known ? 0 : SIM_STATUS_REFUSED));
+        return;
+    }
+    if (rq.msg.size() < CLI_PUSH_REQ_MIN_SIZE) {
+        ans->msgs.push_back(sim_unmodelled_cnf(rq.id));
+        return;
+    }
     std::copy_n(rq.msg.begin() + CLI_RECORD_OFF, SIM_RECORD_SIZE, m->drv.record.begin());
     std::vector<uint8_t> c(CLI_PUSH_CNF_SIZE, 0);
     hi_set_msg_len(c.data(), CLI_PUSH_CNF_SIZE);

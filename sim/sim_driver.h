@@ -40,6 +40,9 @@ struct SimDriver {
     SimDownload fw_download;
     SimDownload sdd_download;
     std::array<uint8_t, SIM_RECORD_SIZE> record;  // tool-state record, opaque to the driver
+    // The values the earlier tool keeps one by one, by id; a store of their
+    // own, apart from the record.
+    std::array<uint32_t, CLI_PARAM_IDS> params;
     std::string sdd_path;
     // The length word of the path answer when a test makes it lie; the
     // answer still carries the path itself.

@@ -13,8 +13,9 @@ namespace {
 // The header-only messages the tool's target sends itself bypass its send
 // window and carry no number; the driver answers them with BOOT indications.
 constexpr SimHandlerEntry kRequests[] = {
-    {SIM_CLI_FETCH_REQ_ID, CLI_FETCH_REQ_SIZE, drv_cli_fetch, SIM_NUMBERED},
-    {SIM_CLI_PUSH_REQ_ID, CLI_PUSH_REQ_MIN_SIZE, drv_cli_push, SIM_NUMBERED},
+    // Each of the two takes a shorter form too, told apart by the handler.
+    {SIM_CLI_FETCH_REQ_ID, CLI_PARAM_FETCH_REQ_SIZE, drv_cli_fetch, SIM_NUMBERED},
+    {SIM_CLI_PUSH_REQ_ID, CLI_PARAM_PUSH_REQ_SIZE, drv_cli_push, SIM_NUMBERED},
     {SIM_READ_REG_TYPE_REQ_ID, READ_REG_TYPE_REQ_SIZE, drv_read_reg_type, SIM_NUMBERED},
     {SIM_WRITE_REG_TYPE_REQ_ID, WRITE_REG_TYPE_REQ_SIZE, drv_write_reg_type, SIM_NUMBERED},
     {SIM_API_CONTEXT_REQ_ID, 8, drv_api_context, SIM_NUMBERED},
@@ -100,6 +101,18 @@ bool set_record(SimCtl& c) {
 
 void record_lines(const Sim& s, std::vector<std::string>* out) {
     out->push_back("record=" + sim_hex(s.model.drv.record.data(), s.model.drv.record.size()));
+}
+
+// The values kept one by one, by the names of their ids.
+constexpr const char* kParamNames[CLI_PARAM_IDS] = {"rate_index", "forced", "unused",    "channel",
+                                                    "mode",       "rate",   "bandwidth", "subchannel"};
+
+bool set_param(SimCtl& c) {
+    return ctl_set_field(c, kParamNames, driver(c).params.data());
+}
+
+void param_lines(const Sim& s, std::vector<std::string>* out) {
+    ctl_field_lines("param", kParamNames, s.model.drv.params.data(), out);
 }
 
 // The bus spaces of requests 1014 and 1015, by the type the key stands for;
@@ -195,6 +208,7 @@ constexpr SimKey kKeys[] = {
      .state_lines = sdd_path_len_lines},
     {.name = "sdd", .set_words = set_sdd, .set_usage = "[HEX]", .get_words = get_sdd, .get_usage = ""},
     {.name = "record", .set_words = set_record, .set_usage = "HEX", .state_lines = record_lines},
+    {.name = "param", .set_words = set_param, .set_usage = "FIELD VALUE", .state_lines = param_lines},
     {.name = "hif",
      .set_words = set_space<SIM_REG_TYPE_HIF>,
      .set_usage = "ADDR VALUE",

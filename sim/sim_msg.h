@@ -64,6 +64,21 @@ inline constexpr unsigned CLI_FETCH_CNF_SIZE = CLI_RECORD_OFF + SIM_RECORD_SIZE;
 inline constexpr unsigned CLI_PUSH_REQ_MIN_SIZE = CLI_RECORD_OFF + SIM_RECORD_SIZE;
 inline constexpr unsigned CLI_PUSH_CNF_SIZE = 8;
 
+// The earlier tool keeps its state value by value, with shorter forms of
+// the same two requests: a push of one value by id (16 bytes: the value at
+// 8, the id at 12) and a fetch of a header alone (8 bytes), answered with
+// the saved values from 12 in id order, the unused id 2 left out.
+inline constexpr unsigned CLI_PARAM_PUSH_REQ_SIZE = 16;
+inline constexpr unsigned CLI_PARAM_VALUE_OFF = 8;
+inline constexpr unsigned CLI_PARAM_ID_OFF = 12;
+inline constexpr unsigned CLI_PARAM_PUSH_CNF_SIZE = 16;
+inline constexpr unsigned CLI_PARAM_FETCH_REQ_SIZE = 8;
+inline constexpr unsigned CLI_PARAM_IDS = 8;
+inline constexpr uint32_t CLI_PARAM_UNUSED_ID = 2;
+inline constexpr unsigned CLI_PARAM_FETCH_COUNT_OFF = 8;  // 32-bit: bytes of values that follow
+inline constexpr unsigned CLI_PARAM_FETCH_WORDS_OFF = 12;
+inline constexpr unsigned CLI_PARAM_FETCH_CNF_SIZE = CLI_PARAM_FETCH_WORDS_OFF + 4 * (CLI_PARAM_IDS - 1);
+
 // Register access by bus type (1014 read, 1015 write), answered by the
 // driver from three separate register spaces.
 inline constexpr uint16_t SIM_READ_REG_TYPE_REQ_ID = 1014;

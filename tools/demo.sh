@@ -25,15 +25,18 @@ echo "session, the tool's state record and the chip's addresses between runs:"
 ctl() { "$bin/sim/rqmsimctl" --port "$port" "$@"; }
 ctl reset >/dev/null
 ctl set label FW_Q23.02.0017 >/dev/null
-# Runs each command, shows what it printed, and stops the demo unless its
-# last line says it worked (the program exits 0 either way).
+# Runs each command with the program named in $prog, shows what it printed,
+# and stops the demo unless its last line says it worked (the program exits
+# 0 either way).
+prog=rqmcli
+declare -A sim_program=([rqmcli]=cli/rqmcli-sim [rqmcli-hf]=hf/rqmcli-hf-sim)
 run() {
   for words in "$@"; do
-    echo "\$ rqmcli $words"
+    echo "\$ $prog $words"
     # shellcheck disable=SC2086  # the words are split on purpose
-    out=$(RQMSIM_PORT=$port "$bin/cli/rqmcli-sim" $words)
+    out=$(RQMSIM_PORT=$port "$bin/${sim_program[$prog]}" $words)
     while IFS= read -r line; do echo "    $line"; done <<<"$out"
-    [ "$(tail -n 1 <<<"$out")" = "Sending CMD OK!" ] || { echo "demo: rqmcli $words failed" >&2; exit 1; }
+    [ "$(tail -n 1 <<<"$out")" = "Sending CMD OK!" ] || { echo "demo: $prog $words failed" >&2; exit 1; }
   done
 }
 run "connect" "set_mac -s 00:11:22:33:44:55" "get_mac" "disconnect"
@@ -82,3 +85,19 @@ ctl set rxinject count 70000 errors 12 crc 5 mode 2 cfo 1000 snr 32768 rssi 0xC4
 ctl set rxinject count 1 start0 0x2210 mode 5 cfo 0xFF38 snr 16384 rssi 0xBA evm 1024 rcpi 0x8C >/dev/null
 echo "the stand-in has received $(ctl get rx.total) frames, $(ctl get rx.errors) of them with errors"
 run "rx_stop" "disconnect"
+
+echo
+echo "rqmcli-hf, the earlier command set, on the same stand-in: its connect"
+echo "names the firmware, it takes only whole command words, and the driver"
+echo "keeps no record for it."
+prog=rqmcli-hf
+ctl reset >/dev/null
+run "connect" "get_mac"
+echo "\$ rqmcli-hf get_m"
+RQMSIM_PORT=$port "$bin/hf/rqmcli-hf-sim" get_m | head -n 3 | sed "s/^/    /"
+echo "    ..."
+run "disconnect"
+# The message ids of the session's datagrams, without their sequence bits:
+# no 993 or 994 among them.
+ids=$(ctl log | awk '/^rx /{print $2}' | while read -r h; do echo $((0x${h:38:2}${h:36:2} & 0x1FFF)); done)
+echo "the requests the driver received in that session: "$ids

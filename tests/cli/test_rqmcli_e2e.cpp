@@ -18,6 +18,7 @@
 #include "common/hi_msg.h"
 #include "sim/sim_util.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/help_pages.h"
 #include "tests/support/sim_fixture.h"
 #include "tests/support/sim_process.h"
 #include "transport/adapter.h"
@@ -34,110 +35,8 @@ const std::string kBanner = "RQM version: 2.0.9  DATE TIME\n\n";
 const std::string kCmdOk = "Sending CMD OK!\n";
 const std::string kCmdError = "Sending CMD error!\n";
 
-struct HelpRow {
-    char kind;
-    std::vector<const char*> columns;
-};
-
-// Rows 1 to 36 of the help table, in order.
-const HelpRow kHelpRows[] = {
-    {'g',
-     {"connect\t", "\t\t\t", "before sending any other cmds,send this cmd first to download firmware!", ""}},
-    {'g', {"disconnect", "\t\t\t", "send this cmd after all of other cmds!", ""}},
-    {'g', {"enable_phy", "\t\t\t", "default is ENABLE,include set mode,channel,pwr level"}},
-    {'d', {"reconnect", "\t\t\t", "", ""}},
-    {'d', {"soft_reset", "\t\t\t", "", ""}},
-    {'d', {"sdd_config", "\t\t\t", "", ""}},
-    {'g', {"help\t", "[-options]\t\t", "Show this help msg, add options for details"}},
-    {'g', {"tx\t", "[-options]", "[param]\t", "for detail: help tx"}},
-    {'g', {"tx_stop\t", "\t\t\t", "stop continuous tx", ""}},
-    {'g', {"rx\t", "\t\t\t", "to recieve packets", ""}},
-    {'g', {"rx_stop\t", "\t\t\t", "stop recieving packets", ""}},
-    {'g', {"tone\t", "[-options]", "[param]\t", "single tone functions,for detail: help tone"}},
-    {'g', {"tone_stop", "\t\t\t", "stop single tone operation", ""}},
-    {'g', {"phy_mode", "[OFDM_2GHZ/DSSS_2GHZ/2GHZ]", "default is 2GHZ, and 5GHZ is not support yet!"}},
-    {'g',
-     {"channel\t", "[OFDM_2GHZ/DSSS_2GHZ/2GHZ]", "[channelNum]\t",
-      "here phy mode param is only for channel check!"}},
-    {'g', {"rate\t", "[-options]", "[param]\t", "for detail: help rate"}},
-    {'g', {"get_mac\t", "\t\t\t", "to get the mac addresses right now", ""}},
-    {'g', {"set_mac\t", "[-options]", "[param]\t", "set mac address,for detail: help set_mac"}},
-    {'g', {"power_level", "[2~120]\t\t\t", "set the tx pwr level"}},
-    {'g', {"get_antifuse", "\t\t\t", "get the antifuse bits right now", ""}},
-    {'d', {"regulatory", "[1~12]\t\t\t", "use in 5GHZ mode"}},
-    {'d', {"read_mem", "[-options]", "[param]\t", "for detail: help memory"}},
-    {'d', {"write_mem", "[address]", "[value]\t", "address and value are hex data, should start with '0x'"}},
-    {'d', {"read_reg", "\t\t\t", "not support yet", ""}},
-    {'d', {"calibration", "\t\t\t", "get calibration values", ""}},
-    {'d', {"gain", "\t\t\t\t", "get the analog and digital register values", ""}},
-    {'d', {"tx_status", "\t\t\t", "get the txstatus register values", ""}},
-    {'d', {"tx_cfg", "\t\t\t\t", "get the current tx frames count", ""}},
-    {'g', {"bandwidth", "[40M/20M]\t\t", "auto set to 20M if invalid input detected", ""}},
-    {'g', {"subchannel", "[LOWER/UPPER]\t\t", "auto set to UPPER if invalid input detected", ""}},
-    {'d',
-     {"hw_write_reg", "[address]", "[value]\t", "address and value are hex data, should start with '0x'"}},
-    {'d', {"hw_read_reg", "[address]", "\t", "address is hex data, should start with '0x'"}},
-    {'d', {"load_reg", "[-options]", "[param]\t", "for detail: help memory"}},
-    {'d', {"save_reg", "[-options]", "[param]\t", "for detail: help memory"}},
-    {'g',
-     {"read_efuse", "[CHIPID/DCXO_TRIM/POUT_CAL/MAC/USER_AREA]", "[param]\t",
-      "When reading user_area, please input start_bit and len!"}},
-    {'g',
-     {"write_efuse", "[CHIPID/DCXO_TRIM/POUT_CAL/MAC/USER_AREA]", "[param]\t",
-      "Only support writting MAC address right now !"}},
-};
-
-std::string help_page(bool all) {
-    std::string page = kBanner;
-    for (const HelpRow& row : kHelpRows) {
-        if (!all && row.kind != 'g')
-            continue;
-        page += row.columns[0];
-        for (size_t i = 1; i < row.columns.size(); ++i)
-            page += std::string("\t") + row.columns[i];
-        page += "\n";
-    }
-    return page + "\n";
-}
-
-const std::string kGeneralPage = help_page(false);
-const std::string kFullPage = help_page(true);
-
-struct Opt {
-    char letter;
-    const char* name;
-};
-
-const std::vector<Opt> kTxOpts = {
-    {'l', "length"},      {'n', "number"},
-    {'c', "continuous"},  {'g', "guard_interval"},
-    {'u', "subchannel"},  {'w', "bandwidth"},
-    {'a', "expect_ack"},  {'b', "backoff"},
-    {'d', "delay"},       {'f', "force"},
-    {'h', "mac_header"},  {'i', "ifs"},
-    {'p', "packet_id"},   {'s', "sounding_frame"},
-    {'x', "prbs"},        {'y', "prbs_seed"},
-    {'z', "prbs_length"}, {'C', "crc"},
-    {'N', "nav"},
-};
-const std::vector<Opt> kToneOpts = {
-    {'a', "amplitude_1"}, {'b', "amplitude_2"},  {'d', "pulse_delay"}, {'f', "frequency_1"},
-    {'g', "frequency_2"}, {'l', "pulse_length"}, {'m', "tone_mode"},
-};
-const std::vector<Opt> kRateOpts = {{'m', "tx_mode"}, {'r', "tx_rate"}};
-const std::vector<Opt> kMacOpts = {{'s', "source_addr"}, {'d', "dest_addr"}, {'t', "BSSID"}};
-const std::vector<Opt> kMemOpts = {
-    {'a', "start_addr"}, {'d', "dest_path"}, {'l', "length"}, {'p', "src_path"},
-    {'r', "region"},     {'s', "start"},     {'t', "type"},   {'v', "value"},
-};
-
-std::string option_page(const char* head, const std::vector<Opt>& opts, size_t rows,
-                        const char* value = "[value]") {
-    std::string page = std::string(head) + "\n";
-    for (size_t i = 0; i < rows; ++i)
-        page += std::string("\t-") + opts[i].letter + "\t" + value + "\t\t" + opts[i].name + "\n";
-    return page;
-}
+const std::string kGeneralPage = help_page(false, kBanner);
+const std::string kFullPage = help_page(true, kBanner);
 
 const std::string kTxPage2 = option_page("\nhelp tx msg:", kTxOpts, 2);
 const std::string kTxPage6 = option_page("\nhelp tx msg:", kTxOpts, 6);
@@ -948,22 +847,6 @@ TEST(ToolStateWithoutContext, BothReport255) {
 
 // ---- the shipped ARM program under the emulator ----
 
-std::string find_in_path(const char* name) {
-    const char* path = getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-            end = dirs.size();
-        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return "";
-}
-
 struct ArmCase {
     const char* name;
     std::vector<std::string> words;
@@ -978,18 +861,30 @@ const ArmCase kArmCases[] = {
     {"Connect", {"connect"}, 255},
 };
 
-class ArmProgram : public testing::TestWithParam<ArmCase> {};
+// Each ARM program beside the host build of the same program.
+struct ArmBuild {
+    const char* name;
+    const char* arm;
+    const char* host;
+};
+
+const ArmBuild kArmBuilds[] = {
+    {"rqmcli", RQMCLI_ARMEL_PATH, RQMCLI_PATH},
+    {"rqmcli_hf", RQMCLI_HF_ARMHF_PATH, RQMCLI_HF_PATH},
+};
+
+class ArmProgram : public testing::TestWithParam<std::tuple<ArmBuild, ArmCase>> {};
 
 // The same page and lines as the host build; only the build stamp differs.
 TEST_P(ArmProgram, MatchesTheHostBuild) {
+    const auto& [build, c] = GetParam();
     const std::string qemu = find_in_path("qemu-arm-static");
-    if (qemu.empty() || access(RQMCLI_ARMEL_PATH, X_OK) != 0)
-        GTEST_SKIP() << "needs qemu-arm-static and " << RQMCLI_ARMEL_PATH;
-    const ArmCase& c = GetParam();
+    if (qemu.empty() || access(build.arm, X_OK) != 0)
+        GTEST_SKIP() << "needs qemu-arm-static and " << build.arm;
     std::vector<std::string> armWords = c.words;
-    armWords.insert(armWords.begin(), RQMCLI_ARMEL_PATH);
+    armWords.insert(armWords.begin(), build.arm);
     const RunResult arm = run_program(qemu, armWords, Settings::File, 30000);
-    const RunResult host = run_program(RQMCLI_PATH, c.words, Settings::File);
+    const RunResult host = run_program(build.host, c.words, Settings::File);
     EXPECT_EQ(arm.exit_code, c.exit_code) << testing::PrintToString(arm);
     EXPECT_EQ(host.exit_code, c.exit_code) << testing::PrintToString(host);
     EXPECT_EQ(normalized(arm.out), normalized(host.out));
@@ -1001,7 +896,11 @@ TEST_P(ArmProgram, MatchesTheHostBuild) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, ArmProgram, testing::ValuesIn(kArmCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Runs, ArmProgram,
+                         testing::Combine(testing::ValuesIn(kArmBuilds), testing::ValuesIn(kArmCases)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 }  // namespace

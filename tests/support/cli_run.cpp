@@ -230,6 +230,22 @@ CliRun run_on_sim(SimProcess& sim, const std::string& program, std::vector<std::
     return r;
 }
 
+std::string find_in_path(const char* name) {
+    const char* path = getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
 // The banner carries the build's date and time; everything else is fixed.
 std::string normalized(const std::string& text) {
     static const std::regex banner(

@@ -83,6 +83,9 @@ CliRun run_on_sim(SimProcess& sim, const std::string& program, std::vector<std::
                   const SettingsFile& settings = Settings::None, int timeout_ms = 10000,
                   const EnvOverrides& env = {});
 
+// The executable of that name in PATH, or "" when there is none.
+std::string find_in_path(const char* name);
+
 // The output with the banner's build date and time replaced by DATE TIME.
 std::string normalized(const std::string& text);
 
