@@ -73,3 +73,12 @@ ctl set rxinject count 70000 errors 12 crc 5 mode 2 cfo 1000 snr 32768 rssi 0xC4
 ctl set rxinject count 1 start0 0x2210 mode 5 cfo 0xFF38 snr 16384 rssi 0xBA evm 1024 rcpi 0x8C >/dev/null
 echo "the stand-in has received $(ctl get rx.total) frames, $(ctl get rx.errors) of them with errors"
 run "rx_stop" "disconnect"
+
+echo
+echo "Transmission outlives the run that starts it too: one run starts a continuous"
+echo "transmission, a later run stops it; a counted burst is answered when it is done."
+run "connect" "tx"
+echo "the stand-in is transmitting: command $(ctl get tx.running) (continuous)"
+run "tx_stop"
+echo "the stand-in after tx_stop: command $(ctl get tx.running) (none)"
+run "tx -n 50" "tx_cfg" "disconnect"
