@@ -79,6 +79,11 @@ extern int pwrRegN;
 // tx -f: the transmission is started in the forced form (mirrors word 1 of
 // the tool-state record).
 extern int g_iGnModeForce;
+// The transmit sequence over `setting`, and a start of it, forced (the
+// longest packets, no acknowledgement, no delay) or not, recorded as
+// running on success: 0 or -1. The tone commands run them as tx does.
+int Tx_Packets();
+int tx_start(int force);
 
 // Tone modes by number, and the amplitudes (dB) and frequencies (Hz) a tone
 // may have; only the first 32 frequencies are offered.

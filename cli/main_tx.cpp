@@ -1,6 +1,11 @@
 // The transmit commands: start a burst, a continuous or a PRBS stream, stop
-// it, and read the firmware's transmit configuration and counters.
+// it, and read the firmware's transmit configuration and counters. A
+// transmission outlives the run that starts it: the transmit-running word of
+// the tool-state record tells a later run's tx_stop that one is under way.
+#include <cstdio>
+
 #include "common/driver_data.h"
+#include "common/variant.h"
 #include "main.h"
 
 int g_iGnModeForce = 0;
@@ -33,6 +38,16 @@ constexpr CliWord BANDWIDTHS[] = {
 
 constexpr uint16_t LEAVE = 0xFFFF;  // the firmware's setting stays
 
+// The words name the sub-channels; the value that selects the lower one is
+// the program's firmware's, and the upper one is the other of 0 and 1.
+int subchannel_chosen(CliSettings* pSettings, const char*, int iResult) {
+    if (iResult == 0) {
+        const int lower = g_variant.TxLowerSubChannel;
+        pSettings->Tx_subchannel = static_cast<uint16_t>(pSettings->Tx_subchannel == 0 ? lower : 1 - lower);
+    }
+    return iResult;
+}
+
 // The help pages list the first rows, so the order is part of the
 // interface.
 constexpr std::array TX_ROWS{
@@ -47,6 +62,7 @@ constexpr std::array TX_ROWS{
               .pchLong = "number",
               .Dest = &CliSettings::number,
               .Min = 1,
+              .bStoredNonzero = true,
               .pchDone = "frame cnt is:%d!\n",
               .pchRefused = "frame cnt should be >0!",
               .Reset = 100,
@@ -72,7 +88,8 @@ constexpr std::array TX_ROWS{
               .Dest = &CliSettings::Tx_subchannel,
               .Words = SUBCHANNELS,
               .pchRefused = "Tx sub channel should be \"UPPER\" or \"LOWER\" !",
-              .Reset = LEAVE},
+              .Reset = LEAVE,
+              .pfnHook = subchannel_chosen},
     CliOption{.Letter = 'w',
               .pchLong = "bandwidth",
               .Kind = CLI_WORD,
@@ -179,16 +196,219 @@ int Tx_Settings_Interpret(char option, const char* pchArg) {
     return cli_option_apply(tx_options, option, pchArg, &setting, nullptr);
 }
 
-// Not in this build yet: they fail without a word of their own.
-int proc_tx(int, char**) {
-    return -1;
+namespace {
+
+constexpr uint16_t PACKET_LENGTH_DSSS = 1024;
+constexpr uint16_t PACKET_LENGTH_OFDM = 1000;
+constexpr uint16_t PACKET_LENGTH_HT = 4095;
+// A forced start sends the longest packets its mode takes.
+constexpr uint16_t FORCED_LENGTH_DSSS = 4095;
+constexpr uint16_t FORCED_LENGTH_OTHER = 65535;
+
+// While a counted burst is under way the firmware answers only when its
+// last packet is out, however long that takes: the broker waits without a
+// practical limit and does not send the request twice.
+constexpr uint32_t BURST_TIMEOUT_MS = 0xFFFFFFFF;
+constexpr uint32_t BURST_RETRIES = 0;
+
+bool dsss_mode(uint16_t mode) {
+    return mode == 0 || mode == 1;
 }
+
+uint32_t frame_format() {
+    uint32_t bits = 0;
+    if (setting.MAC_header != 0)
+        bits |= FRAME_FORMAT_MAC_HEADER;
+    if (setting.CRC != 0)
+        bits |= FRAME_FORMAT_CRC;
+    return bits;
+}
+
+// What earlier runs chose (the rate command's mode, bandwidth and
+// sub-channel, and -f) comes back from the tool-state record.
+void tx_restore_state() {
+    if (g_ver_support == 0)
+        return;
+    g_iGnModeForce = g_driver_data.Word[CLI_WORD_FORCED_MODE];
+    setting.mode = g_driver_data.Word[CLI_WORD_TX_MODE];
+    setting.Tx_bandwidth = g_driver_data.Word[CLI_WORD_BANDWIDTH];
+    setting.Tx_subchannel = g_driver_data.Word[CLI_WORD_SUBCHANNEL];
+}
+
+// The packet length that suits the mode, over the settings file's; -l
+// still changes it.
+void tx_default_length() {
+    switch (setting.mode) {
+    case 0:
+    case 1:
+        setting.packet_length = PACKET_LENGTH_DSSS;
+        break;
+    case 2:
+        setting.packet_length = PACKET_LENGTH_OFDM;
+        break;
+    case 4:
+    case 5:
+        setting.packet_length = PACKET_LENGTH_HT;
+        break;
+    default:
+        break;
+    }
+}
+
+// tx_stop ends the forced form that -f chose.
+void tx_stop_clear_force() {
+    g_iGnModeForce = g_driver_data.Word[CLI_WORD_FORCED_MODE];
+    if (g_iGnModeForce != 0) {
+        g_iGnModeForce = 0;
+        g_driver_data.Word[CLI_WORD_FORCED_MODE] = 0;
+    }
+}
+
+// The transmit-running word, where the program keeps one.
+void tx_record_running() {
+    if (g_variant.bTxRunningWord)
+        g_driver_data.Word[CLI_WORD_TX_RUNNING] = 1;
+}
+
+// Whether a stop is to be sent: always, unless the record says that no
+// transmission runs. The word is cleared on the way; it reaches the driver
+// only when the stop succeeds.
+bool tx_stop_needed() {
+    if (!g_variant.bTxRunningWord || g_ver_support == 0)
+        return true;
+    if (g_driver_data.Word[CLI_WORD_TX_RUNNING] == 0)
+        return false;
+    g_driver_data.Word[CLI_WORD_TX_RUNNING] = 0;
+    return true;
+}
+
+int transmit(RqmApiContext* ctx, TxCommand command) {
+    if (setting.PRBS != 0)
+        return RQM_TransmitPRBS(ctx, command | TX_COMMAND_PRBS, setting.PRBS_seed, setting.PRBS_length,
+                                nullptr, nullptr);
+    return RQM_TransmitPackets(ctx, command, nullptr, nullptr);
+}
+
+// The broker's timeout and attempts are the caller's again whatever the
+// burst came to.
+int transmit_counted(RqmApiContext* ctx) {
+    uint32_t timeoutMs = 0, retries = 0;
+    if (RQM_Get_MsgParams(ctx, &timeoutMs, &retries) != RQM_SUCCESS)
+        return -1;
+    int r = RQM_Set_MsgParams(ctx, BURST_TIMEOUT_MS, BURST_RETRIES);
+    r |= RQM_SetNumberOfTxPkts(ctx, setting.number);
+    if (r == RQM_SUCCESS)
+        r = transmit(ctx, TX_COMMAND_BURST);
+    const int restored = RQM_Set_MsgParams(ctx, timeoutMs, retries);
+    return r == RQM_SUCCESS && restored == RQM_SUCCESS ? 0 : -1;
+}
+
+}  // namespace
+
+int Tx_Packets() {
+    RqmApiContext* ctx = cli_api();
+    int r = RQM_ReceiveAck(ctx, 1);
+    r |= RQM_SelectPacketId(ctx, setting.frame_buf);
+    if (r != RQM_SUCCESS) {
+        puts("There was a problem with calling RQM_SelectPacketId");
+        return -1;
+    }
+    if (RQM_SetMib(ctx, MIB_FRAME_FORMAT_OFF, frame_format()) != RQM_SUCCESS) {
+        puts("There was a problem with calling RQM_SetMib");
+        return -1;
+    }
+    if (RQM_SetBackoff(ctx, setting.backoff) != RQM_SUCCESS) {
+        puts("There was a problem with calling RQM_SetBackoff");
+        return -1;
+    }
+    // Every setting is sent even after one has failed.
+    r |= RQM_SetTxPower(ctx, 0);
+    if (setting.Tx_bandwidth != LEAVE)
+        r |= RQM_SetTxBandWidth(ctx, static_cast<int16_t>(setting.Tx_bandwidth));
+    if (setting.Tx_subchannel != LEAVE)
+        r |= RQM_SetTxSubChannel(ctx, static_cast<int16_t>(setting.Tx_subchannel));
+    if (setting.Tx_guard_interval != LEAVE)
+        r |= RQM_SetTxGuardInterval(ctx, static_cast<int16_t>(setting.Tx_guard_interval));
+    r |= RQM_TxSendSoundingFrame(ctx, setting.sounding_frame);
+    r |= RQM_SetMib(ctx, MIB_PACKET_LENGTH_OFF, setting.packet_length);
+    r |= RQM_TxDelayBetweenTwoFrames(ctx, setting.Tx_delay);
+    r |= RQM_ReceiveAck(ctx, setting.expect_ack);
+    r |= RQM_SetTxDurationField(ctx, setting.Tx_NAV);
+    r |= RQM_SetMib(ctx, MIB_IFS_OFF, setting.IFS);
+    r |= RQM_SetMib(ctx, MIB_TX_START_OFF, 1);
+    if (r != RQM_SUCCESS) {
+        puts("There was a problem with settings!");
+        return -1;
+    }
+    if (setting.continuous != 0)
+        return transmit(ctx, TX_COMMAND_CONTINUOUS) == RQM_SUCCESS ? 0 : -1;
+    return transmit_counted(ctx);
+}
+
+// A forced start is recorded like any other, so that tx_stop stops it.
+int tx_start(int force) {
+    if (force != 0) {
+        setting.packet_length = dsss_mode(setting.mode) ? FORCED_LENGTH_DSSS : FORCED_LENGTH_OTHER;
+        setting.expect_ack = 0;
+        setting.Tx_delay = 0;
+    }
+    if (Tx_Packets() != 0)
+        return -1;
+    tx_record_running();
+    return 0;
+}
+
+int proc_tx(int argc, char** argv) {
+    tx_restore_state();
+    tx_default_length();
+    if (cli_parse_options(argc, argv, tx_options) != 0)
+        return -1;
+    return tx_start(g_iGnModeForce);
+}
+
 int proc_tx_stop(int, char**) {
-    return -1;
+    tx_stop_clear_force();
+    if (!tx_stop_needed())
+        return 0;
+    RqmApiContext* ctx = cli_api();
+    if (RQM_SelectPacketId(ctx, setting.frame_buf) != RQM_SUCCESS) {
+        puts("There was a problem with calling RQM_SelectPacketId");
+        return -1;
+    }
+    if (RQM_SetMib(ctx, MIB_FRAME_FORMAT_OFF, frame_format()) != RQM_SUCCESS) {
+        puts("There was a problem with calling RQM_SetMib");
+        return -1;
+    }
+    return RQM_TransmitPackets(ctx, TX_COMMAND_STOP, nullptr, nullptr) == RQM_SUCCESS ? 0 : -1;
 }
+
 int proc_tx_status(int, char**) {
-    return -1;
+    uint32_t w[RQM_FW_TX_CONFIG_WORDS] = {};
+    if (RQM_GetFwTxConfig(cli_api(), w) != RQM_SUCCESS)
+        return -1;
+    printf("FwTxConfig ctrl0:\t\t0x%08X\n", w[0]);
+    printf("FwTxConfig ctrl1:\t\t0x%08X\n", w[1]);
+    printf("FwTxConfig rate:\t\t%d\n", static_cast<int>(w[2]));
+    printf("FwTxConfig length:\t\t%d\n", static_cast<int>(w[3]));
+    printf("FwTxConfig HT40MPPDU:\t\t%d\n", static_cast<int>(w[4]));
+    printf("FwTxConfig tx below:\t\t%d\n", static_cast<int>(w[5]));
+    printf("FwTxConfig short GI:\t\t%d\n\n", static_cast<int>(w[6]));
+    return 0;
 }
+
 int proc_tx_cfg(int, char**) {
-    return -1;
+    constexpr unsigned COUNTERS = 10;
+    static constexpr const char* LINES[COUNTERS] = {
+        "Num tx successes:\t\t%d\n",      "Num tx acked:\t\t\t%d\n",     "Num tx fail(ptcs abort):\t%d\n",
+        "Num tx fail(bt abort):\t\t%d\n", "Num tx queued :\t\t\t%d\n",   "Num tx Ttcs end :\t\t%d\n",
+        "Num tx ack Ttcs end :\t\t%d\n",  "Num tx ack success:\t\t%d\n", "Ntd stats:\t\t\t%d\n",
+        "Fiq count :\t\t\t%d\n",
+    };
+    uint32_t c[COUNTERS] = {};
+    if (RQM_GetTxStatistics(cli_api(), &c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &c[6], &c[7], &c[8],
+                            &c[9]) != RQM_SUCCESS)
+        return -1;
+    for (unsigned i = 0; i < COUNTERS; ++i)
+        printf(LINES[i], static_cast<int>(c[i]));
+    return 0;
 }

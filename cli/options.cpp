@@ -177,8 +177,10 @@ int cli_option_apply(const CliOptionTable& table, int letter, const char* pchArg
         const int32_t v = cli_atoi(pchArg);
         accepted = v >= row.Min && v <= row.Max && !(row.bNonzero && v == 0) &&
                    (row.Ints.empty() || contains(row.Ints, v));
-        if (accepted)
+        if (accepted) {
             store_number(row.Dest, pSettings, pOut, aligned(v, row.Align));
+            accepted = !(row.bStoredNonzero && load_number(row.Dest, pSettings, pOut) == 0);
+        }
         break;
     }
     case CLI_BOOLEAN:

@@ -26,8 +26,9 @@ enum CliArg : uint8_t {
 // of cli/numbers.h; a field keeps the low bits it has room for, and what is
 // printed is what it stored.
 enum CliOptionKind : uint8_t {
-    // atoi; accepted when Min <= v <= Max, not 0 with bNonzero, and one of
-    // Ints when Ints is given. Align rounds the accepted value up.
+    // atoi; accepted when Min <= v <= Max, not 0 with bNonzero, not stored
+    // as 0 with bStoredNonzero, and one of Ints when Ints is given. Align
+    // rounds the accepted value up.
     CLI_DECIMAL,
     // atoi; always accepted; any nonzero value is stored as 1.
     CLI_BOOLEAN,
@@ -81,6 +82,9 @@ struct CliOption {
     int32_t Min = INT32_MIN;
     int32_t Max = INT32_MAX;
     bool bNonzero = false;
+    // A value the field's cut turns into 0 (65536 in 16 bits) is refused
+    // like 0 itself.
+    bool bStoredNonzero = false;
     uint32_t Align = 0;
     std::span<const int32_t> Ints = {};
     std::span<const float> Floats = {};

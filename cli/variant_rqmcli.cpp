@@ -45,6 +45,7 @@ const RqmVariant g_variant = {
     .bUnknownCmdOwnLine = false,
     .bKeepsRecord = true,
     .TxSubchannelDefault = 1,
+    .bTxRunningWord = true,
     .bEfusePoutCalBt = true,
     .pchDcxoRefusalSite = "write_dcxo_trim",
     .DcxoRefusalLine = 2895,

@@ -55,7 +55,8 @@ struct RqmVariant {
     uint8_t FreqOffsetReadMask;
     int FreqOffsetWarningLine;
     // The sub-channel value that selects the lower sub-channel in the
-    // transmit control word.
+    // transmit control word; tx -u LOWER stores it, UPPER the other of 0
+    // and 1.
     int TxLowerSubChannel;
     // A transmit the firmware refused gives its refusal word as the
     // result, or a warning line and 0.
@@ -76,6 +77,10 @@ struct RqmVariant {
     bool bKeepsRecord;
     // Start value and default of the settings field Tx_subchannel.
     uint16_t TxSubchannelDefault;
+    // A transmission that tx starts is recorded in the tool-state record's
+    // transmit-running word, and tx_stop sends the stop only while one is
+    // recorded; without it tx records nothing and tx_stop always stops.
+    bool bTxRunningWord;
     // The efuse commands know the Bluetooth output-power calibration.
     bool bEfusePoutCalBt;
     // The crystal-trim refusal line names this site and line number.

@@ -78,6 +78,7 @@ const RqmVariant g_variant = {
     .bUnknownCmdOwnLine = true,
     .bKeepsRecord = false,
     .TxSubchannelDefault = 0,
+    .bTxRunningWord = false,
     .bEfusePoutCalBt = false,
     .pchDcxoRefusalSite = "CMD_Interpret",
     .DcxoRefusalLine = 2656,

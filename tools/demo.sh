@@ -87,6 +87,13 @@ echo "the stand-in has received $(ctl get rx.total) frames, $(ctl get rx.errors)
 run "rx_stop" "disconnect"
 
 echo
+echo "Transmission outlives the run that starts it too: one run starts a continuous"
+echo "transmission, a later run stops it; a counted burst is answered when it is done."
+run "connect" "tx"
+echo "the stand-in is transmitting: command $(ctl get tx.running) (continuous)"
+run "tx_stop"
+echo "the stand-in after tx_stop: command $(ctl get tx.running) (none)"
+run "tx -n 50" "tx_cfg" "disconnect"
 echo "rqmcli-hf, the earlier command set, on the same stand-in: its connect"
 echo "names the firmware, it takes only whole command words, and the driver"
 echo "keeps no record for it."

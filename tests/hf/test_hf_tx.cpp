@@ -1,12 +1,16 @@
 // rqmcli-hf's forms of the transmit requests: the frequency offset always
 // in the parameter block and read back in 7 bits, its own warning line,
-// the lower sub-channel as 1, and a refused transmit as the result.
+// the lower sub-channel as 1, and a refused transmit as the result. Then
+// its transmit commands: -u stores the lower sub-channel as 1, and no
+// transmit-running word is kept, so that tx_stop always stops.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "api/rqm_api.h"
+#include "cli/get_settings.h"
+#include "cli/main.h"
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
 #include "tests/support/fake_target.h"
@@ -66,7 +70,7 @@ const HfTxCase kCases[] = {
      {msg(70, {1, 0, 0, 0, 0, 0})}},
 };
 
-class HfTx : public testing::TestWithParam<HfTxCase> {
+class HfFake : public testing::Test {
 protected:
     void SetUp() override {
         g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = 1;
@@ -85,6 +89,8 @@ protected:
     FakeTarget fake;
 };
 
+class HfTx : public HfFake, public testing::WithParamInterface<HfTxCase> {};
+
 TEST_P(HfTx, SecondProgramsForm) {
     const HfTxCase& c = GetParam();
     fake.answers = c.answers;
@@ -99,5 +105,39 @@ TEST_P(HfTx, SecondProgramsForm) {
 
 INSTANTIATE_TEST_SUITE_P(Forms, HfTx, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// -u names the lower sub-channel by the value that selects it here.
+TEST(HfTxOption, LowerIsOne) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Tx_Settings_Interpret('u', "LOWER"), 0);
+    EXPECT_EQ(setting.Tx_subchannel, 1);
+    EXPECT_EQ(Tx_Settings_Interpret('u', "UPPER"), 0);
+    EXPECT_EQ(setting.Tx_subchannel, 0);
+    testing::internal::GetCapturedStdout();
+}
+
+// A start leaves no transmit-running word, and the stop goes out although
+// the record says that nothing runs.
+TEST_F(HfFake, NothingRecordedAndTheStopAlwaysSent) {
+    const std::vector<uint16_t> ids = {67,  33, 38,  101, 0,  38, 0,  38, 0,  38, 0, 38,
+                                       126, 38, 125, 67,  38, 38, 38, 70, 33, 38, 70};
+    for (uint16_t id : ids)
+        fake.answers.push_back(cnf(id, std::vector<uint32_t>(id == 70 ? 6 : id == 0 ? 2 : 1, 0)));
+    g_rqm_config.pRqmApiContext = ctx;
+    g_ver_support = 1;
+    g_driver_data = {};
+    InitSettings(&setting);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(tx_start(0), 0);
+    EXPECT_EQ(g_driver_data.Word[CLI_WORD_TX_RUNNING], 0);
+    EXPECT_EQ(proc_tx_stop(0, nullptr), 0);
+    testing::internal::GetCapturedStdout();
+    g_rqm_config.pRqmApiContext = nullptr;
+    g_ver_support = 0;
+    std::vector<uint16_t> sent;
+    for (const FakeSent& f : fake.sent)
+        sent.push_back(f.msgId);
+    EXPECT_EQ(sent, ids);
+}
 
 }  // namespace
