@@ -347,6 +347,13 @@ int Tx_Packets() {
 
 // A forced start is recorded like any other, so that tx_stop stops it.
 int tx_start(int force) {
+    // A burst of no packets would never be answered, and the burst waits
+    // for its answer without end; settings.ini can ask for one where -n
+    // cannot.
+    if (setting.continuous == 0 && setting.number == 0) {
+        puts("frame cnt should be >0!");
+        return -1;
+    }
     if (force != 0) {
         setting.packet_length = dsss_mode(setting.mode) ? FORCED_LENGTH_DSSS : FORCED_LENGTH_OTHER;
         setting.expect_ack = 0;

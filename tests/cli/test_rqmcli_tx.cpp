@@ -96,6 +96,15 @@ TEST_P(TxRun, RunAfterRun) {
 INSTANTIATE_TEST_SUITE_P(Commands, TxRun, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+class TxSettingsFile : public WithSim {};
+
+TEST_F(TxSettingsFile, BurstOfNoPacketsIsRefusedBeforeAnythingIsSent) {
+    ctl("set connected 1");
+    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, {"tx"}, SettingsFile("[Tx]\ncontinuous=0\nnumber=0\n"));
+    EXPECT_EQ(r.out, "frame cnt should be >0!\nSending CMD error!\n");
+    EXPECT_TRUE(r.wire.ids(kSequenceIds).empty());
+}
+
 // The caller's timeout is shorter than the burst takes: only the raised one
 // lets the late answer in, and its one attempt sends the request once.
 struct BurstCase {
