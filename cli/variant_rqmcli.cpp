@@ -49,4 +49,9 @@ const RqmVariant g_variant = {
     .pchDcxoRefusalSite = "write_dcxo_trim",
     .DcxoRefusalLine = 2895,
     .pchEfuseWriteFailed = "ret = %d\n",
+    .bChannelWord5Ghz = true,
+    .bChannelToneWord = false,
+    .bEnablePhySddVersion = true,
+    .bEnablePhyStepLines = true,
+    .pchFreqOffsetIllegal = "the freq_offset is illegality, reference value:0~127\n",
 };

@@ -82,4 +82,9 @@ const RqmVariant g_variant = {
     .pchDcxoRefusalSite = "CMD_Interpret",
     .DcxoRefusalLine = 2656,
     .pchEfuseWriteFailed = "m_status = %d\n",
+    .bChannelWord5Ghz = false,
+    .bChannelToneWord = true,
+    .bEnablePhySddVersion = false,
+    .bEnablePhyStepLines = false,
+    .pchFreqOffsetIllegal = "the freq_offset is illegality",
 };
