@@ -51,4 +51,9 @@ const RqmVariant g_variant = {
     .DcxoRefusalLine = 2895,
     .pchEfuseWriteFailed = "ret = %d\n",
     .pchReadMemHeader = "\n  Address\t  00\t     04 \t08\t   0C\t      10\t 14\t    18\t       1C",
+    .bChannelWord5Ghz = true,
+    .bChannelToneWord = false,
+    .bEnablePhySddVersion = true,
+    .bEnablePhyStepLines = true,
+    .pchFreqOffsetIllegal = "the freq_offset is illegality, reference value:0~127\n",
 };

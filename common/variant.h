@@ -90,6 +90,17 @@ struct RqmVariant {
     const char* pchEfuseWriteFailed;
     // read_mem's column header (printed on a line of its own).
     const char* pchReadMemHeader;
+    // "channel" knows the band word "5GHZ" beside "OFDM_5GHZ".
+    bool bChannelWord5Ghz;
+    // "channel" takes a trailing word "tone" after a 2.4 GHz channel: the
+    // channel may then be 16, and the radio is set one channel lower.
+    bool bChannelToneWord;
+    // Enable_Phy asks the SDD in use for its version (word 17) before it
+    // reads the power, and its failure lines name the step that failed.
+    bool bEnablePhySddVersion;
+    bool bEnablePhyStepLines;
+    // What set_freq_offset prints for a value outside 0 to 127, as is.
+    const char* pchFreqOffsetIllegal;
 };
 
 extern const RqmVariant g_variant;

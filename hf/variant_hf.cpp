@@ -85,4 +85,9 @@ const RqmVariant g_variant = {
     .pchEfuseWriteFailed = "m_status = %d\n",
     .pchReadMemHeader =
         "\n  Address       00         04         08         0C         10         14         18         1C",
+    .bChannelWord5Ghz = false,
+    .bChannelToneWord = true,
+    .bEnablePhySddVersion = false,
+    .bEnablePhyStepLines = false,
+    .pchFreqOffsetIllegal = "the freq_offset is illegality",
 };

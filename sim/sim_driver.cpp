@@ -345,9 +345,9 @@ bool drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes) {
     return true;
 }
 
-// The first element with the id. One that runs past the end of the SDD is
-// not handed out: its data would be partly invented.
-static bool find_sdd_element(const std::vector<uint8_t>& sdd, uint8_t id, size_t* data_off, uint8_t* len) {
+// One that runs past the end of the SDD is not handed out: its data would
+// be partly invented.
+bool drv_find_sdd_element(const std::vector<uint8_t>& sdd, uint8_t id, size_t* data_off, uint8_t* len) {
     size_t off = 0;
     while (off + 2 <= sdd.size()) {
         const uint8_t l = sdd[off + 1];
@@ -373,7 +373,7 @@ void drv_sdd_element(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     }
     size_t off = 0;
     uint8_t len = 0;
-    if (!find_sdd_element(d.sdd, rq.msg[SDD_ELEMENT_REQ_ID_OFF], &off, &len)) {
+    if (!drv_find_sdd_element(d.sdd, rq.msg[SDD_ELEMENT_REQ_ID_OFF], &off, &len)) {
         ans->msgs.push_back(sim_cnf(rq.id, SDD_ELEMENT_CNF_DATA_OFF, SIM_STATUS_REFUSED));
         return;
     }

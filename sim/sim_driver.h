@@ -90,6 +90,10 @@ void drv_sdd_element(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 inline constexpr size_t SIM_SDD_FILE_MAX = 65536;
 bool drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes);
 
+// The first element with the id, whole inside the SDD: the offset of its
+// data and its length.
+bool drv_find_sdd_element(const std::vector<uint8_t>& sdd, uint8_t id, size_t* data_off, uint8_t* len);
+
 // The register space of a bus type (1 HIF, 2 AHB, 3 APB), or nullptr.
 std::map<uint32_t, uint32_t>* drv_reg_space(SimDriver* d, uint32_t type);
 // HIF registers go by number, so any address names one; AHB and APB

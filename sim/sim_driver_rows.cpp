@@ -117,6 +117,77 @@ void param_lines(const Sim& s, std::vector<std::string>* out) {
 
 // The bus spaces of requests 1014 and 1015, by the type the key stands for;
 // a HIF register by its number.
+// One word of the record, as the tool reads it: 16 bits, little-endian.
+bool word_index(SimCtl& c, uint32_t* word) {
+    return ctl_num(c, c.tok[2], SIM_RECORD_SIZE / 2 - 1, word);
+}
+
+bool set_record_word(SimCtl& c) {
+    uint32_t word, value;
+    if (!ctl_want_args(c, 4, 4) || !word_index(c, &word) || !ctl_num(c, c.tok[3], 0xFFFF, &value))
+        return false;
+    hi_wr16(driver(c).record.data() + 2 * word, static_cast<uint16_t>(value));
+    return true;
+}
+
+bool get_record_word(SimCtl& c) {
+    uint32_t word;
+    if (!ctl_want_args(c, 3, 3) || !word_index(c, &word))
+        return false;
+    c.out->push_back(sim_fmt("%u", hi_rd16(driver(c).record.data() + 2 * word)));
+    return true;
+}
+
+// Where the whole elements of an SDD end: a tail that runs past the end
+// is left behind them.
+size_t sdd_whole_end(const std::vector<uint8_t>& sdd) {
+    size_t off = 0;
+    while (off + 2 <= sdd.size() && off + 2 + sdd[off + 1] <= sdd.size())
+        off += 2 + sdd[off + 1];
+    return off;
+}
+
+// One element of the SDD in use: its data take the place of the first
+// element with the id, or follow the last whole element, so a test gives
+// it any length, short ones included; `none` takes it out.
+bool set_sdd_element(SimCtl& c) {
+    uint32_t id;
+    std::vector<uint8_t> data;
+    if (!ctl_want_args(c, 4, 4) || !ctl_num(c, c.tok[2], 0xFF, &id))
+        return false;
+    const bool remove = c.tok[3] == "none";
+    if (!remove && (!sim_parse_hex(c.tok[3], &data) || data.size() > 0xFF))
+        return ctl_fail(c, "element data must be up to 255 bytes of hex, or none");
+    std::vector<uint8_t>& sdd = driver(c).sdd;
+    size_t off = 0;
+    uint8_t len = 0;
+    size_t at = sdd_whole_end(sdd);
+    if (drv_find_sdd_element(sdd, static_cast<uint8_t>(id), &off, &len)) {
+        at = off - 2;
+        sdd.erase(sdd.begin() + static_cast<std::ptrdiff_t>(at),
+                  sdd.begin() + static_cast<std::ptrdiff_t>(off + len));
+    }
+    if (remove)
+        return true;
+    data.insert(data.begin(), {static_cast<uint8_t>(id), static_cast<uint8_t>(data.size())});
+    sdd.insert(sdd.begin() + static_cast<std::ptrdiff_t>(at), data.begin(), data.end());
+    return true;
+}
+
+bool get_sdd_element(SimCtl& c) {
+    uint32_t id;
+    if (!ctl_want_args(c, 3, 3) || !ctl_num(c, c.tok[2], 0xFF, &id))
+        return false;
+    const std::vector<uint8_t>& sdd = driver(c).sdd;
+    size_t off = 0;
+    uint8_t len = 0;
+    c.out->push_back(drv_find_sdd_element(sdd, static_cast<uint8_t>(id), &off, &len)
+                         ? sim_hex(sdd.data() + off, len)
+                         : std::string("none"));
+    return true;
+}
+
+// The bus spaces of requests 1014 and 1015, by the type the key stands for.
 template <uint32_t type>
 bool set_space(SimCtl& c) {
     std::map<uint32_t, uint32_t>& space = *drv_reg_space(&driver(c), type);
@@ -209,6 +280,16 @@ constexpr SimKey kKeys[] = {
     {.name = "sdd", .set_words = set_sdd, .set_usage = "[HEX]", .get_words = get_sdd, .get_usage = ""},
     {.name = "record", .set_words = set_record, .set_usage = "HEX", .state_lines = record_lines},
     {.name = "param", .set_words = set_param, .set_usage = "FIELD VALUE", .state_lines = param_lines},
+    {.name = "recword",
+     .set_words = set_record_word,
+     .set_usage = "WORD VALUE",
+     .get_words = get_record_word,
+     .get_usage = "WORD"},
+    {.name = "sddelem",
+     .set_words = set_sdd_element,
+     .set_usage = "ID HEX|none",
+     .get_words = get_sdd_element,
+     .get_usage = "ID"},
     {.name = "hif",
      .set_words = set_space<SIM_REG_TYPE_HIF>,
      .set_usage = "ADDR VALUE",

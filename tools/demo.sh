@@ -87,6 +87,23 @@ echo "the stand-in has received $(ctl get rx.total) frames, $(ctl get rx.errors)
 run "rx_stop" "disconnect"
 
 echo
+echo "The PHY comes up with the power the SDD in use holds for the rate; a"
+echo "channel, a rate and a power level chosen in later runs stay with the"
+echo "firmware, and the record the driver keeps carries them to the next run."
+ctl load sdd >/dev/null
+# What the PA detector and the calibration report: gain index 3 of the
+# gain table, and correction words with leakage ratios of 20 and 10 dB.
+ctl set padet index 3 >/dev/null
+ctl set gain 3 17 34 >/dev/null
+ctl set calblock 05000000fdffffff07000000f8ffffff640000000000000009000000640000000900000000000000 >/dev/null
+run "connect" "enable_phy" "channel 5GHZ 4 9" "rate -m 5 -r 65" "power_level 50"
+echo "the firmware now: channel word $(printf '0x%04x' "$(ctl get phy.channel)") (class 4, channel 9)," \
+  "transmit mode $(ctl get txmib.mode)," \
+  "rate $(ctl get txmib.rate), power $(ctl get power.auto_dbm) (dBm x 16)"
+echo "the driver's record: channel $(ctl get recword 3), class $(ctl get recword 15)," \
+  "mode $(ctl get recword 4), rate $(ctl get recword 5), SDD version x10 $(ctl get recword 17)"
+run "rate" "disconnect"
+echo "a rate without options falls back to 1 Mbit/s: transmit mode $(ctl get txmib.mode), rate $(ctl get txmib.rate)"
 echo "Transmission outlives the run that starts it too: one run starts a continuous"
 echo "transmission, a later run stops it; a counted burst is answered when it is done."
 run "connect" "tx"

@@ -62,6 +62,22 @@ const Exchange kCases[] = {
     // An element cut off by the end is not handed out, nor what lies
     // behind the cut.
     {"ElementRunningPastTheEnd", {"set sdd C0020203B00401"}, {element_query(0xB0)}, {kElementAbsent}},
+    // ---- one element preset: replaced in place, added, cut short, taken out ----
+    {"ElementReplaced",
+     {"set sdd " + kSdd, "set sddelem 0xC9 07"},
+     {element_query(0xC9)},
+     {element_answer({7})},
+     {{"sdd", "c002020321030a0b0cc90107d500"}}},
+    {"ElementAddedBeforeACutTail",
+     {"set sdd C0020203B00401", "set sddelem 0xE3 d000"},
+     {element_query(0xE3)},
+     {element_answer({0xD0, 0})},
+     {{"sdd", "c0020203e302d000b00401"}}},
+    {"ElementTakenOut",
+     {"set sdd " + kSdd, "set sddelem 0xC0 none"},
+     {element_query(0xC0)},
+     {kElementAbsent},
+     {{"sddelem 0xC0", "none"}, {"sddelem 0xC9", "6400"}}},
     // ---- 54 ----
     {"ConfigKeepsNothing",
      {"set connected 1", "set sdd " + kSdd},
