@@ -506,9 +506,10 @@ int RQM_ReadMemoryRfAccess(RqmApiContext* ctx, uint32_t Address, uint32_t* pBuff
                            uint32_t RfParam) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_ReadMemoryRfAccess");
-    // Checked before the mode is touched: nothing goes out for a read
-    // that cannot be made.
-    if (pBuffer == nullptr || Length == 0 || (Address & 3) != 0)
+    // Words are read into the buffer, so there must be one; a read of no
+    // bytes is a bracket with nothing in it, and an address the word read
+    // refuses is refused inside the bracket, as any read that fails there.
+    if (pBuffer == nullptr && Length != 0)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_ReadMemoryRfAccess");
     RfRead args = {Address, pBuffer, static_cast<uint32_t>((uint64_t{Length} + 3) / 4), RfParam};
     return reported(ctx, rqm_com_bus_bracket(ctx, rf_read_words, &args), "RQM_ReadMemoryRfAccess");
