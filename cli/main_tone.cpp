@@ -1,7 +1,11 @@
 // The tone generator's commands: a single or dual tone on, and off again.
 #include <array>
+#include <cstdio>
 
+#include "common/driver_data.h"
+#include "common/variant.h"
 #include "main.h"
+#include "main_phy.h"
 
 const char* const ToneMode[TONE_MODE_COUNT] = {
     "DISABLE_TONE", "SINGLE_TONE_QUAD", "SINGLE_TONE_REAL", "SINGLE_TONE_IMAG", "DUAL_TONE_QUAD",
@@ -99,10 +103,141 @@ int Tone_Settings_Interpret(char option, const char* pchArg) {
     return cli_option_apply(tone_options, option, pchArg, &setting, nullptr);
 }
 
-// Not in this build yet: they fail without a word of their own.
-int proc_tone(int, char**) {
-    return -1;
+namespace {
+
+// The sites the failure lines name.
+constexpr int SITE_TONE_TX_STOP = 1993;
+constexpr int SITE_TONE_CHANNEL = 1999;
+constexpr int SITE_TONE_TX_START = 2005;
+constexpr int SITE_STOP_TX_STOP = 2071;
+constexpr int SITE_STOP_CHANNEL = 2078;
+
+constexpr uint32_t TONE_OFF = 0;  // DISABLE_TONE
+
+constexpr uint16_t PACKET_LENGTH_DSSS = 1024;
+constexpr uint16_t PACKET_LENGTH_OFDM = 1000;
+constexpr uint16_t PACKET_LENGTH_HT = 4095;
+
+// The generator with the settings' tones and pulse timing.
+int tone_send(uint32_t mode) {
+    return RQM_SetPulsedToneGen(cli_api(), mode, setting.frequency_1, setting.amplitude_1,
+                                setting.frequency_2, setting.amplitude_2, setting.pulse_length,
+                                setting.pulse_delay) == RQM_SUCCESS
+               ? 0
+               : -1;
 }
+
+// The class picks a row of the class tables. One from the record or the
+// settings file that has no row fails the re-tune; it is refused before
+// the transmitter is touched, so that a refused command leaves the chip as
+// it was. The line is the re-tune's own.
+bool tone_class_known(int site) {
+    if (setting.regulatory_class < REG_CLASS_COUNT)
+        return true;
+    printf("set channel error!--%d", site);
+    return false;
+}
+
+// What earlier runs chose for the transmitter comes back from the
+// tool-state record, with the packet length that suits the mode.
+void tone_restore_state() {
+    g_iRateIndex = g_driver_data.Word[CLI_WORD_RATE_INDEX];
+    g_iGnModeForce = g_driver_data.Word[CLI_WORD_FORCED_MODE];
+    setting.regulatory_class = g_driver_data.Word[CLI_WORD_REG_CLASS];
+    setting.channel = g_driver_data.Word[CLI_WORD_CHANNEL];
+    setting.rate = g_driver_data.Word[CLI_WORD_RATE];
+    setting.Tx_bandwidth = g_driver_data.Word[CLI_WORD_BANDWIDTH];
+    setting.Tx_subchannel = g_driver_data.Word[CLI_WORD_SUBCHANNEL];
+    setting.mode = g_driver_data.Word[CLI_WORD_TX_MODE];
+    switch (setting.mode) {
+    case 0:
+    case 1:
+        setting.packet_length = PACKET_LENGTH_DSSS;
+        break;
+    case 2:
+        setting.packet_length = PACKET_LENGTH_OFDM;
+        break;
+    case 4:
+    case 5:
+        setting.packet_length = PACKET_LENGTH_HT;
+        break;
+    default:
+        break;
+    }
+}
+
+// A transmission started the usual way, so that the stop that follows
+// finds one to stop. It gets a vector of its own, which its parse reads
+// from the start: the tone's options and words never reach it.
+void tone_tx_run() {
+    char program[] = "rqm";
+    char word[] = "tx";
+    char* argv[] = {program, word, nullptr};
+    proc_tx(2, argv);
+}
+
+}  // namespace
+
+int tone_prepare() {
+    if (g_ver_support != 0)
+        tone_restore_state();
+    if (!tone_class_known(SITE_TONE_CHANNEL))
+        return -1;
+    if (g_driver_data.Word[CLI_WORD_TX_RUNNING] == 0)
+        tone_tx_run();
+    int r = proc_tx_stop(0, nullptr);
+    if (r != 0) {
+        printf("proc tx stop error!--%d", SITE_TONE_TX_STOP);
+        return r;
+    }
+    r = set_channel(setting.channel, setting.regulatory_class, 1);
+    if (r != 0) {
+        printf("set channel error!--%d", SITE_TONE_CHANNEL);
+        return r;
+    }
+    r = tx_start(g_iGnModeForce);
+    if (r != 0) {
+        printf("proc tx error!--%d", SITE_TONE_TX_START);
+        return r;
+    }
+    return 0;
+}
+
+int proc_tone(int argc, char** argv) {
+    if (cli_parse_options(argc, argv, tone_options) != 0)
+        return -1;
+    if (g_variant.bToneRetunes) {
+        const int r = tone_prepare();
+        if (r != 0)
+            return r;
+    }
+    return tone_send(setting.tone_mode);
+}
+
 int proc_tone_stop(int, char**) {
-    return -1;
+    if (!g_variant.bToneRetunes)
+        return tone_send(TONE_OFF);
+    // Without a record the words hold nothing of an earlier run: the
+    // settings name the channel, and a transmission may be running
+    // unrecorded.
+    const bool kept = g_ver_support != 0;
+    if (kept) {
+        setting.regulatory_class = g_driver_data.Word[CLI_WORD_REG_CLASS];
+        setting.channel = g_driver_data.Word[CLI_WORD_CHANNEL];
+    }
+    if (!tone_class_known(SITE_STOP_CHANNEL))
+        return -1;
+    if (tone_send(TONE_OFF) != 0)
+        return -1;
+    if (!kept || g_driver_data.Word[CLI_WORD_TX_RUNNING] != 0) {
+        const int r = proc_tx_stop(0, nullptr);
+        if (r != 0) {
+            printf("proc tx stop error!--%d", SITE_STOP_TX_STOP);
+            return r;
+        }
+    }
+    const int r = set_channel(setting.channel, setting.regulatory_class, 0);
+    if (r != 0)
+        printf("set channel error!--%d", SITE_STOP_CHANNEL);
+    return r;
 }

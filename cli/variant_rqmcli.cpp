@@ -56,4 +56,5 @@ const RqmVariant g_variant = {
     .bEnablePhySddVersion = true,
     .bEnablePhyStepLines = true,
     .pchFreqOffsetIllegal = "the freq_offset is illegality, reference value:0~127\n",
+    .bToneRetunes = true,
 };

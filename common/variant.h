@@ -101,6 +101,11 @@ struct RqmVariant {
     bool bEnablePhyStepLines;
     // What set_freq_offset prints for a value outside 0 to 127, as is.
     const char* pchFreqOffsetIllegal;
+    // tone brings the transmitter to a known state and tunes the radio one
+    // channel below the stored one before it sets the generator, and
+    // tone_stop stops the transmitter and tunes back; without it both set
+    // only the generator.
+    bool bToneRetunes;
 };
 
 extern const RqmVariant g_variant;

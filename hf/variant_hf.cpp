@@ -90,4 +90,5 @@ const RqmVariant g_variant = {
     .bEnablePhySddVersion = false,
     .bEnablePhyStepLines = false,
     .pchFreqOffsetIllegal = "the freq_offset is illegality",
+    .bToneRetunes = false,
 };

@@ -37,6 +37,12 @@ const std::string kMac = "Source mac address:\t00:11:22:33:44:55\n";
 const std::string kMacs =
     "Source mac address:\t02:00:00:00:00:01\nDest mac "
     "address:\tFF:FF:FF:FF:FF:FF\nBSSID:\t\t\t02:00:00:00:00:02\n";
+// The generator's lines for the settings' tones.
+std::string generator(int mode, int length) {
+    return "RQM_SetPulsedToneGen:eTMode=" + std::to_string(mode) + "\ndFreq_hz=5000000.000000\n" +
+           "dAmp_db=0.000000\ndFreq2_hz=5000000.000000\ndAmp2_db=0.000000\n" +
+           "frameLen=" + std::to_string(length) + "\ndelay=0\n";
+}
 // Where a page follows the banner, the banner is the program's.
 const std::string kPage = "PAGE", kFull = "FULL";
 
@@ -74,6 +80,14 @@ const SharedCase kShared[] = {
      {"he"},
      {kPage + kHint, "unknown cmd!\n" + kPage + kHint},
      {{{1016, 993}, {1016}}}},
+    // rqmcli-hf sets the generator alone: no transmit restart, no re-tune.
+    {"Tone",
+     true,
+     {"tone", "-l", "2"},
+     {"Tone pulse_length is 2!\ntxed=0, acked=0\ntxed=0, acked=0\ntxed=0, acked=0\n" + generator(1, 2) + kOk,
+      "Tone pulse_length is 2!\n" + generator(1, 2) + kOk},
+     {{{1016, 993, 70, 70, 757, 70, 739, 994}, {1016, 739}}}},
+    {"ToneStop", true, {"tone_stop"}, {generator(0, 0) + kOk}, {{{1016, 993, 739, 757, 994}, {1016, 739}}}},
 };
 
 std::string expand(std::string text, const Program& p) {
@@ -94,7 +108,7 @@ TEST_P(SharedRun, OutputAndDriverTraffic) {
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(normalized(r.out), expand(c.out[which].empty() ? c.out[0] : c.out[which], p));
-    EXPECT_EQ(r.wire.ids({55, 56, 993, 994, 1016, 1018, 1019, 1020}), c.requests[which]);
+    EXPECT_EQ(r.wire.ids({55, 56, 70, 739, 757, 993, 994, 1016, 1018, 1019, 1020}), c.requests[which]);
     for (const HiMsg& m : r.wire.with({1018, 1020}))
         EXPECT_EQ(m.len(), p.driverReqLen) << m.id();
 }
