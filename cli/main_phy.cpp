@@ -88,7 +88,7 @@ const RateGroup* rate_group(unsigned mode) {
 // so a refused rate still leaves it for the next run.
 void keep_rate_index(int p) {
     g_iRateIndex = p;
-    g_driver_data.Word[CLI_WORD_RATE_INDEX] = static_cast<uint16_t>(p);
+    g_variant.Kept.pfnRateIndex(p);
 }
 
 // -m: a mode starts at its slowest rate: 1 Mbit/s, 6 Mbit/s or MCS 0.
@@ -100,6 +100,7 @@ int mode_chosen(CliSettings* pSettings, const char*, int iResult) {
     const int p = FIRST_RATE[pSettings->mode];
     pSettings->rate = static_cast<uint16_t>(p < 16 ? p : p - 16);
     pwrRegN = PwrRegNum[p];
+    g_variant.Kept.pfnModeChosen(pSettings->mode, pSettings->rate);
     return 0;
 }
 
@@ -119,6 +120,7 @@ int rate_chosen(CliSettings* pSettings, const char* pchArg, int) {
         pSettings->mode = 1;
         pSettings->rate = 0;
         g_iRateIndex = 16;
+        g_variant.Kept.pfnRateFallback(g_iRateIndex, pSettings->rate);
         return -1;
     }
     if (inGroup < group->First || inGroup > group->Last) {
@@ -280,40 +282,33 @@ int checked_2ghz(int32_t n, int32_t last, bool tone) {
 
 // ---- what later runs read back ----
 //
-// Each choice a later run needs goes into the driver's record here, which
-// main pushes after a command that succeeded.
+// Each choice a later run needs is kept here, in the way the program keeps
+// them (its profile's operations).
 
 // rate, first: the bandwidth, sub-channel, channel and mode an earlier run
 // chose; the rate comes from the options or the settings.
 void rate_restore() {
-    if (g_ver_support == 0)
-        return;
-    setting.Tx_bandwidth = g_driver_data.Word[CLI_WORD_BANDWIDTH];
-    setting.Tx_subchannel = g_driver_data.Word[CLI_WORD_SUBCHANNEL];
-    setting.channel = g_driver_data.Word[CLI_WORD_CHANNEL];
-    setting.mode = g_driver_data.Word[CLI_WORD_TX_MODE];
+    g_variant.Kept.pfnRateRestore();
 }
 
+// rate's last step, once mode, rate and power are set.
 void rate_kept() {
-    g_driver_data.Word[CLI_WORD_TX_MODE] = setting.mode;
-    g_driver_data.Word[CLI_WORD_RATE] = setting.rate;
+    g_variant.Kept.pfnRateDone();
 }
 
 void bandwidth_kept(uint16_t bandwidth, uint16_t subchannel) {
     setting.Tx_bandwidth = bandwidth;
     setting.Tx_subchannel = subchannel;
-    g_driver_data.Word[CLI_WORD_BANDWIDTH] = bandwidth;
-    g_driver_data.Word[CLI_WORD_SUBCHANNEL] = subchannel;
+    g_variant.Kept.pfnBandwidthSet(bandwidth, subchannel);
 }
 
 void subchannel_kept(uint16_t subchannel) {
     setting.Tx_subchannel = subchannel;
-    g_driver_data.Word[CLI_WORD_SUBCHANNEL] = subchannel;
+    g_variant.Kept.pfnSubchannelSet(subchannel);
 }
 
 void channel_kept() {
-    g_driver_data.Word[CLI_WORD_CHANNEL] = setting.channel;
-    g_driver_data.Word[CLI_WORD_REG_CLASS] = setting.regulatory_class;
+    g_variant.Kept.pfnChannelSet(setting.channel, setting.regulatory_class);
 }
 
 // ---- the steps rate and enable_phy share ----
@@ -396,7 +391,7 @@ int rate_force_20mhz() {
     if (RQM_SetChannel(ctx, setting.channel) != RQM_SUCCESS)
         return rate_step_failed(1595);
     bandwidth_kept(BANDWIDTH_20MHZ, SUBCHANNEL_UPPER);
-    g_driver_data.Word[CLI_WORD_CHANNEL] = setting.channel;
+    g_variant.Kept.pfnRateChannelAgain(setting.channel);
     return 0;
 }
 
@@ -406,6 +401,7 @@ void rate_default() {
     setting.rate = 0;
     printf("mode is %s\n", TxMode[MODE_DSSS_LONG]);
     printf("rate is %s\n", TxRateName[RATE_1MBPS]);
+    g_variant.Kept.pfnModeChosen(setting.mode, setting.rate);
 }
 
 // ---- calibration ----

@@ -12,9 +12,9 @@ int g_iGnModeForce = 0;
 
 namespace {
 
-// -f lasts beyond the run in word 1 of the tool-state record.
+// -f lasts beyond the run.
 int force_chosen(CliSettings*, const char*, int iResult) {
-    g_driver_data.Word[CLI_WORD_FORCED_MODE] = static_cast<uint16_t>(g_iGnModeForce);
+    g_variant.Kept.pfnForceChosen(g_iGnModeForce);
     return iResult;
 }
 
@@ -225,14 +225,9 @@ uint32_t frame_format() {
 }
 
 // What earlier runs chose (the rate command's mode, bandwidth and
-// sub-channel, and -f) comes back from the tool-state record.
+// sub-channel, and -f) comes back.
 void tx_restore_state() {
-    if (g_ver_support == 0)
-        return;
-    g_iGnModeForce = g_driver_data.Word[CLI_WORD_FORCED_MODE];
-    setting.mode = g_driver_data.Word[CLI_WORD_TX_MODE];
-    setting.Tx_bandwidth = g_driver_data.Word[CLI_WORD_BANDWIDTH];
-    setting.Tx_subchannel = g_driver_data.Word[CLI_WORD_SUBCHANNEL];
+    g_variant.Kept.pfnTxRestore();
 }
 
 // The packet length that suits the mode, over the settings file's; -l
@@ -257,11 +252,7 @@ void tx_default_length() {
 
 // tx_stop ends the forced form that -f chose.
 void tx_stop_clear_force() {
-    g_iGnModeForce = g_driver_data.Word[CLI_WORD_FORCED_MODE];
-    if (g_iGnModeForce != 0) {
-        g_iGnModeForce = 0;
-        g_driver_data.Word[CLI_WORD_FORCED_MODE] = 0;
-    }
+    g_variant.Kept.pfnTxStopForce();
 }
 
 // The transmit-running word, where the program keeps one.

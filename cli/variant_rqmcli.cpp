@@ -4,6 +4,7 @@
 
 #include "api/rqm_api.h"
 #include "cli/commands.h"
+#include "cli/kept_record.h"
 #include "common/variant.h"
 #include "transport/adapter.h"
 
@@ -57,4 +58,19 @@ const RqmVariant g_variant = {
     .bEnablePhyStepLines = true,
     .pchFreqOffsetIllegal = "the freq_offset is illegality, reference value:0~127\n",
     .bToneRetunes = true,
+    .Kept =
+        {
+            .pfnRateRestore = record_rate_restore,
+            .pfnRateIndex = record_rate_index,
+            .pfnModeChosen = record_mode_chosen,
+            .pfnRateFallback = record_rate_fallback,
+            .pfnRateChannelAgain = record_rate_channel_again,
+            .pfnRateDone = record_rate_done,
+            .pfnChannelSet = record_channel_set,
+            .pfnBandwidthSet = record_bandwidth_set,
+            .pfnSubchannelSet = record_subchannel_set,
+            .pfnTxRestore = record_tx_restore,
+            .pfnForceChosen = record_force_chosen,
+            .pfnTxStopForce = record_tx_stop_force,
+        },
 };

@@ -12,6 +12,43 @@
 
 struct RqmApiContext;
 
+// Where the choices a later run needs are kept, each at the point of the
+// handler that makes it. rqmcli writes them into the tool-state record,
+// fetched before the command and pushed after one that succeeded; rqmcli-hf
+// pushes each value to the driver the moment it changes, and fetches the
+// saved values in the commands that need them.
+struct RqmKeptState {
+    // rate, before its options: the bandwidth, sub-channel, channel and
+    // transmit mode an earlier run chose.
+    void (*pfnRateRestore)();
+    // -r has found the rate's position in the rate table, before the rate
+    // is checked against the mode.
+    void (*pfnRateIndex)(int Index);
+    // A transmit mode and its first rate were chosen: -m accepted, or rate
+    // without words.
+    void (*pfnModeChosen)(uint16_t Mode, uint16_t Rate);
+    // -r met a mode without rates and fell back to this rate index and rate.
+    void (*pfnRateFallback)(int Index, uint16_t Rate);
+    // rate's 20 MHz correction has set the channel again.
+    void (*pfnRateChannelAgain)(uint16_t Channel);
+    // rate has set mode, rate and power: its last step.
+    void (*pfnRateDone)();
+    // channel, after the channel was set.
+    void (*pfnChannelSet)(uint16_t Channel, uint16_t RegClass);
+    // bandwidth, and rate's 20 MHz correction: the bandwidth and the
+    // sub-channel set with it.
+    void (*pfnBandwidthSet)(uint16_t Bandwidth, uint16_t Subchannel);
+    // subchannel, after the sub-channel was set.
+    void (*pfnSubchannelSet)(uint16_t Subchannel);
+    // tx, before its options: the forced flag, mode, bandwidth and
+    // sub-channel earlier runs chose.
+    void (*pfnTxRestore)();
+    // tx -f.
+    void (*pfnForceChosen)(int Force);
+    // tx_stop: the forced flag earlier runs left, cleared.
+    void (*pfnTxStopForce)();
+};
+
 struct RqmVariant {
     const char* pchProgram;
 
@@ -106,6 +143,9 @@ struct RqmVariant {
     // tone_stop stops the transmitter and tunes back; without it both set
     // only the generator.
     bool bToneRetunes;
+    // How the rate, channel, bandwidth, sub-channel and transmit commands
+    // keep their choices for later runs.
+    RqmKeptState Kept;
 };
 
 extern const RqmVariant g_variant;

@@ -64,6 +64,29 @@ int RQM_SetParamToDev(RqmApiContext* pRqmApiContext, uint32_t Value, uint32_t Id
 // whatever the status.
 int RQM_Get_Cli_Param(RqmApiContext* pRqmApiContext, CliSavedParams* pParams);
 
+// ---- Where the commands keep their choices (the profile's operations) ----
+
+// rate fetches the saved bandwidth, sub-channel, channel and mode (a failed
+// fetch says so, and the settings stay); -m, -r, the fall-back of a mode
+// without rates, rate without words and the 20 MHz correction push what
+// they change; the last step writes the forced g/n-mode words.
+void hf_rate_restore();
+void hf_rate_index(int index);
+void hf_mode_chosen(uint16_t mode, uint16_t rate);
+void hf_rate_fallback(int index, uint16_t rate);
+void hf_rate_channel_again(uint16_t channel);
+void hf_rate_done();
+// channel, bandwidth and subchannel push what they set.
+void hf_channel_set(uint16_t channel, uint16_t regClass);
+void hf_bandwidth_set(uint16_t bandwidth, uint16_t subchannel);
+void hf_subchannel_set(uint16_t subchannel);
+// tx starts without the forced form and fetches the saved values; tx -f
+// pushes the flag; tx_stop fetches it and pushes it cleared. The saved
+// values are taken only from a fetch that succeeded.
+void hf_tx_restore();
+void hf_force_chosen(int force);
+void hf_tx_stop_force();
+
 // ---- Forced g/n-mode writes into the chip's transmit block ----
 
 // After the rate command: the OFDM mode, its rate's code and the 40 MHz

@@ -91,4 +91,19 @@ const RqmVariant g_variant = {
     .bEnablePhyStepLines = false,
     .pchFreqOffsetIllegal = "the freq_offset is illegality",
     .bToneRetunes = false,
+    .Kept =
+        {
+            .pfnRateRestore = hf_rate_restore,
+            .pfnRateIndex = hf_rate_index,
+            .pfnModeChosen = hf_mode_chosen,
+            .pfnRateFallback = hf_rate_fallback,
+            .pfnRateChannelAgain = hf_rate_channel_again,
+            .pfnRateDone = hf_rate_done,
+            .pfnChannelSet = hf_channel_set,
+            .pfnBandwidthSet = hf_bandwidth_set,
+            .pfnSubchannelSet = hf_subchannel_set,
+            .pfnTxRestore = hf_tx_restore,
+            .pfnForceChosen = hf_force_chosen,
+            .pfnTxStopForce = hf_tx_stop_force,
+        },
 };

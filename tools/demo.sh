@@ -119,16 +119,23 @@ echo "the stand-in: tone on $(ctl get tone.on), words $(ctl get tone.words)," \
 run "tone_stop" "disconnect"
 echo "after tone_stop: tone on $(ctl get tone.on), channel $(ctl get phy.channel)"
 echo "rqmcli-hf, the earlier command set, on the same stand-in: its connect"
-echo "names the firmware, it takes only whole command words, and the driver"
-echo "keeps no record for it."
+echo "names the firmware, it takes only whole command words, and instead of a"
+echo "record it keeps single values in the driver: its rate pushes the mode and"
+echo "rate index it chose and writes mode and rate into the chip's transmit"
+echo "block, and a later tx fetches the values back."
 prog=rqmcli-hf
 ctl reset >/dev/null
-run "connect" "get_mac"
+ctl set sddelem 0xE3 d000d000d000d000d000d000d000d000d000d000d000d000 >/dev/null
+run "connect" "get_mac" "rate -m 4 -r 65"
+echo "the driver keeps: mode $(ctl get param.mode), rate index $(ctl get param.rate_index);" \
+  "the transmit block: $(ctl get mem 0x0AB98010) $(ctl get mem 0x0AB98018)"
+run "tx" "tx_stop"
+echo "tx took the kept mode: packets of $(ctl get txmib.length) bytes (the HT length)"
 echo "\$ rqmcli-hf get_m"
 RQMSIM_PORT=$port "$bin/hf/rqmcli-hf-sim" get_m | head -n 3 | sed "s/^/    /"
 echo "    ..."
 run "disconnect"
 # The message ids of the session's datagrams, without their sequence bits:
-# no 993 or 994 among them.
+# 993 and 994 only where a command fetched or pushed a value.
 ids=$(ctl log | awk '/^rx /{print $2}' | while read -r h; do echo $((0x${h:38:2}${h:36:2} & 0x1FFF)); done)
 echo "the requests the driver received in that session: "$ids

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -22,72 +23,164 @@ struct Program {
     const char* path;
     const char* banner;
     unsigned driverReqLen;  // connect and reconnect
+    unsigned fetchLen;      // 993
 };
 
 const Program kPrograms[] = {
-    {"rqmcli", RQMCLI_SIM_PATH, "RQM version: 2.0.9  DATE TIME\n\n", 12},
-    {"rqmcli_hf", RQMCLI_HF_SIM_PATH, "RQM version: 1.4.1\n\n", 8},
+    {"rqmcli", RQMCLI_SIM_PATH, "RQM version: 2.0.9  DATE TIME\n\n", 12, 16},
+    {"rqmcli_hf", RQMCLI_HF_SIM_PATH, "RQM version: 1.4.1\n\n", 8, 8},
 };
 
 const std::string kHint = "Input [help] for help message.Add options for more details!\n";
 const std::string kOk = "Sending CMD OK!\n";
+const std::string kError = "Sending CMD error!\n";
 const std::string kRunning = "RQM fw is running!!\n\n";
 const std::string kFacts = "FirmwareApiVer:0x427\nFirmwareLabel:RQMFW_Q23.02.0017\n";
 const std::string kMac = "Source mac address:\t00:11:22:33:44:55\n";
 const std::string kMacs =
     "Source mac address:\t02:00:00:00:00:01\nDest mac "
     "address:\tFF:FF:FF:FF:FF:FF\nBSSID:\t\t\t02:00:00:00:00:02\n";
+std::vector<std::string> split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::stringstream in(text);
+    for (std::string part; std::getline(in, part, sep);)
+        if (!part.empty())
+            parts.push_back(part);
+    return parts;
+}
+
+const std::string kGain = "Transmit gain register value:\ndigital:\t34\nanalogue:\t17\nindex:\t\t3\n\n";
+// What rqmcli-hf's rate says of the values it fetched.
+const std::string kGot = "line:1561 setting.Tx_bandwidth = 0\nsetting.Tx_subchannel\n";
+const std::string kSet = "power level:42\n" + kGain + kOk;
+const std::string kDsss = "mode is _802_11_B_DSSS_LONG_PREAMBLE_\nrate is _1Mbps_DSSS_\n" + kSet;
+const std::string kMcs2 =
+    "mode is _802_11_N_OFDM_SHORT_GREENFIELD_\nrate is _19_5Mbps_QPSK_Code_3_4_\n" + kSet;
+const std::string kCck =
+    "mode is _802_11_B_DSSS_LONG_PREAMBLE_\nrate is _11Mbps_CCK_\n[WARN]11b/g, bandwidth "
+    "should be: 20M!\n" +
+    kSet;
+const std::string kOfdm =
+    "mode is _802_11_A_OFDM_PREAMBLE_\nmode is _802_11_A_OFDM_PREAMBLE_\nrate should "
+    "be:\n48.0 24.0 12.0 6.0 54.0 36.0 18.0 9.0 \nParams set error!\n" +
+    kError;
+const std::string kTx = "993 67 33 38 101 0 38 0 38 0 38 0 38 126 38 125 67 38 38 38 70";
 // The generator's lines for the settings' tones.
 std::string generator(int mode, int length) {
     return "RQM_SetPulsedToneGen:eTMode=" + std::to_string(mode) + "\ndFreq_hz=5000000.000000\n" +
            "dAmp_db=0.000000\ndFreq2_hz=5000000.000000\ndAmp2_db=0.000000\n" +
            "frameLen=" + std::to_string(length) + "\ndelay=0\n";
 }
+
 // Where a page follows the banner, the banner is the program's.
 const std::string kPage = "PAGE", kFull = "FULL";
 
+// traffic: every request of the run by id but the API context's (1016),
+// a value pushed alone with its value and id ("994:2,6"). An empty text of
+// rqmcli-hf: as rqmcli's.
 struct SharedCase {
     const char* name;
-    bool connected;  // the driver holds a session already
-    std::vector<std::string> words;
-    std::array<std::string, 2> out;  // rqmcli, rqmcli-hf ("": as rqmcli)
-    std::array<std::vector<unsigned>, 2> requests;
+    const char* presets;  // control lines, ';' between
+    const char* words;
+    std::array<std::string, 2> out;  // rqmcli, rqmcli-hf
+    std::array<std::string, 2> traffic;
 };
 
 const SharedCase kShared[] = {
     {"Connect",
-     false,
-     {"connect"},
+     "set connected 0",
+     "connect",
      {kRunning + kOk, kRunning + kFacts + kOk},
-     {{{1016, 1018, 993, 994}, {1016, 1018}}}},
-    {"GetMac", true, {"get_mac"}, {kMacs + kOk}, {{{1016, 993, 55, 55, 55, 994}, {1016, 55, 55, 55}}}},
-    {"SetMac",
-     true,
-     {"set_mac", "-s", "00:11:22:33:44:55"},
-     {kMac + kOk},
-     {{{1016, 993, 56, 994}, {1016, 56}}}},
-    {"Reconnect", true, {"reconnect"}, {kRunning + kOk}, {{{1016, 993, 1020, 994}, {1016, 1020}}}},
-    {"Disconnect", true, {"disconnect"}, {kOk}, {{{1016, 1019}, {1016, 1019}}}},
-    {"HelpPage", false, {"help", "all"}, {"All cmds list below!\n" + kFull + kHint}, {}},
+     {"1018 54 993 994", "1018 54"}},
+    {"GetMac", "", "get_mac", {kMacs + kOk}, {"993 55 55 55 994", "55 55 55"}},
+    {"SetMac", "", "set_mac -s 00:11:22:33:44:55", {kMac + kOk}, {"993 56 994", "56"}},
+    {"Reconnect", "", "reconnect", {kRunning + kOk}, {"993 1020 994", "1020"}},
+    {"Disconnect", "", "disconnect", {kOk}, {"1019", "1019"}},
+    {"HelpPage", "set connected 0", "help all", {"All cmds list below!\n" + kFull + kHint}, {"", ""}},
     {"UnknownWord",
-     true,
-     {"txx"},
+     "",
+     "txx",
      {"unknown cmd!" + kPage + kHint, "unknown cmd!\n" + kPage + kHint},
-     {{{1016, 993}, {1016}}}},
+     {"993", ""}},
     // rqmcli takes a word's beginning; rqmcli-hf only the whole word.
-    {"ShortenedWord",
-     true,
-     {"he"},
-     {kPage + kHint, "unknown cmd!\n" + kPage + kHint},
-     {{{1016, 993}, {1016}}}},
+    {"ShortenedWord", "", "he", {kPage + kHint, "unknown cmd!\n" + kPage + kHint}, {"993", ""}},
+    {"Channel",
+     "",
+     "channel DSSS_2GHZ 6",
+     {"channel 6 ok \nHere phy mode param is only for channel check!\n" + kOk},
+     {"993 757 994", "757 994:6,3"}},
+    {"RateAlone",
+     "set recword 4 1;set param mode 1",
+     "rate",
+     {kDsss, kGot + kDsss},
+     {"993 0 38 38 1017 767 763 0 994", "993 994:1,4 994:0,5 0 38 38 1017 767 763 0"}},
+    // An OFDM rate ends with the forced writes (two memory writes, 1).
+    {"RateHt",
+     "",
+     "rate -m 4 -r 5.5",
+     {kMcs2, kGot + kMcs2},
+     {"993 0 38 38 1017 767 763 0 994", "993 994:4,4 994:0,5 994:18,0 0 38 38 1017 767 763 0 1 1"}},
+    {"RateOutsideMode",
+     "",
+     "rate -m 2 -r 6.5",
+     {kOfdm, kGot + kOfdm},
+     {"993", "993 994:2,4 994:11,5 994:0,0"}},
+    {"RateKeptModeWithoutRates",
+     "set recword 4 3;set param mode 3",
+     "rate -r 54",
+     {"Params set error!\n" + kError, kGot + "Params set error!\n" + kError},
+     {"993", "993 994:12,0 994:16,0 994:0,5"}},
+    {"RateKept40MhzForced20",
+     "set recword 6 2;set param bandwidth 2;set recword 3 11;set param channel 11",
+     "rate -m 1 -r 11",
+     {kCck, "line:1561 setting.Tx_bandwidth = 2\nsetting.Tx_subchannel\n" + kCck},
+     {"993 677 0 38 757 0 38 38 1017 767 763 0 994",
+      "993 994:1,4 994:0,5 994:19,0 677 0 38 757 994:0,6 994:0,7 994:11,3 0 38 38 1017 767 763 0"}},
+    {"Bandwidth40",
+     "",
+     "bandwidth 40M",
+     {"Band width set to 40MHz!\nPlease set channel after setting bandwidth!\n" + kOk},
+     {"993 677 0 38 697 0 38 994", "677 0 38 697 0 38 994:2,6 994:0,7"}},
     // rqmcli-hf sets the generator alone: no transmit restart, no re-tune.
     {"Tone",
-     true,
-     {"tone", "-l", "2"},
+     "",
+     "tone -l 2",
      {"Tone pulse_length is 2!\ntxed=0, acked=0\ntxed=0, acked=0\ntxed=0, acked=0\n" + generator(1, 2) + kOk,
       "Tone pulse_length is 2!\n" + generator(1, 2) + kOk},
-     {{{1016, 993, 70, 70, 757, 70, 739, 994}, {1016, 739}}}},
-    {"ToneStop", true, {"tone_stop"}, {generator(0, 0) + kOk}, {{{1016, 993, 739, 757, 994}, {1016, 739}}}},
+     // rqmcli: tx, tx_stop, the re-tune, tx again, the generator.
+     {kTx + " 33 38 70 757" + kTx.substr(3) + " 739 994", "739"}},
+    {"ToneStop", "", "tone_stop", {generator(0, 0) + kOk}, {"993 739 757 994", "739"}},
+    // rqmcli sends the stop only while its record says a transmission runs.
+    {"TxStopNothingRunning", "", "tx_stop", {kOk, "txed=0, acked=0\n" + kOk}, {"993 994", "993 33 38 70"}},
+};
+
+// The commands the programs run alike: rqmcli-hf prints what rqmcli prints
+// and sends the same requests, but for the record's fetch and push (and
+// tx's own fetch); "words|rqmcli's text|rqmcli-hf's" where a text differs.
+const std::vector<std::string> kAlike = split(
+    "phy_mode 2GHZ;regulatory 5;power_level 42;bandwidth;subchannel;tx -n 5;tx_status;tx_cfg;rx;rx_stop;gain;"
+    "calibration;write_mem 0x4 0x5;hw_write_reg 0x4 0x5;hw_read_reg 0x4;read_reg;write_reg;load_reg;save_reg;"
+    "read_efuse MAC;get_antifuse;get_freq_offset;soft_reset;sdd_config;"
+    "read_mem -a 0x4 -l 4|\t  00\t     04 \t08\t   0C\t      10\t 14\t    18\t       1C|       00         04"
+    "         08         0C         10         14         18         1C;"
+    "set_freq_offset 200|, reference value:0~127\n|;"
+    "write_efuse DCXO_TRIM 80|[write_dcxo_trim],2895 exit! reference value:0~127.\nret|[CMD_Interpret],2656 "
+    "exit! "
+    "reference value:0~127.\nm_status",
+    ';');
+
+// The stand-in holds a session, an SDD power table and the PA detector's
+// gain, then the row's presets.
+class BothSims : public WithSim {
+protected:
+    void preset(const std::string& presets) {
+        ctl("set connected 1");
+        ctl("set sddelem 0xE3 d000d000d000d000d000d000d000d000d000d000d000d000");
+        ctl("set padet index 3");
+        ctl("set gain 3 17 34");
+        for (const std::string& line : split(presets, ';'))
+            ctl(line);
+    }
 };
 
 std::string expand(std::string text, const Program& p) {
@@ -98,19 +191,33 @@ std::string expand(std::string text, const Program& p) {
     return text;
 }
 
-class SharedRun : public WithSim, public testing::WithParamInterface<std::tuple<size_t, SharedCase>> {};
+std::string traffic(const HiLog& wire, bool withRecord = true) {
+    std::string out;
+    for (const HiMsg& m : wire.all()) {
+        if (m.id() == 1016 || (!withRecord && (m.id() == 993 || m.id() == 994)))
+            continue;
+        out += (out.empty() ? "" : " ") + std::to_string(m.id());
+        if (m.id() == 994 && m.len() == 16)
+            out += ":" + std::to_string(m.u32(8)) + "," + std::to_string(m.u32(12));
+    }
+    return out;
+}
+
+class SharedRun : public BothSims, public testing::WithParamInterface<std::tuple<size_t, SharedCase>> {};
 
 TEST_P(SharedRun, OutputAndDriverTraffic) {
     const auto& [which, c] = GetParam();
     const Program& p = kPrograms[which];
-    ctl(c.connected ? "set connected 1" : "set connected 0");
-    const CliRun r = run_on_sim(p.path, c.words, Settings::File);
+    preset(c.presets);
+    const CliRun r = run_on_sim(p.path, split(c.words, ' '), Settings::File);
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(normalized(r.out), expand(c.out[which].empty() ? c.out[0] : c.out[which], p));
-    EXPECT_EQ(r.wire.ids({55, 56, 70, 739, 757, 993, 994, 1016, 1018, 1019, 1020}), c.requests[which]);
+    EXPECT_EQ(traffic(r.wire), c.traffic[which]);
     for (const HiMsg& m : r.wire.with({1018, 1020}))
         EXPECT_EQ(m.len(), p.driverReqLen) << m.id();
+    for (const HiMsg& m : r.wire.with({993}))
+        EXPECT_EQ(m.len(), p.fetchLen);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, SharedRun,
@@ -119,6 +226,75 @@ INSTANTIATE_TEST_SUITE_P(BothPrograms, SharedRun,
                              return std::string(kPrograms[std::get<0>(info.param)].name) + "_" +
                                     std::get<1>(info.param).name;
                          });
+
+class AlikeRun : public BothSims, public testing::WithParamInterface<std::string> {};
+
+TEST_P(AlikeRun, SameTextAndRequests) {
+    std::vector<std::string> c = split(GetParam(), '|');
+    c.resize(3);
+    CliRun r[2];
+    for (size_t which : {0, 1}) {
+        ctl("reset");
+        preset("");
+        r[which] = run_on_sim(kPrograms[which].path, split(c[0], ' '), Settings::File);
+        ASSERT_FALSE(r[which].timed_out) << kPrograms[which].name;
+    }
+    std::string expected = r[0].out;
+    const size_t at = expected.find(c[1]);
+    ASSERT_NE(at, std::string::npos) << r[0].out;
+    EXPECT_EQ(r[1].out, expected.replace(at, c[1].size(), c[2]));
+    EXPECT_EQ(traffic(r[1].wire, false), traffic(r[0].wire, false));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPrograms, AlikeRun, testing::ValuesIn(kAlike));
+
+// ---- rqmcli-hf's values, across runs ----
+
+// Runs one after the other ('|' between); the traffic of the last, and
+// stand-in state afterwards ("key=value", ';' between).
+struct AcrossCase {
+    const char* name;
+    const char* presets;
+    const char* runs;
+    std::string traffic;
+    const char* state;
+};
+
+const AcrossCase kAcross[] = {
+    // tx takes the mode, bandwidth and sub-channel that earlier runs left,
+    // and packets of that mode's length.
+    {"RateThenTx", "", "bandwidth 40M|rate -m 4 -r 13|tx", kTx,
+     "txmib.length=4095;txmib.bw40=1;mem 0x0AB98010=0x00001c04;mem 0x0AB98018=0x0fff0001"},
+    {"ForcedWrites20Mhz", "", "rate -m 4 -r 65", "993 994:4,4 994:0,5 994:7,0 0 38 38 1017 767 763 0 1 1",
+     "mem 0x0AB98010=0x0000040a;mem 0x0AB98018=0x0fff0007"},
+    {"TxForcedThenStopped", "", "tx -f 1|tx_stop", "993 994:0,1 33 38 70", "param.forced=0"},
+    // A fetch that failed gives no saved values: the settings' mode and no forced form.
+    {"TxFetchFailed", "set param mode 4;set param forced 1;fault 993 status 5", "tx", kTx,
+     "txmib.length=1024;param.forced=1"},
+    {"TxStopFetchFailed", "set param forced 1;fault 993 status 5", "tx_stop", "993 33 38 70",
+     "param.forced=1"},
+    // LOWER: the radio's lower sub-channel, the transmit control word's upper one.
+    {"SubchannelLower", "set txmib lower 1", "subchannel LOWER", "697 0 38 994:0,7",
+     "phy.subchannel=0;txmib.lower=0;param.subchannel=0"},
+};
+
+class AcrossRuns : public BothSims, public testing::WithParamInterface<AcrossCase> {};
+
+TEST_P(AcrossRuns, SavedValuesTaken) {
+    const AcrossCase& c = GetParam();
+    preset(c.presets);
+    CliRun r;
+    for (const std::string& words : split(c.runs, '|')) {
+        r = run_on_sim(RQMCLI_HF_SIM_PATH, split(words, ' '), Settings::File);
+        EXPECT_TRUE(r.out.ends_with(kOk)) << words << ": " << r.out;
+    }
+    EXPECT_EQ(traffic(r.wire), c.traffic);
+    for (const std::string& kept : split(c.state, ';'))
+        EXPECT_EQ(get(kept.substr(0, kept.find('='))), kept.substr(kept.find('=') + 1)) << kept;
+}
+
+INSTANTIATE_TEST_SUITE_P(RqmcliHf, AcrossRuns, testing::ValuesIn(kAcross),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the saved values ----
 

@@ -117,12 +117,16 @@ TEST(HfTxOption, LowerIsOne) {
 }
 
 // A start leaves no transmit-running word, and the stop goes out although
-// the record says that nothing runs.
+// the record says that nothing runs (after the fetch of the saved values).
 TEST_F(HfFake, NothingRecordedAndTheStopAlwaysSent) {
-    const std::vector<uint16_t> ids = {67,  33, 38,  101, 0,  38, 0,  38, 0,  38, 0, 38,
-                                       126, 38, 125, 67,  38, 38, 38, 70, 33, 38, 70};
+    const std::vector<uint16_t> ids = {67,  33, 38,  101, 0,  38, 0,  38, 0,   38, 0,  38,
+                                       126, 38, 125, 67,  38, 38, 38, 70, 993, 33, 38, 70};
     for (uint16_t id : ids)
-        fake.answers.push_back(cnf(id, std::vector<uint32_t>(id == 70 ? 6 : id == 0 ? 2 : 1, 0)));
+        fake.answers.push_back(cnf(id, std::vector<uint32_t>(id == 993  ? 9
+                                                             : id == 70 ? 6
+                                                             : id == 0  ? 2
+                                                                        : 1,
+                                                             0)));
     g_rqm_config.pRqmApiContext = ctx;
     g_ver_support = 1;
     g_driver_data = {};
