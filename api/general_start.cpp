@@ -80,10 +80,14 @@ RqmApiContext* RQM_Start_SpiSdioHif(const char* pchFirmwarePath, RqmRxIndMsgsCb 
     return nullptr;
 }
 
-RqmStartResult RQM_Start_SpiSdioHifExtended(const char* pchBootLoaderPath, const char* pchFirmwarePath,
-                                            const char* pchSDDPath, int bWriteSDD,
-                                            RqmRxIndMsgsCb pfnRxIndMsgsCb, void* pUserCB_Context,
-                                            RqmUiPutsCb pfnUI_Puts_Cb) {
+namespace {
+
+// The SPI/SDIO starts up to the running firmware: the paths checked, a
+// context configured and started. On success *pCtx holds the started
+// context; on failure the step's line is out and nothing is left.
+RqmStartResult start_spi_sdio(const char* pchBootLoaderPath, bool bSetBootLoader, const char* pchFirmwarePath,
+                              const char* pchSDDPath, RqmRxIndMsgsCb pfnRxIndMsgsCb, void* pUserCB_Context,
+                              RqmUiPutsCb pfnUI_Puts_Cb, const SbusConfig* pSbusConfig) {
     if (pchFirmwarePath == nullptr)
         return give_up(nullptr, false, "Error ?Invalid firmware filename", RQM_NO_CONFIRMATION);
     if (pchSDDPath == nullptr)
@@ -96,45 +100,46 @@ RqmStartResult RQM_Start_SpiSdioHifExtended(const char* pchBootLoaderPath, const
         return give_up(ctx, false, "Error ?Unable to set Callback function", rc);
     if ((rc = RQM_SetConnectionType(ctx, CONNECTION_SPI_SDIO)) != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set connection typ", rc);
-    if ((rc = RQM_SetBootLoaderPath(ctx, pchBootLoaderPath)) != RQM_SUCCESS)
+    if (bSetBootLoader && (rc = RQM_SetBootLoaderPath(ctx, pchBootLoaderPath)) != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set BootLoader path", rc);
     if ((rc = RQM_SetFirmwarePath(ctx, pchFirmwarePath)) != RQM_SUCCESS ||
         (rc = RQM_SetSDDPath(ctx, pchSDDPath)) != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set firmware path", rc);
-    if ((rc = RQM_Start(ctx, nullptr)) != RQM_SUCCESS)
+    if ((rc = RQM_Start(ctx, pSbusConfig)) != RQM_SUCCESS)
         return give_up(ctx, false, "Error: Unable to start firmware", rc);
-    if ((rc = RQM_DownloadSdd(ctx, pchSDDPath, bWriteSDD, 0)) != RQM_SUCCESS)
-        return give_up(ctx, true, nullptr, rc);
     return {ctx, RQM_SUCCESS};
+}
+
+}  // namespace
+
+RqmStartResult RQM_Start_SpiSdioHifExtended(const char* pchBootLoaderPath, const char* pchFirmwarePath,
+                                            const char* pchSDDPath, int bWriteSDD,
+                                            RqmRxIndMsgsCb pfnRxIndMsgsCb, void* pUserCB_Context,
+                                            RqmUiPutsCb pfnUI_Puts_Cb) {
+    RqmStartResult r = start_spi_sdio(pchBootLoaderPath, true, pchFirmwarePath, pchSDDPath, pfnRxIndMsgsCb,
+                                      pUserCB_Context, pfnUI_Puts_Cb, nullptr);
+    if (r.pRqmApiContext == nullptr)
+        return r;
+    const int rc = RQM_DownloadSdd(r.pRqmApiContext, pchSDDPath, bWriteSDD, 0);
+    if (rc != RQM_SUCCESS)
+        return give_up(r.pRqmApiContext, true, nullptr, rc);
+    return r;
 }
 
 RqmStartResult RQM_Start_SpiSdioHifAdvanced(const char* pchFirmwarePath, const char* pchSDDPath,
                                             int bWriteSDD, RqmRxIndMsgsCb pfnRxIndMsgsCb,
                                             void* pUserCB_Context, RqmUiPutsCb pfnUI_Puts_Cb,
                                             const SbusConfig* pSbusConfig) {
-    if (pchFirmwarePath == nullptr)
-        return give_up(nullptr, false, "Error ?Invalid firmware filename", RQM_NO_CONFIRMATION);
-    if (pchSDDPath == nullptr)
-        return give_up(nullptr, false, "Error ?Invalid SDD filename", RQM_NO_CONFIRMATION);
-    RqmApiContext* ctx = RQM_Create(pUserCB_Context, pfnUI_Puts_Cb);
-    if (ctx == nullptr)
-        return give_up(nullptr, false, "Error ?Unable to create connection", RQM_NO_CONFIRMATION);
-    int rc = RQM_SetCallbackFunction(ctx, pfnRxIndMsgsCb);
-    if (rc != RQM_SUCCESS)
-        return give_up(ctx, false, "Error ?Unable to set Callback function", rc);
-    if ((rc = RQM_SetConnectionType(ctx, CONNECTION_SPI_SDIO)) != RQM_SUCCESS)
-        return give_up(ctx, false, "Error ?Unable to set connection typ", rc);
-    if ((rc = RQM_SetFirmwarePath(ctx, pchFirmwarePath)) != RQM_SUCCESS ||
-        (rc = RQM_SetSDDPath(ctx, pchSDDPath)) != RQM_SUCCESS)
-        return give_up(ctx, false, "Error ?Unable to set firmware path", rc);
-    if ((rc = RQM_Start(ctx, pSbusConfig)) != RQM_SUCCESS)
-        return give_up(ctx, false, "Error: Unable to start firmware", rc);
+    RqmStartResult r = start_spi_sdio(nullptr, false, pchFirmwarePath, pchSDDPath, pfnRxIndMsgsCb,
+                                      pUserCB_Context, pfnUI_Puts_Cb, pSbusConfig);
+    if (r.pRqmApiContext == nullptr)
+        return r;
     // The firmware runs on the SDD it was started with; the caller gets the
     // context and the download's code.
-    rc = RQM_DownloadSdd(ctx, pchSDDPath, bWriteSDD, 0);
+    const int rc = RQM_DownloadSdd(r.pRqmApiContext, pchSDDPath, bWriteSDD, 0);
     if (rc != RQM_SUCCESS)
         puts("Error downloading the SDD file. Error ignored..");
-    return {ctx, rc};
+    return {r.pRqmApiContext, rc};
 }
 
 RqmStartResult RQM_Start_UartHif(const char*, uint16_t, RqmRxIndMsgsCb, void*, RqmUiPutsCb) {
