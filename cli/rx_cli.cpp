@@ -37,11 +37,6 @@ namespace {
 constexpr uint32_t RX_CAPTURE_PHY_STATS = 2;
 constexpr uint32_t RX_DATA_TYPE = 2;
 
-// The raw values hold a frame that calculate_levels has not converted
-// yet. Without it the values are either converted already or no frame's
-// at all, and converting them would take logarithms of nothing received.
-bool s_raw_pending = false;
-
 // The OFDM SNR's correction: 10 log10(32) - 15, less 10 log10(64/48) for
 // legacy OFDM or 10 log10(64/52) for the other OFDM modes.
 constexpr double SNR_SCALE_DB = 0.0514997831990609;
@@ -127,15 +122,13 @@ int process_rx_status(RqmApiContext* ctx) {
     m_rx_RSSI = rssiRcpi[0];
     m_rx_RCPI = rssiRcpi[1];
     m_rx_EVM = (m_rx_end_status_1 >> 8) & 0xFFFF;
-    s_raw_pending = true;
     calculate_levels();
     return 1;
 }
 
 void calculate_levels() {
-    if (m_status != RQM_SUCCESS || !s_raw_pending)
+    if (m_status != RQM_SUCCESS)
         return;
-    s_raw_pending = false;
     // The raw CFO is the low half of end status 0 in two's complement.
     const double c = static_cast<int16_t>(static_cast<uint16_t>(static_cast<int32_t>(m_rx_CFO)));
     if (rx_mode_is_dsss(m_rx_mode)) {

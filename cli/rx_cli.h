@@ -38,7 +38,8 @@ extern const char* const RxModeName[RX_MODE_COUNT];
 // Fetches the last frame and the RX control word and measures the frame:
 // 1 when it did, else 0 (the measurements are left as they were).
 int process_rx_status(RqmApiContext* pRqmApiContext);
-// Turns the raw values of a frame just measured into the printed ones.
+// Turns the raw values of the state into the printed ones, in place;
+// nothing while m_status holds a failure.
 void calculate_levels();
 // The received data; nothing of them is shown.
 void formatPrint(const uint8_t* pData, uint32_t Length);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/rx_cli.h"
 #include "tests/support/sim_fixture.h"
 
 namespace {
@@ -92,5 +93,20 @@ TEST_P(RxStop, LaterRunPrintsWhatArrived) {
 
 INSTANTIATE_TEST_SUITE_P(Commands, RxStop, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The conversion works on whatever raw values the state holds: the CFO
+// field 0x8000 reads as -32768; a failed step leaves the values raw.
+TEST(RxLevels, ConvertInPlace) {
+    const struct {
+        int status;
+        uint32_t mode, ctrl;
+        double cfo;
+    } rows[] = {{0, 1, 0, -5500.0}, {0, 2, 0, -10000.0}, {0, 3, 1, -5000.0}, {5, 2, 0, 32768.0}};
+    for (const auto& r : rows) {
+        m_status = r.status, m_rx_mode = r.mode, m_rx_rictrl_val = r.ctrl, m_rx_CFO = 0x8000;
+        calculate_levels();
+        EXPECT_DOUBLE_EQ(m_rx_CFO, r.cfo) << r.mode << " " << r.status;
+    }
+}
 
 }  // namespace
