@@ -69,15 +69,17 @@ uint16_t db_to_level(double db) {
     return to_level(db * 4 + 2);
 }
 
-void set_group(uint16_t* levels, const PowerGroup& g, int level) {
+// A level of 0 keeps the file's entries; false when the level is refused.
+bool set_group(uint16_t* levels, const PowerGroup& g, int level) {
     if (level == 0)
-        return;
+        return true;
     if (level < 21 || level > 121) {
         puts(g.pchInvalid);
-        return;
+        return false;
     }
     for (unsigned i = g.First; i <= g.Last; ++i)
         levels[i] = static_cast<uint16_t>(level);
+    return true;
 }
 
 }  // namespace
@@ -111,6 +113,7 @@ int proc_get_sdd_power(int argc, char** argv) {
 
 int proc_set_sdd_power(int argc, char** argv) {
     uint16_t levels[SDD_USER_POWER_ENTRIES] = {};
+    bool refused = false;
     const char* form = argc > 2 ? argv[2] : nullptr;
     const bool all = form != nullptr && strcmp(form, "all") == 0;
     const bool allDb = form != nullptr && strcmp(form, "all_dB") == 0;
@@ -130,13 +133,13 @@ int proc_set_sdd_power(int argc, char** argv) {
             }
         }
         for (int g = 0; g < 3; ++g)
-            set_group(levels, *groups[g], allDb ? db_to_level(db[g]) : cli_atoi(argv[3 + g]));
+            refused |= !set_group(levels, *groups[g], allDb ? db_to_level(db[g]) : cli_atoi(argv[3 + g]));
     } else if (strcmp(form, "11b") == 0) {
-        set_group(levels, GROUP_11B, cli_atoi(argv[3]));
+        refused = !set_group(levels, GROUP_11B, cli_atoi(argv[3]));
     } else if (strcmp(form, "11gn") == 0) {
-        set_group(levels, GROUP_11GN, cli_atoi(argv[3]));
+        refused = !set_group(levels, GROUP_11GN, cli_atoi(argv[3]));
     } else if (strcmp(form, "mcs7") == 0) {
-        set_group(levels, GROUP_MCS7, cli_atoi(argv[3]));
+        refused = !set_group(levels, GROUP_MCS7, cli_atoi(argv[3]));
     } else {
         int index = -1;
         for (unsigned i = 0; modulation[i] != nullptr; ++i)
@@ -161,8 +164,9 @@ int proc_set_sdd_power(int argc, char** argv) {
             any = true;
         }
     }
-    // Nothing valid to write is a failed command, not a silent success.
-    if (!any)
+    // Only refused levels and nothing else to write fail the command; levels
+    // of 0 keep every entry, and the file is written back unchanged.
+    if (!any && refused)
         return -1;
     const int result = RQM_SetSddPower(cli_api(), power_element(), entries);
     if (result != RQM_SUCCESS)

@@ -387,6 +387,8 @@ INSTANTIATE_TEST_SUITE_P(
         PowerCmdCase{
             "CutTo16BitsIsRefused", 25, {"set_sdd_power", "DSSS", "65556"}, -1, std::vector<uint16_t>(12, 1)},
         PowerCmdCase{"UnknownName", 25, {"set_sdd_power", "QPSK", "40"}, -1, std::vector<uint16_t>(12, 1)},
+        PowerCmdCase{
+            "ZeroLevelsKeepTheFile", 25, {"set_sdd_power", "all", "0", "0", "0"}, 0, std::vector<uint16_t>(12, 1)},
         PowerCmdCase{"AllNeedsThreeValues",
                      25,
                      {"set_sdd_power", "all", "40", "40"},
