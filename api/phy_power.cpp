@@ -22,11 +22,18 @@ bool rqm_dbm_to_fw(float Dbm, uint32_t* pWord) {
     return true;
 }
 
+namespace {
+constexpr uint32_t USER_POWER_TABLE_BYTES = 2 * SDD_USER_POWER_ENTRIES;
+}  // namespace
+
 bool rqm_decode_user_power_entry(const RqmCnfReader& Cnf, int Row, uint16_t* pEntry) {
     if (Row < 0)
         return false;
     const uint32_t off = 2 * static_cast<uint32_t>(Row);
-    if (Cnf.get32(SDD_ELEMENT_CNF_LEN_OFF) < off + 2 || !Cnf.has(SDD_ELEMENT_CNF_DATA_OFF + off, 2))
+    // Only a whole table is taken: an element cut anywhere before its last
+    // row is no table of this SDD, whichever row the caller asks for.
+    if (Cnf.get32(SDD_ELEMENT_CNF_LEN_OFF) < USER_POWER_TABLE_BYTES ||
+        !Cnf.has(SDD_ELEMENT_CNF_DATA_OFF + off, 2))
         return false;
     *pEntry = Cnf.get16(SDD_ELEMENT_CNF_DATA_OFF + off);
     return true;
@@ -133,8 +140,9 @@ int RQM_GetOpPwrAuto_Dbm(RqmApiContext* ctx, int Row, float* pDbm, uint8_t Eleme
         return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_GetOpPwrAuto_Dbm");
     int result = rqm_exchange(ctx, req, cnf, SDD_ELEMENT_CNF_SIZE);
     if (result == RQM_SUCCESS) {
-        // The entry is taken whatever the status; an element that ends
-        // before it gives no power, and the caller must not go on with one.
+        // The entry is taken whatever the status; an element short of its
+        // twelve entries gives no power, and the caller must not go on
+        // with one.
         const RqmCnfReader answer(cnf, SDD_ELEMENT_CNF_SIZE);
         uint16_t entry = 0;
         result = answer.status();

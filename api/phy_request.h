@@ -70,5 +70,6 @@ bool rqm_dbm_to_fw(float Dbm, uint32_t* pWord);
 bool rqm_rssi_from_word(uint32_t Word, double* pRssi);
 
 // The user-power entry Row of the SDD element in a 1017 answer; false when
-// the element, as claimed and as arrived, ends before it.
+// the element claims less than its twelve entries or its row did not
+// arrive.
 bool rqm_decode_user_power_entry(const RqmCnfReader& Cnf, int Row, uint16_t* pEntry);
