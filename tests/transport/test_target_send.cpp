@@ -575,7 +575,9 @@ TEST_F(TargetRequest, StopRebootsAndWaitsForTheBootLoader) {
 }
 
 TEST_F(TargetRequest, StopWithoutTimelyBootFailsAndResetsReception) {
-    ASSERT_TRUE(sim.control("fault 1023 late 300 1"));
+    // The BOOT comes a second late: even a loaded machine ends the 3 ms
+    // wait long before it.
+    ASSERT_TRUE(sim.control("fault 1023 late 1000 1"));
     const auto t0 = Clock::now();
     testing::internal::CaptureStdout();
     const int result = Target_Request(target, TARGET_MSG_ID_STOP, nullptr, 0, 0);
@@ -584,7 +586,7 @@ TEST_F(TargetRequest, StopWithoutTimelyBootFailsAndResetsReception) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(result, 0);
     EXPECT_EQ(reset, 1u);
-    EXPECT_LT(waited, 250) << "the wait must not have lasted until the answer";
+    EXPECT_LT(waited, 900) << "the wait must not have lasted until the answer";
     // The late BOOT still lands, and the thread takes the reset on waking.
     EXPECT_TRUE(eventually([&] { return cli->bBootInd == 1; }));
     EXPECT_EQ(cli->bRxReset, 0u);
