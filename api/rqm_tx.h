@@ -108,6 +108,20 @@ int RQM_TransmitPackets_Comprehensive(RqmApiContext* pRqmApiContext, TxCommand C
 // without a context).
 int RQM_SetCcaSensitiveTx(RqmApiContext* pRqmApiContext, int Type);
 
+// The firmware's ten transmit counters, in the order its answer gives them.
+struct TxStatistics {
+    uint32_t Successes;
+    uint32_t Acked;
+    uint32_t FailPtcsAbort;
+    uint32_t FailBtAbort;
+    uint32_t Queued;
+    uint32_t TtcsEnd;
+    uint32_t AckTtcsEnd;
+    uint32_t AckSuccess;
+    uint32_t NtdStats;
+    uint32_t FiqCount;
+};
+
 // The firmware's ten transmit counters, each output optional. Written
 // once an answer came, whatever its status (0 for a counter it lacks).
 int RQM_GetTxStatistics(RqmApiContext* pRqmApiContext, uint32_t* pSuccesses, uint32_t* pAcked,
@@ -115,7 +129,19 @@ int RQM_GetTxStatistics(RqmApiContext* pRqmApiContext, uint32_t* pSuccesses, uin
                         uint32_t* pTtcsEnd, uint32_t* pAckTtcsEnd, uint32_t* pAckSuccess, uint32_t* pNtdStats,
                         uint32_t* pFiqCount);
 
-// The firmware's transmit configuration: ctrl0, ctrl1, rate, length,
-// HT40MPPDU, tx below, short GI. pWords (seven words) is optional.
+// The firmware's transmit configuration, word by word in the order of its
+// answer. pWords of RQM_GetFwTxConfig (seven words, or null) is its Word.
+enum FwTxConfigWord : unsigned {
+    FW_TX_CONFIG_CTRL0,
+    FW_TX_CONFIG_CTRL1,
+    FW_TX_CONFIG_RATE,
+    FW_TX_CONFIG_LENGTH,
+    FW_TX_CONFIG_HT40_MPPDU,
+    FW_TX_CONFIG_TX_BELOW,
+    FW_TX_CONFIG_SHORT_GI,
+};
 inline constexpr unsigned RQM_FW_TX_CONFIG_WORDS = 7;
+struct FwTxConfig {
+    uint32_t Word[RQM_FW_TX_CONFIG_WORDS];
+};
 int RQM_GetFwTxConfig(RqmApiContext* pRqmApiContext, uint32_t* pWords);

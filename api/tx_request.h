@@ -55,3 +55,7 @@ inline constexpr uint32_t TX_WORDS_OUT_OFF = 8;
 inline constexpr uint32_t TX_STATS_MSG_LEN = TX_WORDS_OUT_OFF + 4 * TX_STATS_WORDS;
 inline constexpr uint32_t FW_TX_CONFIG_MSG_LEN = TX_WORDS_OUT_OFF + 4 * RQM_FW_TX_CONFIG_WORDS;
 static_assert(TX_STATS_MSG_LEN == 48 && FW_TX_CONFIG_MSG_LEN == 36);
+// The records hold exactly the words the answers carry.
+static_assert(sizeof(TxStatistics) == 4 * TX_STATS_WORDS);
+static_assert(sizeof(FwTxConfig) == 4 * RQM_FW_TX_CONFIG_WORDS &&
+              FW_TX_CONFIG_SHORT_GI + 1 == RQM_FW_TX_CONFIG_WORDS);

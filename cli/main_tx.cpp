@@ -381,32 +381,43 @@ int proc_tx_stop(int, char**) {
 }
 
 int proc_tx_status(int, char**) {
-    uint32_t w[RQM_FW_TX_CONFIG_WORDS] = {};
-    if (RQM_GetFwTxConfig(cli_api(), w) != RQM_SUCCESS)
+    FwTxConfig cfg = {};
+    if (RQM_GetFwTxConfig(cli_api(), cfg.Word) != RQM_SUCCESS)
         return -1;
-    printf("FwTxConfig ctrl0:\t\t0x%08X\n", w[0]);
-    printf("FwTxConfig ctrl1:\t\t0x%08X\n", w[1]);
-    printf("FwTxConfig rate:\t\t%d\n", static_cast<int>(w[2]));
-    printf("FwTxConfig length:\t\t%d\n", static_cast<int>(w[3]));
-    printf("FwTxConfig HT40MPPDU:\t\t%d\n", static_cast<int>(w[4]));
-    printf("FwTxConfig tx below:\t\t%d\n", static_cast<int>(w[5]));
-    printf("FwTxConfig short GI:\t\t%d\n\n", static_cast<int>(w[6]));
+    const uint32_t* w = cfg.Word;
+    printf("FwTxConfig ctrl0:\t\t0x%08X\n", w[FW_TX_CONFIG_CTRL0]);
+    printf("FwTxConfig ctrl1:\t\t0x%08X\n", w[FW_TX_CONFIG_CTRL1]);
+    printf("FwTxConfig rate:\t\t%d\n", static_cast<int>(w[FW_TX_CONFIG_RATE]));
+    printf("FwTxConfig length:\t\t%d\n", static_cast<int>(w[FW_TX_CONFIG_LENGTH]));
+    printf("FwTxConfig HT40MPPDU:\t\t%d\n", static_cast<int>(w[FW_TX_CONFIG_HT40_MPPDU]));
+    printf("FwTxConfig tx below:\t\t%d\n", static_cast<int>(w[FW_TX_CONFIG_TX_BELOW]));
+    printf("FwTxConfig short GI:\t\t%d\n\n", static_cast<int>(w[FW_TX_CONFIG_SHORT_GI]));
     return 0;
 }
 
 int proc_tx_cfg(int, char**) {
-    constexpr unsigned COUNTERS = 10;
-    static constexpr const char* LINES[COUNTERS] = {
-        "Num tx successes:\t\t%d\n",      "Num tx acked:\t\t\t%d\n",     "Num tx fail(ptcs abort):\t%d\n",
-        "Num tx fail(bt abort):\t\t%d\n", "Num tx queued :\t\t\t%d\n",   "Num tx Ttcs end :\t\t%d\n",
-        "Num tx ack Ttcs end :\t\t%d\n",  "Num tx ack success:\t\t%d\n", "Ntd stats:\t\t\t%d\n",
-        "Fiq count :\t\t\t%d\n",
+    struct Line {
+        const char* pchFormat;
+        uint32_t TxStatistics::*Counter;
     };
-    uint32_t c[COUNTERS] = {};
-    if (RQM_GetTxStatistics(cli_api(), &c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &c[6], &c[7], &c[8],
-                            &c[9]) != RQM_SUCCESS)
+    static constexpr Line LINES[] = {
+        {"Num tx successes:\t\t%d\n", &TxStatistics::Successes},
+        {"Num tx acked:\t\t\t%d\n", &TxStatistics::Acked},
+        {"Num tx fail(ptcs abort):\t%d\n", &TxStatistics::FailPtcsAbort},
+        {"Num tx fail(bt abort):\t\t%d\n", &TxStatistics::FailBtAbort},
+        {"Num tx queued :\t\t\t%d\n", &TxStatistics::Queued},
+        {"Num tx Ttcs end :\t\t%d\n", &TxStatistics::TtcsEnd},
+        {"Num tx ack Ttcs end :\t\t%d\n", &TxStatistics::AckTtcsEnd},
+        {"Num tx ack success:\t\t%d\n", &TxStatistics::AckSuccess},
+        {"Ntd stats:\t\t\t%d\n", &TxStatistics::NtdStats},
+        {"Fiq count :\t\t\t%d\n", &TxStatistics::FiqCount},
+    };
+    TxStatistics s = {};
+    if (RQM_GetTxStatistics(cli_api(), &s.Successes, &s.Acked, &s.FailPtcsAbort, &s.FailBtAbort, &s.Queued,
+                            &s.TtcsEnd, &s.AckTtcsEnd, &s.AckSuccess, &s.NtdStats,
+                            &s.FiqCount) != RQM_SUCCESS)
         return -1;
-    for (unsigned i = 0; i < COUNTERS; ++i)
-        printf(LINES[i], static_cast<int>(c[i]));
+    for (const Line& line : LINES)
+        printf(line.pchFormat, static_cast<int>(s.*line.Counter));
     return 0;
 }
