@@ -10,17 +10,19 @@
 #include "cli/get_settings.h"
 #include "cli/main.h"
 #include "common/driver_data.h"
+#include "tests/support/rows.h"
 
 namespace {
 
+// words: the command word and its arguments; check: the fields afterwards.
 struct ParseCase {
     const char* name;
     const CliOptionTable* table;
-    std::vector<std::string> words;  // the command word and its arguments
+    const char* words;
     int result;
     std::string out;
-    std::string err;
-    void (*check)();  // the fields afterwards, or nullptr
+    void (*check)() = nullptr;
+    std::string err = "";
 };
 
 const std::string kRefused = "Params set error!\n";
@@ -31,302 +33,97 @@ const std::string kFrequencies =
     "3750000  4062500  4375000  4687500  5000000 \n"
     " 5312500  5625000  5937500  6250000  6562500  6875000  7187500  7500000  7812500  8125000  8437500  "
     "8750000  9062500  9375000  9687500 10000000 \n";
+const std::string kStartThread = "We will start reading thread!\n";
 
 const ParseCase kParseCases[] = {
     // ---- tx: decimals with the 16-bit cut, booleans, words ----
-    {"LengthKeepsLowBits",
-     &tx_options,
-     {"tx", "-l", "70000"},
-     0,
-     "packet length is:4464!\n",
-     "",
-     [] { EXPECT_EQ(setting.packet_length, 4464); }},
-    {"HugeNumberSaturates",
-     &tx_options,
-     {"tx", "-l", "99999999999"},
-     0,
-     "packet length is:65535!\n",
-     "",
+    {"HugeNumberSaturates", &tx_options, "tx -l 99999999999", 0, "packet length is:65535!\n",
      [] { EXPECT_EQ(setting.packet_length, 0xFFFF); }},
-    {"CountClearsContinuous",
-     &tx_options,
-     {"tx", "-n", "50"},
-     0,
-     "frame cnt is:50!\n",
-     "",
-     [] {
-         EXPECT_EQ(setting.number, 50);
-         EXPECT_EQ(setting.continuous, 0);
-     }},
-    {"LaterOptionWins",
-     &tx_options,
-     {"tx", "-n", "50", "--continuous=2"},
-     0,
-     "frame cnt is:50!\nTX continuous!\n",
-     "",
+    {"LaterOptionWins", &tx_options, "tx -n 50 --continuous=2", 0, "frame cnt is:50!\nTX continuous!\n",
      [] { EXPECT_EQ(setting.continuous, 1); }},
-    {"CountZeroResets",
-     &tx_options,
-     {"tx", "-n", "0"},
-     -1,
-     "frame cnt should be >0!\n" + kRefused,
-     "",
-     [] { EXPECT_EQ(setting.number, 100); }},
-    {"FirstRefusalStops",
-     &tx_options,
-     {"tx", "-p", "5", "-l", "9"},
-     -1,
-     "packet ID should be 1 to 4 !\n" + kRefused,
-     "",
+    {"FirstRefusalStops", &tx_options, "tx -p 5 -l 9", -1, "packet ID should be 1 to 4 !\n" + kRefused,
      [] {
          EXPECT_EQ(setting.frame_buf, 1);
          EXPECT_EQ(setting.packet_length, 500);
      }},
-    {"BooleanZeroText",
-     &tx_options,
-     {"tx", "-a", "0", "-C", "7"},
-     0,
-     "not expect ack!\nuse CRC!\n",
-     "",
+    {"BooleanZeroText", &tx_options, "tx -a 0 -C 7", 0, "not expect ack!\nuse CRC!\n",
      [] {
          EXPECT_EQ(setting.expect_ack, 0);
          EXPECT_EQ(setting.CRC, 1);
      }},
-    {"GuardIntervalZero",
-     &tx_options,
-     {"tx", "-g", "0"},
-     0,
-     "Tx guard interval set to RQM_GUARD_INTERVAL_LONG !\n",
-     "",
+    {"GuardIntervalZero", &tx_options, "tx -g 0", 0, "Tx guard interval set to RQM_GUARD_INTERVAL_LONG !\n",
      [] { EXPECT_EQ(setting.Tx_guard_interval, 0); }},
-    {"GuardIntervalTwo",
-     &tx_options,
-     {"tx", "-g", "2"},
-     -1,
-     "Tx guard interval should be 0 or 1 !\n" + kRefused,
-     "",
+    {"GuardIntervalTwo", &tx_options, "tx -g 2", -1, "Tx guard interval should be 0 or 1 !\n" + kRefused,
      [] { EXPECT_EQ(setting.Tx_guard_interval, 0xFFFF); }},
-    {"BandwidthWord",
-     &tx_options,
-     {"tx", "-w", "10M"},
-     0,
-     "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_10MHz !\n",
-     "",
+    {"BandwidthWord", &tx_options, "tx -w 10M", 0, "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_10MHz !\n",
      [] { EXPECT_EQ(setting.Tx_bandwidth, 1); }},
-    {"BandwidthUnknownWord",
-     &tx_options,
-     {"tx", "-w", "40m"},
-     -1,
+    {"BandwidthUnknownWord", &tx_options, "tx -w 40m", -1,
      "Tx bandwidth should be \"10M\", \"20M\", \"40M\" !\n" + kRefused,
-     "",
      [] { EXPECT_EQ(setting.Tx_bandwidth, 0xFFFF); }},
-    {"ForceGoesToTheRecord",
-     &tx_options,
-     {"tx", "-f", "3"},
-     0,
-     "",
-     "",
+    {"ForceGoesToTheRecord", &tx_options, "tx -f 3", 0, "",
      [] {
          EXPECT_EQ(g_iGnModeForce, 1);
          EXPECT_EQ(g_driver_data.Word[CLI_WORD_FORCED_MODE], 1);
      }},
-    {"UnknownOption",
-     &tx_options,
-     {"tx", "-q", "-l", "9"},
-     -1,
-     kRefused,
-     "tx: invalid option -- 'q'\n",
-     nullptr},
-    {"MissingArgument",
-     &tx_options,
-     {"tx", "-l"},
-     -1,
-     kRefused,
-     "tx: option requires an argument -- 'l'\n",
-     nullptr},
-    {"ExtraWordsWarned",
-     &tx_options,
-     {"tx", "one", "-l", "9", "two"},
-     0,
-     "packet length is:9!\n",
-     "tx: ignoring extra argument -- one\ntx: ignoring extra argument -- two\n",
-     nullptr},
+    {"MissingArgument", &tx_options, "tx -l", -1, kRefused, nullptr,
+     "tx: option requires an argument -- 'l'\n"},
+    {"ExtraWordsWarned", &tx_options, "tx one -l 9 two", 0, "packet length is:9!\n", nullptr,
+     "tx: ignoring extra argument -- one\ntx: ignoring extra argument -- two\n"},
     // ---- tone: lists of floats and numbers, names ----
-    {"AmplitudeFromTheList",
-     &tone_options,
-     {"tone", "-a", "-0.25"},
-     0,
-     "\nTone amplitude_1 is -0.25!\n",
-     "",
+    {"AmplitudeFromTheList", &tone_options, "tone -a -0.25", 0, "\nTone amplitude_1 is -0.25!\n",
      [] { EXPECT_EQ(setting.amplitude_1, -0.25f); }},
-    {"AmplitudeNotRounded",
-     &tone_options,
-     {"tone", "-b", "1.8"},
-     -1,
+    {"AmplitudeNotRounded", &tone_options, "tone -b 1.8", -1,
      "Tone amplitude_2 should be one of below:\n" + kAmplitudes + kRefused,
-     "",
      [] { EXPECT_EQ(setting.amplitude_2, 0.0f); }},
-    {"FrequencyNotOffered",
-     &tone_options,
-     {"tone", "-f", "0"},
-     -1,
+    {"FrequencyNotOffered", &tone_options, "tone -f 0", -1,
      "Tone frequency_1 should be one of below:\n" + kFrequencies + kRefused,
-     "",
      [] { EXPECT_EQ(setting.frequency_1, 5000000u); }},
-    {"PulseLengthZero", &tone_options, {"tone", "-l", "0"}, -1, kRefused, "", nullptr},
-    {"PulseLengthCut",
-     &tone_options,
-     {"tone", "-l", "65536", "-d", "70000"},
-     0,
-     "Tone pulse_length is 0!\nTone pulse_delay is 4464!\n",
-     "",
-     nullptr},
-    {"ModeZeroNamed",
-     &tone_options,
-     {"tone", "-m", "0"},
-     0,
-     "Tone tone_mode is DISABLE_TONE!\n",
-     "",
-     nullptr},
-    {"ModeNegative",
-     &tone_options,
-     {"tone", "-m", "-1"},
-     -1,
+    {"PulseLengthZero", &tone_options, "tone -l 0", -1, kRefused},
+    {"ModeNegative", &tone_options, "tone -m -1", -1,
      "Tone mode should be 1 to 4!\n1 : SINGLE_TONE_QUAD!\n2 : SINGLE_TONE_REAL!\n3 : SINGLE_TONE_IMAG!\n4 : "
      "DUAL_TONE_QUAD!\n" +
          kRefused,
-     "",
      [] { EXPECT_EQ(setting.tone_mode, 0); }},
-    {"ToneUnknownOption",
-     &tone_options,
-     {"tone", "-z"},
-     -1,
-     "Please add param!!\n" + kRefused,
-     "tone: invalid option -- 'z'\n",
-     nullptr},
+    {"ToneUnknownOption", &tone_options, "tone -z", -1, "Please add param!!\n" + kRefused, nullptr,
+     "tone: invalid option -- 'z'\n"},
     // ---- rate: the rate checked against the mode in force ----
-    {"RateOfAnotherGroup",
-     &rate_options,
-     {"rate", "-m", "1", "-r", "6.5"},
-     0,
+    {"RateOfAnotherGroup", &rate_options, "rate -m 1 -r 6.5", 0,
      "mode is _802_11_B_DSSS_LONG_PREAMBLE_\nrate is _1Mbps_DSSS_\n",
-     "",
      [] {
          EXPECT_EQ(setting.rate, 0);
          EXPECT_EQ(g_iRateIndex, 0);
          EXPECT_EQ(pwrRegN, 0);
      }},
-    {"DsssRateInHtMode",
-     &rate_options,
-     {"rate", "--tx_mode=4", "--tx_rate", "5.5"},
-     0,
-     "mode is _802_11_N_OFDM_SHORT_GREENFIELD_\nrate is _19_5Mbps_QPSK_Code_3_4_\n",
-     "",
-     [] {
-         EXPECT_EQ(setting.rate, 2);
-         EXPECT_EQ(g_iRateIndex, 18);
-         EXPECT_EQ(g_driver_data.Word[CLI_WORD_RATE_INDEX], 18);
-         EXPECT_EQ(pwrRegN, 5);
-     }},
-    {"OfdmListsItsRates",
-     &rate_options,
-     {"rate", "-m", "2", "-r", "6.5"},
-     -1,
+    {"OfdmListsItsRates", &rate_options, "rate -m 2 -r 6.5", -1,
      "mode is _802_11_A_OFDM_PREAMBLE_\nmode is _802_11_A_OFDM_PREAMBLE_\nrate should be:\n48.0 24.0 12.0 "
      "6.0 "
      "54.0 36.0 18.0 9.0 \n" +
          kRefused,
-     "",
      [] { EXPECT_EQ(setting.rate, 11); }},
-    {"ModeThreeListsModes",
-     &rate_options,
-     {"rate", "-m", "3"},
-     -1,
+    {"ModeThreeListsModes", &rate_options, "rate -m 3", -1,
      "Tx mode should be 0,1,2,4,5\n0 : _802_11_B_DSSS_SHORT_PREAMBLE_!\n1 : "
      "_802_11_B_DSSS_LONG_PREAMBLE_!\n2 : "
      "_802_11_A_OFDM_PREAMBLE_!\n3 : ERROR_MODE!\n4 : _802_11_N_OFDM_SHORT_GREENFIELD_!\n5 : "
      "_802_11_N_OFDM_LONG_MIXED_!\n" +
          kRefused,
-     "",
      [] { EXPECT_EQ(setting.mode, 1); }},
-    {"RateUnknownOption",
-     &rate_options,
-     {"rate", "-x", "1"},
-     -1,
-     "Please add param!\n" + kRefused,
-     "rate: invalid option -- 'x'\n",
-     nullptr},
-    // ---- memory: hex, text, aligned decimals, words, no argument ----
-    {"LengthRoundedUp",
-     &mem_options,
-     {"read_mem", "-l", "5"},
-     0,
-     "Memory length set to:8!\n",
-     "",
-     [] { EXPECT_EQ(setting.mem_length, 8u); }},
-    {"LengthTooLong",
-     &mem_options,
-     {"read_mem", "-l", "1025"},
-     -1,
-     "Memory length should be 0 to 1024!\n" + kRefused,
-     "",
-     [] { EXPECT_EQ(setting.mem_length, 4u); }},
-    {"RegionThenAddress",
-     &mem_options,
-     {"read_mem", "-r", "1", "-a", "0x100"},
-     0,
+    {"RateUnknownOption", &rate_options, "rate -x 1", -1, "Please add param!\n" + kRefused, nullptr,
+     "rate: invalid option -- 'x'\n"},
+    // ---- memory: hex, the -r/-a order, no argument ----
+    {"RegionThenAddress", &mem_options, "read_mem -r 1 -a 0x100", 0,
      "Memory region is:1!\nMemory start address set to 0x00000100!\n",
-     "",
      [] { EXPECT_EQ(setting.mem_addr, 0x100u); }},
-    {"AddressThenRegion",
-     &mem_options,
-     {"read_mem", "-a", "0x100", "-r", "1"},
-     0,
+    {"AddressThenRegion", &mem_options, "read_mem -a 0x100 -r 1", 0,
      "Memory start address set to 0x00000100!\nMemory region is:1!\n",
-     "",
      [] { EXPECT_EQ(setting.mem_addr, 0x8ABB801Cu); }},
-    {"UpperCaseX",
-     &mem_options,
-     {"read_mem", "-v", "0X5"},
-     -1,
-     "Value should be hex data, begin with '0x'!\n" + kRefused,
-     "",
-     [] { EXPECT_EQ(setting.mem_value, 0u); }},
-    {"TypeWord",
-     &mem_options,
-     {"read_reg", "-t", "ahb"},
-     0,
-     "Memory type set to:2!\n",
-     "",
-     [] { EXPECT_EQ(setting.mem_type, 2u); }},
-    {"PathIsTheArgument",
-     &mem_options,
-     {"save_reg", "-d", "out.txt"},
-     0,
-     "Dest file path is: out.txt!\n",
-     "",
-     [] { EXPECT_STREQ(setting.dest_path, "out.txt"); }},
-    {"StartTakesNoArgument",
-     &mem_options,
-     {"read_reg", "-s", "x"},
-     0,
-     "We will start reading thread!\n",
-     "read_reg: ignoring extra argument -- x\n",
+    {"UpperCaseX", &mem_options, "read_mem -v 0X5", -1,
+     "Value should be hex data, begin with '0x'!\n" + kRefused, [] { EXPECT_EQ(setting.mem_value, 0u); }},
+    {"StartTakesNoArgument", &mem_options, "read_reg -s x", 0, kStartThread,
+     [] { EXPECT_EQ(setting.mem_r_start, 1); }, "read_reg: ignoring extra argument -- x\n"},
+    {"LongStartIgnoresItsArgument", &mem_options, "read_reg --start x", 0, kStartThread,
      [] { EXPECT_EQ(setting.mem_r_start, 1); }},
-    {"LongStartIgnoresItsArgument",
-     &mem_options,
-     {"read_reg", "--start", "x"},
-     0,
-     "We will start reading thread!\n",
-     "",
-     [] { EXPECT_EQ(setting.mem_r_start, 1); }},
-    {"LongStartWithoutArgument",
-     &mem_options,
-     {"read_reg", "--start"},
-     -1,
-     kRefused,
-     "read_reg: option '--start' requires an argument\n",
-     [] { EXPECT_EQ(setting.mem_r_start, 0); }},
+    {"LongStartWithoutArgument", &mem_options, "read_reg --start", -1, kRefused,
+     [] { EXPECT_EQ(setting.mem_r_start, 0); }, "read_reg: option '--start' requires an argument\n"},
 };
 
 class Parse : public testing::TestWithParam<ParseCase> {};
@@ -338,23 +135,15 @@ TEST_P(Parse, StoresPrintsAndStops) {
     g_iRateIndex = 16;
     pwrRegN = 0;
     g_driver_data = {};
-    std::vector<std::string> words = {"rqmcli"};
-    words.insert(words.end(), c.words.begin(), c.words.end());
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-    testing::internal::CaptureStdout();
+    Argv a(c.words);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(cli_parse_options(static_cast<int>(words.size()), argv.data(), *c.table), c.result);
+    EXPECT_EQ(printed([&] { EXPECT_EQ(cli_parse_options(a.argc(), a.argv(), *c.table), c.result); }), c.out);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
     if (c.check != nullptr)
         c.check();
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Parse, testing::ValuesIn(kParseCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Parse, testing::ValuesIn(kParseCases), RowName());
 
 // Called without getopt: an option that lacks its text is never read.
 struct DirectCase {
@@ -375,28 +164,21 @@ TEST(Interpret, MissingTextsAndUnknownLetters) {
         {Memory_Settings_Interpret, '?', nullptr, ""},
         {Tx_Settings_Interpret, 'l', nullptr, ""},
     };
-    for (const DirectCase& c : cases) {
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(c.interpret(c.option, c.arg), -1) << c.option;
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out) << c.option;
-    }
+    for (const DirectCase& c : cases)
+        EXPECT_EQ(printed([&] { EXPECT_EQ(c.interpret(c.option, c.arg), -1) << c.option; }), c.out)
+            << c.option;
 }
 
 // A parse that stopped inside a group of short options leaves getopt in the
 // middle of it; the next parse must not go on from there.
 TEST(Interpret, EachParseStartsAfresh) {
     InitSettings(&setting);
-    std::string w[] = {"rqmcli", "read_reg", "-sqs", "-l", "8"};
-    char* first[] = {w[0].data(), w[1].data(), w[2].data(), nullptr};
-    char* second[] = {w[0].data(), w[1].data(), w[3].data(), w[4].data(), nullptr};
-    testing::internal::CaptureStdout();
+    Argv first("read_reg -sqs"), second("read_reg -l 8");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(cli_parse_options(3, first, mem_options), -1);
+    printed([&] { EXPECT_EQ(cli_parse_options(first.argc(), first.argv(), mem_options), -1); });
     setting.mem_r_start = 0;
-    testing::internal::GetCapturedStdout();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(cli_parse_options(4, second, mem_options), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Memory length set to:8!\n");
+    EXPECT_EQ(printed([&] { EXPECT_EQ(cli_parse_options(second.argc(), second.argv(), mem_options), 0); }),
+              "Memory length set to:8!\n");
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(setting.mem_r_start, 0);
 }

@@ -3,30 +3,20 @@
 // the words of the driver's record it leaves for the next run.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/main_phy.h"
 #include "sim/sim_util.h"
+#include "tests/support/help_pages.h"
 #include "tests/support/sdd_builder.h"
-#include "tests/support/sim_fixture.h"
+#include "tests/support/sim_rows.h"
 
 namespace {
 
-const std::string kOk = "Sending CMD OK!\n";
-const std::string kError = "Sending CMD error!\n";
 const std::string kInvalid = "Invalid params input!Please check again!\n";
-const std::string kHint = "Input [help] for help message.Add options for more details!\n";
-const std::string kBanner = "RQM version: 2.0.9  DATE TIME\n\n";
-const std::string kChannelHelp =
-    kBanner +
-    "channel\t\t[OFDM_2GHZ/DSSS_2GHZ/2GHZ]\t[channelNum]\t\there phy mode param is "
-    "only for channel check!\n\n" +
-    kHint;
-// Gain index 3 of the stand-in's detector, from the gain table.
-const std::string kGain = "Transmit gain register value:\ndigital:\t34\nanalogue:\t17\nindex:\t\t3\n\n";
-const std::string kFirmwareError = "(1:BOOT_ERR_DECODE\tFirmware error!)\n";
+const std::string kChannelHelp = channel_page("RQM version: 2.0.9  DATE TIME\n\n") +
+                                 "Input [help] for help message.Add options for more details!\n";
 const std::string kChannelCheck = "Here phy mode param is only for channel check!\n";
 
 // The words a connect leaves in the record, with SDD version 2.3.
@@ -54,213 +44,153 @@ const std::string kCalPrinted =
     "\nCalibrations:\nlo_start:\t-20\nim_start:\t-10\nlo_stop:\t-0\nim_stop:\t63\ngain:\t\t5\nphase:\t\t-3\n"
     "i_ofs:\t\t7\nq_ofs:\t\t-8\n\n";
 
-// Words are split at blanks; presets at ';'. sent: "id:words from 4"
-// (hex) per request, "1017:element"; record: "word=value" afterwards.
-struct PhyCase {
-    const char* name;
-    std::string presets;
-    const char* settings;
-    const char* words;
-    std::string out;  // banner date normalised
-    std::string sent;
-    const char* record;
-};
-
-void PrintTo(const PhyCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-std::vector<std::string> split(const std::string& text, char sep) {
-    std::vector<std::string> parts;
-    std::stringstream in(text);
-    for (std::string part; std::getline(in, part, sep);)
-        if (!part.empty())
-            parts.push_back(part);
-    return parts;
-}
-
 const std::string kMcs2 = "mode is _802_11_N_OFDM_SHORT_GREENFIELD_\nrate is _19_5Mbps_QPSK_Code_3_4_\n";
-const std::string kDsssLong = "mode is _802_11_B_DSSS_LONG_PREAMBLE_\n";
 const std::string kPowerLevelRefused = "Params set error!Power should be 2 to 120 \n" + kError;
 const std::string kPhyUp = "Phy mode is OFDM_DSSS_2GHZ!\nChannel is ";
 const std::string kNoVersion =
-    "RQM_GetSddVeresion failed (-1:unknown error)\nRQM CLI WARN: Unable to get SDD "
-    "version number. default:V2.";
+    "RQM_GetSddVeresion failed (-1:unknown error)\nRQM CLI WARN: Unable to get SDD version number. "
+    "default:V2.";
 const std::string kCalRefused =
-    "RQM not connect,please connect first!\nRQM_CalibrateTransmitter failed (7:RQM_ERR_NOT_CONNECT\tPlease "
-    "connect first!)\n";
+    "RQM not connect,please connect first!\n" + failed("RQM_CalibrateTransmitter", 7);
 const std::string kIllegal = "the freq_offset is illegality, reference value:0~127\n";
 const std::string kMcs2Sent = "38:4,1000,0 38:8,2,0 ";
-const std::string kPhyUpSent = "690:0,2 38:4,400,0 38:8,0,0 1017:c0 ";
+const std::string kPhyUpSent = "690:0,2 38:4,400,0 38:8,0,0 1017:00c0 ";
 const std::string kCalSent = "742:0,2,7cf6108,0,0";
+const std::string kNoPowerRow = "There was a problem with settings!--1633\n" + kError;
+
+// Presets at ';'. sent: the requests to the firmware (wire_text) but for
+// the reads under read-modify-writes and the gain; record: "word=value"
+// of the driver's record afterwards.
+struct PhyCase {
+    const char* name;
+    std::string presets;
+    const char* words;
+    std::string out;  // banner date normalised
+    std::string sent;
+    const char* record = "";
+    const char* settings = "";
+};
 
 const PhyCase kCases[] = {
     // rate: MCS 2 (power row 5) by its CCK position 18; word 17 chooses
     // the element and its offset.
-    {"RateOldElement", "", "", "rate -m 4 -r 5.5", kMcs2 + "power level:62\n" + kGain + kOk,
-     kMcs2Sent + "1017:e3 767:0,f0", "0=18 4=4 5=2"},
-    {"RateVersion24", "set recword 17 24", "", "rate -m 4 -r 5.5", kMcs2 + "power level:62\n" + kGain + kOk,
-     kMcs2Sent + "1017:e3 767:0,f0", "0=18 4=4 5=2"},
-    {"RateVersion25", "set recword 17 25", "", "rate -m 4 -r 5.5", kMcs2 + "power level:42\n" + kGain + kOk,
-     kMcs2Sent + "1017:b0 767:0,a0", "0=18 4=4 5=2"},
-    {"RateOfdmListsItsOwn", "", "", "rate -m 2 -r 6.5",
-     "mode is _802_11_A_OFDM_PREAMBLE_\nmode is _802_11_A_OFDM_PREAMBLE_\nrate should be:\n"
-     "48.0 24.0 12.0 6.0 54.0 36.0 18.0 9.0 \nParams set error!\n" +
-         kError,
-     "", "0=16 4=1"},
+    {"RateOldElement", "", "rate -m 4 -r 5.5", kMcs2 + "power level:62\n" + kGain + kOk,
+     kMcs2Sent + "1017:00e3 767:0,f0", "0=18 4=4 5=2"},
+    {"RateVersion24", "set recword 17 24", "rate -m 4 -r 5.5", kMcs2 + "power level:62\n" + kGain + kOk,
+     kMcs2Sent + "1017:00e3 767:0,f0", "0=18 4=4 5=2"},
+    {"RateVersion25", "set recword 17 25", "rate -m 4 -r 5.5", kMcs2 + "power level:42\n" + kGain + kOk,
+     kMcs2Sent + "1017:00b0 767:0,a0", "0=18 4=4 5=2"},
     // -r is checked against the stored mode, before -m changes it.
-    {"RateBeforeModeStoredOfdm", "set recword 4 2", "", "rate -r 54 -m 4",
+    {"RateBeforeModeStoredOfdm", "set recword 4 2", "rate -r 54 -m 4",
      "rate is _54Mbps_64QAM_Code3_4_\nmode is _802_11_N_OFDM_SHORT_GREENFIELD_\npower level:50\n" + kGain +
          kOk,
-     "38:4,1000,0 38:8,0,0 1017:e3 767:0,c0", "0=12 4=4 5=0"},
-    {"RateStored40MhzForced20", "set recword 6 2;set recword 7 0;set recword 3 11;set txmib bw40 1", "",
+     "38:4,1000,0 38:8,0,0 1017:00e3 767:0,c0", "0=12 4=4 5=0"},
+    {"RateStored40MhzForced20", "set recword 6 2;set recword 7 0;set recword 3 11;set txmib bw40 1",
      "rate -m 1 -r 11",
-     kDsssLong + "rate is _11Mbps_CCK_\n[WARN]11b/g, bandwidth should be: 20M!\npower level:46\n" + kGain +
-         kOk,
-     "677:0,0 38:4,0,0 757:0,b 38:4,400,0 38:8,3,0 1017:e3 767:0,b0", "3=11 4=1 5=3 6=0 7=1"},
-    {"RatePowerMissing", "set sddelem 0xE3 none", "", "rate -m 4 -r 5.5",
-     kMcs2 + "RQM_GetOpPwrAuto_Dbm failed " + kFirmwareError + "There was a problem with settings!--1633\n" +
-         kError,
-     kMcs2Sent + "1017:e3", "0=16 4=1 5=1"},
-    {"RatePowerShort", "set sddelem 0xE3 d000d000", "", "rate -m 4 -r 5.5",
-     kMcs2 + "RQM_GetOpPwrAuto_Dbm failed (-1:unknown error)\nThere was a problem with settings!--1633\n" +
-         kError,
-     kMcs2Sent + "1017:e3", "0=16"},
+     "mode is _802_11_B_DSSS_LONG_PREAMBLE_\nrate is _11Mbps_CCK_\n[WARN]11b/g, bandwidth should be: 20M!\n"
+     "power level:46\n" +
+         kGain + kOk,
+     "677:0,0 38:4,0,0 757:0,b 38:4,400,0 38:8,3,0 1017:00e3 767:0,b0", "3=11 4=1 5=3 6=0 7=1"},
+    {"RatePowerMissing", "set sddelem 0xE3 none", "rate -m 4 -r 5.5",
+     kMcs2 + failed("RQM_GetOpPwrAuto_Dbm", 1) + kNoPowerRow, kMcs2Sent + "1017:00e3", "0=16 4=1 5=1"},
+    {"RatePowerShort", "set sddelem 0xE3 d000d000", "rate -m 4 -r 5.5",
+     kMcs2 + failed("RQM_GetOpPwrAuto_Dbm", -1) + kNoPowerRow, kMcs2Sent + "1017:00e3", "0=16"},
     // channel
-    {"ChannelClassCode", "", "", "channel 5GHZ 4 9", kChannelCheck + kOk, "757:0,109", "3=9 15=4"},
-    {"ChannelNotInClass", "", "", "channel 5GHZ 1 60",
+    {"ChannelClassCode", "", "channel 5GHZ 4 9", kChannelCheck + kOk, "757:0,109", "3=9 15=4"},
+    {"ChannelNotInClass", "", "channel 5GHZ 1 60",
      "Channel should be:36 40 44 48 52 56 64 100 104 108 112 116 120 124 128 132 136 140 \n" + kInvalid +
          kChannelHelp,
      "", "3=7 15=0"},
-    {"Channel2GhzBeyond15", "", "", "channel OFDM_2GHZ 16",
+    {"Channel2GhzBeyond15", "", "channel OFDM_2GHZ 16",
      "Channel should be 1 to 15\n" + kInvalid + kChannelHelp, "", "3=7"},
-    {"Channel15", "", "", "channel 2GHZ 15", "band = 2GHZ\nchannel 15 ok \n" + kChannelCheck + kOk, "757:0,f",
+    {"Channel15", "", "channel 2GHZ 15", "band = 2GHZ\nchannel 15 ok \n" + kChannelCheck + kOk, "757:0,f",
      "3=15 15=0"},
-    {"ChannelBare", "set recword 3 11;set recword 15 4", "", "channel", kChannelCheck + kOk, "757:0,7",
+    {"ChannelBare", "set recword 3 11;set recword 15 4", "channel", kChannelCheck + kOk, "757:0,7",
      "3=7 15=0"},
-    {"ChannelOneWord", "set recword 3 11", "", "channel foo", kChannelCheck + kOk, "757:0,7", "3=7"},
+    {"ChannelOneWord", "set recword 3 11", "channel foo", kChannelCheck + kOk, "757:0,7", "3=7"},
     // regulatory and phy_mode leave the record alone
-    {"Regulatory5", "", "", "regulatory 5",
+    {"Regulatory5", "", "regulatory 5",
      "Phy mode is OFDM_5GHZ!\nRegulatory class is 5!\nChannel is 184!\n" + kOk, "694:0,3 757:0,b8",
      "3=7 15=0"},
-    {"PhyModeRefusedStillSendsChannel", "fault 694 status 1", "", "phy_mode 5GHZ",
-     "RQM_SetPhyMode failed " + kFirmwareError +
-         "Phy mode is OFDM_5GHZ!\nRegulatory class is 1!\nChannel is 36!\n" + kError,
+    {"PhyModeRefusedStillSendsChannel", "fault 694 status 1", "phy_mode 5GHZ",
+     failed("RQM_SetPhyMode", 1) + "Phy mode is OFDM_5GHZ!\nRegulatory class is 1!\nChannel is 36!\n" +
+         kError,
      "694:0,3 757:0,24", "3=7 15=0"},
-    {"BandwidthLowerCaseIs20", "set recword 6 2", "", "bandwidth 40m",
+    {"BandwidthLowerCaseIs20", "set recword 6 2", "bandwidth 40m",
      "Band width set to 20MHz!\nPlease set channel after setting bandwidth!\n" + kOk,
      "677:0,0 38:4,0,0 697:0,1 38:4,0,0", "6=0 7=1"},
     // power_level: dBm = (level - 2) / 4, sent x 16
-    {"PowerLevel2", "", "", "power_level 2", "Power set to 2 !\n" + kGain + kOk, "767:0,0", ""},
-    {"PowerLevel42", "", "", "power_level 42", "Power set to 42 !\n" + kGain + kOk, "767:0,a0", ""},
-    {"PowerLevel120", "", "", "power_level 120", "Power set to 120 !\n" + kGain + kOk, "767:0,1d8", ""},
-    {"PowerLevelFraction", "", "", "power_level 10.5", "Power set to 10 !\n" + kGain + kOk, "767:0,22", ""},
-    {"PowerLevel121", "", "", "power_level 121", kPowerLevelRefused, "", ""},
-    {"PowerLevelNone", "", "", "power_level", kPowerLevelRefused, "", ""},
+    {"PowerLevel2", "", "power_level 2", "Power set to 2 !\n" + kGain + kOk, "767:0,0"},
+    {"PowerLevel42", "", "power_level 42", "Power set to 42 !\n" + kGain + kOk, "767:0,a0"},
+    {"PowerLevel120", "", "power_level 120", "Power set to 120 !\n" + kGain + kOk, "767:0,1d8"},
+    {"PowerLevelFraction", "", "power_level 10.5", "Power set to 10 !\n" + kGain + kOk, "767:0,22"},
+    {"PowerLevel121", "", "power_level 121", kPowerLevelRefused, ""},
+    {"PowerLevelNone", "", "power_level", kPowerLevelRefused, ""},
     // enable_phy: the SDD's version, or the chip's default
-    {"EnablePhyVersionFromSdd", "set sddelem 0xC0 0205;" + kCalBlock, "", "enable_phy",
+    {"EnablePhyVersionFromSdd", "set sddelem 0xC0 0205;" + kCalBlock, "enable_phy",
      "power level:22\n" + kGain + kPhyUp + "7!\n" + kCalPrinted + kOk,
-     kPhyUpSent + "1017:b0 767:0,50 694:0,2 757:0,7 " + kCalSent, "17=25"},
-    {"EnablePhyDefault23", "set sddelem 0xC0 none;set recword 17 25;" + kCalBlock, "", "enable_phy",
+     kPhyUpSent + "1017:00b0 767:0,50 694:0,2 757:0,7 " + kCalSent, "17=25"},
+    {"EnablePhyDefault23", "set sddelem 0xC0 none;set recword 17 25;" + kCalBlock, "enable_phy",
      kNoVersion + "3\npower level:42\n" + kGain + kPhyUp + "7!\n" + kCalPrinted + kOk,
-     kPhyUpSent + "1017:e3 767:0,a0 694:0,2 757:0,7 " + kCalSent, "17=23"},
+     kPhyUpSent + "1017:00e3 767:0,a0 694:0,2 757:0,7 " + kCalSent, "17=23"},
     // The variant's longer reading brings no gains: the table's. A failed
     // calibration leaves the PHY up.
-    {"EnablePhyVariantDefault25", "set sddelem 0xC0 none;set recword 18 1;fault 742 refuse 7",
-     "[phy_control]\nchannel=11\n", "enable_phy",
+    {"EnablePhyVariantDefault25", "set sddelem 0xC0 none;set recword 18 1;fault 742 refuse 7", "enable_phy",
      kNoVersion + "500000\npower level:22\n" + kGain + kPhyUp + "11!\n" + kCalRefused + kOk,
-     kPhyUpSent + "1017:b0 767:0,50 694:0,2 757:0,b " + kCalSent, "17=25"},
-    {"EnablePhyModeBeyondField", "", "[Tx]\nmode=9\n", "enable_phy",
-     "There was a problem with settings!--1019\n" + kError, "", "17=23"},
-    {"CalibrationRefused", "fault 742 refuse 7", "", "calibration", kCalRefused + kError, kCalSent, ""},
+     kPhyUpSent + "1017:00b0 767:0,50 694:0,2 757:0,b " + kCalSent, "17=25", "[phy_control]\nchannel=11\n"},
+    {"EnablePhyModeBeyondField", "", "enable_phy", "There was a problem with settings!--1019\n" + kError, "",
+     "17=23", "[Tx]\nmode=9\n"},
+    {"CalibrationRefused", "fault 742 refuse 7", "calibration", kCalRefused + kError, kCalSent},
     // frequency offset: parameter word 296, or the variant's PRCM bits
-    {"FreqOffsetInBlock", "", "", "set_freq_offset 100", "Cur freq_offset = 100.\n" + kOk, "38:128,64,0", ""},
-    {"FreqOffsetIllegalWritesCurrent", "set txmib freq_offset 16", "", "set_freq_offset 128",
-     kIllegal + "Cur freq_offset = 16.\n" + kOk, "38:128,10,0", ""},
-    {"FreqOffsetVariant", "set recword 18 1;set prcm 0x40040058 0xFFFFFFFF", "", "set_freq_offset 5",
-     "Cur freq_offset = 5.\n" + kOk, "272:0,40040058,0 272:0,40040058,0 273:0,40040058,f85fffff", ""},
-    {"FreqOffsetUnreadableIllegal", "set recword 18 1;fault 272 status 1", "", "set_freq_offset 300",
-     "RQM_ReadPRCMRegister failed " + kFirmwareError + kIllegal + kError, "272:0,40040058,0", ""},
-    {"FreqOffsetWriteFails", "set recword 18 1;fault 273 status 1", "", "set_freq_offset 5",
-     "RQM_WritePRCMRegister failed " + kFirmwareError + "Cur freq_offset = 5.\nRQM_SetFreqOffset failed " +
-         kFirmwareError + kError,
-     "272:0,40040058,0 272:0,40040058,0 273:0,40040058,500000", ""},
-    {"GetFreqOffsetFails", "set recword 18 1;fault 272 status 1", "", "get_freq_offset",
-     "RQM_ReadPRCMRegister failed " + kFirmwareError + "Cur freq_offset = -1.\n" + kError, "272:0,40040058,0",
-     ""},
+    {"FreqOffsetInBlock", "", "set_freq_offset 100", "Cur freq_offset = 100.\n" + kOk, "38:128,64,0"},
+    {"FreqOffsetIllegalWritesCurrent", "set txmib freq_offset 16", "set_freq_offset 128",
+     kIllegal + "Cur freq_offset = 16.\n" + kOk, "38:128,10,0"},
+    {"FreqOffsetVariant", "set recword 18 1;set prcm 0x40040058 0xFFFFFFFF", "set_freq_offset 5",
+     "Cur freq_offset = 5.\n" + kOk, "272:0,40040058,0 272:0,40040058,0 273:0,40040058,f85fffff"},
+    {"FreqOffsetUnreadableIllegal", "set recword 18 1;fault 272 status 1", "set_freq_offset 300",
+     failed("RQM_ReadPRCMRegister", 1) + kIllegal + kError, "272:0,40040058,0"},
+    {"FreqOffsetWriteFails", "set recword 18 1;fault 273 status 1", "set_freq_offset 5",
+     failed("RQM_WritePRCMRegister", 1) + "Cur freq_offset = 5.\n" + failed("RQM_SetFreqOffset", 1) + kError,
+     "272:0,40040058,0 272:0,40040058,0 273:0,40040058,500000"},
+    {"GetFreqOffsetFails", "set recword 18 1;fault 272 status 1", "get_freq_offset",
+     failed("RQM_ReadPRCMRegister", 1) + "Cur freq_offset = -1.\n" + kError, "272:0,40040058,0"},
     // set_cca hands the API's code on, but 1 is an error
-    {"CcaNoConfirmation", "fault 127 short 6", "", "set_cca 1",
-     "RQM_SetCcaSensitiveTx failed " + kFirmwareError + kError, "127:0,1", ""},
+    {"CcaNoConfirmation", "fault 127 short 6", "set_cca 1", failed("RQM_SetCcaSensitiveTx", 1) + kError,
+     "127:0,1"},
 };
 
-class PhyRun : public WithSim, public testing::WithParamInterface<PhyCase> {};
-
-// The requests a command sends the firmware, without the run's start-up
-// and the reads under its read-modify-writes and the gain.
-std::string sent(const HiLog& wire) {
-    std::string out;
-    char hex[16];
-    for (const HiMsg& m : wire.all()) {
-        const unsigned id = m.id();
-        if (id == 993 || id == 994 || id == 1016 || id == 0 || id == 763)
-            continue;
-        out += (out.empty() ? "" : " ") + std::to_string(id) + ":";
-        if (id == 1017) {
-            snprintf(hex, sizeof hex, "%02x", m.u8(5));
-            out += hex;
-            continue;
-        }
-        const Words w = m.words();
-        for (size_t i = 0; i < w.size(); ++i) {
-            snprintf(hex, sizeof hex, i == 0 ? "%x" : ",%x", w[i]);
-            out += hex;
-        }
-    }
-    return out;
-}
+class PhyRun : public SimRows, public testing::WithParamInterface<PhyCase> {};
 
 TEST_P(PhyRun, PrintsSendsAndKeeps) {
     const PhyCase& c = GetParam();
-    ctl("set connected 1");
-    ctl("set sdd " + sdd_hex());
-    ctl("set padet index 3");
-    ctl("set gain 3 17 34");
-    for (std::string kept : split(kSession, ' '))
-        ctl("set recword " + kept.replace(kept.find('='), 1, " "));
-    for (const std::string& line : split(c.presets, ';'))
-        ctl(line);
-    const std::string settings = c.settings;
-    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, split(c.words, ' '),
-                                settings.empty() ? SettingsFile() : SettingsFile(settings));
+    presets("set connected 1;set sdd " + sdd_hex() + ";" + kGainPresets);
+    for (const auto& [word, value] : pairs(kSession, ' '))
+        ctl("set recword " + word + " " + value);
+    presets(c.presets);
+    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, split(c.words), settings_of(c.settings));
     EXPECT_EQ(normalized(r.out), c.out);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(sent(r.wire), c.sent);
-    for (const std::string& kept : split(c.record, ' ')) {
-        const size_t eq = kept.find('=');
-        EXPECT_EQ(get("recword " + kept.substr(0, eq)), kept.substr(eq + 1)) << "word " << kept;
-    }
+    EXPECT_EQ(wire_text(r.wire, {993, 994, 1016, 0, 763}), c.sent);
+    for (const auto& [word, value] : pairs(c.record, ' '))
+        EXPECT_EQ(get("recword " + word), value) << "word " << word;
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, PhyRun, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Commands, PhyRun, testing::ValuesIn(kCases), RowName());
 
 // A class beyond the 13 rows, as the settings file or the record may hold
 // it, sends nothing.
-class SetChannel : public InProcessOn<WithSim> {};
+class SetChannel : public CliInProcess {};
 
 TEST_F(SetChannel, ClassBeyondTheTableSendsNothing) {
-    open({});
-    g_rqm_config.pRqmApiContext = ctx_;
+    start();
     const std::string text = "[phy_control]\nregulatory_class=13\nchannel=189\n";
-    InitSettings(&setting);
     cli_settings_from_text({text.data(), static_cast<uint32_t>(text.size())}, &setting);
     EXPECT_EQ(set_channel(setting.channel, setting.regulatory_class, 0), -1);
     setting.regulatory_class = 12;
     EXPECT_EQ(set_channel(setting.channel, setting.regulatory_class, 1), 0);
     setting.channel = 0;
     EXPECT_EQ(set_channel(setting.channel, 4, 1), 0);
-    g_rqm_config.pRqmApiContext = nullptr;
-    EXPECT_EQ(HiLog(sim().received()).words(757), (std::vector<Words>{{0, 0x07BC}, {0, 0x0100}}));
+    EXPECT_EQ(sent().words(757), (std::vector<Words>{{0, 0x07BC}, {0, 0x0100}}));
 }
 
 }  // namespace

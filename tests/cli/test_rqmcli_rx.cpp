@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "cli/rx_cli.h"
-#include "tests/support/sim_fixture.h"
+#include "tests/support/sim_rows.h"
 
 namespace {
-
-const std::string kOk = "Sending CMD OK!\n";
 
 // The printout: mode, flag lines, CFO, SNR, RSSI, EVM, RCPI, then the counters.
 std::string block(const std::string& mode, const std::string& flags, const std::vector<std::string>& v,
@@ -24,9 +22,9 @@ std::string block(const std::string& mode, const std::string& flags, const std::
 
 struct RxStopCase {
     const char* name;
-    std::vector<std::string> between;  // control lines between the runs
-    std::string out;                   // what rx_stop prints
-    std::vector<unsigned> ids;         // its receive and memory requests
+    const char* between;        // control lines between the runs, ';' between them
+    std::string out;            // what rx_stop prints
+    std::vector<unsigned> ids;  // its receive and memory requests
 };
 
 // By hand: c = raw CFO as signed 16 bits, s = raw SNR, e = raw EVM.
@@ -35,8 +33,8 @@ const RxStopCase kCases[] = {
     // SNR 0x0440: bits 16-25 = 64, x 4 = 256 x 0.0625 = 16; EVM 0; RSSI 0xB0 = -80;
     // RCPI 0x50: 80/2 - 110 = -70. Counters 0x10002, 0x20003, 0x10005: 2, (3 - 5) & 0xFFFF, 5.
     {"Dsss",
-     {"set rxinject count 0x10002 errors 0x20003 crc 0x10005 mode 1 cfo 1000 snr 0x0440 rssi 0xB0 evm 9 rcpi "
-      "0x50"},
+     "set rxinject count 0x10002 errors 0x20003 crc 0x10005 mode 1 cfo 1000 snr 0x0440 rssi 0xB0 evm 9 rcpi "
+     "0x50",
      block("DSSS_LONG_PREAMBLE", "", {"167.846680", "16.000000", "-80.000000", "0.000000", "-70.000000"}, 2,
            65534, 5),
      {75, 79, 122, 0}},
@@ -44,9 +42,8 @@ const RxStopCase kCases[] = {
     // -(10 log10 0.5 = -3.010300 + (0.051500 - 1.249387)) = 4.208188; e 328: 10 log10(328/32768)
     // = -19.995761; RSSI 0xC4 = -60; RCPI 0xA0: 80 - 110 = -30. Flags 0x1128.
     {"OfdmBitClear",
-     {"set rx ctrl 0xFFFFFFFE",
-      "set rxinject count 3 errors 2 crc 1 start0 0x1128 mode 2 cfo 0x8000 snr 32768 "
-      "rssi 0xC4 evm 328 rcpi 0xA0"},
+     "set rx ctrl 0xFFFFFFFE;set rxinject count 3 errors 2 crc 1 start0 0x1128 mode 2 cfo 0x8000 snr 32768 "
+     "rssi 0xC4 evm 328 rcpi 0xA0",
      block("OFDM_PREAMBLE",
            "\nSmoothing:\tYES!\nSounding PPDU:\tYES!\nA-MPDU:\t\tYES!\nCoding:\t\tLDPC\nShort GI:\t800ns\n"
            "Bandwidth:\t40M\nSubchannel:\tLowerChannel\n",
@@ -56,24 +53,23 @@ const RxStopCase kCases[] = {
     // s 16384: -(10 log10 0.25 = -6.020600 + (0.051500 - 0.901766)) = 6.870866; e 1024 = 2^10:
     // 10 log10 2^-5 = -15.051500; RSSI 0x9C = -100; RCPI 0: -110. Flags 0x2210.
     {"HtBitSet",
-     {"set rx ctrl 1",
-      "set rxinject count 1 start0 0x2210 mode 5 cfo 1000 snr 16384 rssi 0x9C evm 1024 rcpi 0"},
+     "set rx ctrl 1;set rxinject count 1 start0 0x2210 mode 5 cfo 1000 snr 16384 rssi 0x9C evm 1024 rcpi 0",
      block("OFDM_N_LONG_PREAMBLE",
            "\nSmoothing:\tNO!\nSounding PPDU:\tNO!\nA-MPDU:\t\tNO!\nCoding:\t\tConvolutional\n"
            "Short GI:\t400ns\nBandwidth:\t20M\nSubchannel:\tUpperChannel\n",
            {"152.587891", "6.870866", "-100.000000", "-15.051500", "-110.000000"}, 1, 0, 0),
      {75, 79, 122, 0}},
-    {"NoFrame", {}, "No frame Rxed!\n" + kOk, {75}},
-    {"NoData", {"set rxinject count 2 length 0"}, kOk, {75, 79}},
+    {"NoFrame", "", "No frame Rxed!\n" + kOk, {75}},
+    {"NoData", "set rxinject count 2 length 0", kOk, {75, 79}},
     // Nothing measured: a fresh run's zeros.
     {"FrameFetchFails",
-     {"set rxinject count 2", "fault 122 status 5"},
-     "RQM_GetRxFrame_Extended failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" +
+     "set rxinject count 2;fault 122 status 5",
+     failed("RQM_GetRxFrame_Extended", 5) +
          block("DSSS_SHORT_PREAMBLE", "", std::vector<std::string>(5, "0.000000"), 2, 0, 0),
      {75, 79, 122}},
 };
 
-class RxStop : public WithSim, public testing::WithParamInterface<RxStopCase> {};
+class RxStop : public SimRows, public testing::WithParamInterface<RxStopCase> {};
 
 TEST_P(RxStop, LaterRunPrintsWhatArrived) {
     ctl("set connected 1");
@@ -81,8 +77,7 @@ TEST_P(RxStop, LaterRunPrintsWhatArrived) {
     ASSERT_EQ(rx.out + rx.err, kOk);
     EXPECT_EQ(rx.wire.one(123).words(), (Words{0, 2}));
     EXPECT_EQ(rx.wire.one(75).words(), (Words{0, 1, 0, 0, 0}));
-    for (const std::string& line : GetParam().between)
-        ctl(line);
+    presets(GetParam().between);
     const CliRun stop = run_on_sim(RQMCLI_SIM_PATH, {"rx_stop"});
     EXPECT_EQ(stop.out + stop.err, GetParam().out);
     EXPECT_EQ(stop.wire.ids({75, 79, 122, 0}), GetParam().ids);
@@ -91,8 +86,7 @@ TEST_P(RxStop, LaterRunPrintsWhatArrived) {
         EXPECT_EQ(m.words(), (Words{0x8ABB8004, 0x00C00004}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, RxStop, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Commands, RxStop, testing::ValuesIn(kCases), RowName());
 
 // The conversion works on whatever raw values the state holds: the CFO
 // field 0x8000 reads as -32768; a failed step leaves the values raw.

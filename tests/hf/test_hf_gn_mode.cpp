@@ -9,6 +9,7 @@
 #include "cli/main.h"
 #include "hf/hf.h"
 #include "tests/support/fake_target.h"
+#include "tests/support/rows.h"
 
 namespace {
 
@@ -54,22 +55,16 @@ int call(const GnCase& c) {
     return 99;
 }
 
-class GnMode : public testing::TestWithParam<GnCase> {};
+class GnMode : public OnFakeTarget, public testing::WithParamInterface<GnCase> {};
 
 TEST_P(GnMode, WritesInOrder) {
     const GnCase& c = GetParam();
-    RqmApiContext* ctx = RQM_Create(nullptr, nullptr);
-    ASSERT_NE(ctx, nullptr);
-    FakeTarget fake;
-    fake_target_attach(ctx, &fake);
-    fake.script = {ANSWER_NOW};
-    for (size_t i = 1; i <= 2; ++i)
-        fake.answers.push_back(fake_message(8, 1 | HI_MSG_KIND_CNF, i == c.failing ? 3 : 0));
+    answer(HiBuild(1 | HI_MSG_KIND_CNF, {c.failing == 2 ? 3u : 0u}));
+    fake.answers = {HiBuild(1 | HI_MSG_KIND_CNF, {c.failing == 1 ? 3u : 0u})};
     g_rqm_config.pRqmApiContext = ctx;
     setting.Tx_subchannel = c.subchannel;
-    testing::internal::CaptureStdout();
     EXPECT_EQ(call(c), c.result);
-    testing::internal::GetCapturedStdout();
+    g_rqm_config.pRqmApiContext = nullptr;
     std::vector<Write> writes;
     for (const FakeSent& s : fake.sent) {
         EXPECT_EQ(s.bytes.size(), 16u);
@@ -77,12 +72,8 @@ TEST_P(GnMode, WritesInOrder) {
         writes.emplace_back(hi_rd32(s.bytes.data() + 4), hi_rd32(s.bytes.data() + 12));
     }
     EXPECT_EQ(writes, c.writes);
-    g_rqm_config.pRqmApiContext = nullptr;
-    RQM_Stop(ctx);
-    g_fake = nullptr;
 }
 
-INSTANTIATE_TEST_SUITE_P(Routines, GnMode, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Routines, GnMode, testing::ValuesIn(kCases), RowName());
 
 }  // namespace

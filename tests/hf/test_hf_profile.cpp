@@ -1,5 +1,6 @@
 // rqmcli-hf's variant profile, linked in place of rqmcli's: each small
-// difference it carries, at the layer that makes it.
+// difference it carries, at the layer that makes it. The runs of both
+// programs are in test_hf_e2e.cpp; here are the forms a run cannot show.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,94 +14,181 @@
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
 #include "tests/support/fake_target.h"
+#include "tests/support/rows.h"
 #include "transport/TargetCli.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Msgs = std::vector<Bytes>;
+using Api = RqmApiContext*;
 
-// One datagram through the receive thread's classifier; what it printed.
-std::string classify(const Bytes& dgram) {
-    TargetCliContext* p = TargetCli_Create(nullptr);
-    memcpy(p->RxBuffer.data(), dgram.data(), dgram.size());
-    testing::internal::CaptureStdout();
-    TargetCli_HandleRx(p, static_cast<uint32_t>(dgram.size()));
-    std::string out = testing::internal::GetCapturedStdout();
-    TargetCli_Exit(p);
-    return out;
-}
+constexpr uint16_t CNF = HI_MSG_KIND_CNF;
 
-TEST(HfTransport, RefusalTenHasNoLineOfItsOwn) {
-    Bytes boot = fake_message(12, HI_BOOT_IND_ID, 1);
-    hi_wr32(boot.data() + BOOT_IND_RES_OFF, 10);
-    EXPECT_EQ(classify(boot), "Driver Unkown error(10)!\n");
-}
+// ---- the receive thread's classifier ----
 
-TEST(HfTransport, OverflowWarningWithoutTheId) {
-    Bytes claimsMore = fake_message(12, 0x7F8);
-    hi_set_msg_len(claimsMore.data(), 8188);
-    EXPECT_EQ(classify(claimsMore), "Warning:Buffer overflow!\ndata length:8188 \tbuffer length:12\n");
-}
-
-class HfBroker : public testing::Test {
-protected:
-    void SetUp() override {
-        g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = 0;
-        ctx = RQM_Create(nullptr, nullptr);
-        ASSERT_NE(ctx, nullptr);
-        fake_target_attach(ctx, &fake);
-        ctx->CnfTimeoutMs = 10;
-    }
-    void TearDown() override {
-        RQM_Stop(ctx);
-        g_fake = nullptr;
-    }
-    RqmApiContext* ctx = nullptr;
-    FakeTarget fake;
+struct ClassifyCase {
+    const char* name;
+    Bytes datagram;
+    std::string out;
 };
 
-TEST_F(HfBroker, SilentWithoutAnswer) {
-    Bytes req = fake_message(8, 0x3F0);
-    uint8_t cnf[64];
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(Adapter_Request(ctx, req.data(), cnf, sizeof cnf), RQM_NO_CONFIRMATION);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Wait for cnf timed out!\n");
+class HfTransport : public testing::TestWithParam<ClassifyCase> {};
+
+TEST_P(HfTransport, Classified) {
+    TargetCliContext* p = TargetCli_Create(nullptr);
+    const Bytes& dgram = GetParam().datagram;
+    memcpy(p->RxBuffer.data(), dgram.data(), dgram.size());
+    EXPECT_EQ(printed([&] { TargetCli_HandleRx(p, static_cast<uint32_t>(dgram.size())); }), GetParam().out);
+    TargetCli_Exit(p);
 }
 
-TEST_F(HfBroker, ConnectPrintsTheFactsAndSkipsThePlatformCode) {
+INSTANTIATE_TEST_SUITE_P(
+    Datagrams, HfTransport,
+    testing::Values(ClassifyCase{"RefusalTenHasNoLineOfItsOwn", HiBuild(HI_BOOT_IND_ID, {1, 10}),
+                                 "Driver Unkown error(10)!\n"},
+                    ClassifyCase{"OverflowWarningWithoutTheId", HiBuild(0x7F8, {0, 0}).msglen(8188),
+                                 "Warning:Buffer overflow!\ndata length:8188 \tbuffer length:12\n"}),
+    RowName());
+
+// ---- the API's forms, on the fake target ----
+
+// One call: what it returns, prints and sends. The chip-variant word is
+// set and the SDD version is 2.5, which changes none of these forms.
+struct FormCase {
+    const char* name;
+    int (*call)(Api c);
+    int result;
+    std::string out;
+    Msgs sent;
+    Msgs answers = {};  // one for each send; none: nothing answers
+};
+
+int silent(Api c) {
+    Bytes req = fake_message(8, 0x3F0);
+    uint8_t answer[64];
+    return Adapter_Request(c, req.data(), answer, sizeof answer);
+}
+
+// A label with the chip variant's platform code, which rqmcli-hf does not
+// look for.
+Bytes startup_q23() {
     Bytes ind = fake_message(160, HI_STARTUP_IND_ID, 4);
     hi_wr16(ind.data() + STARTUP_IND_API_VER_OFF, 0x0427);
     strcpy(reinterpret_cast<char*>(ind.data() + STARTUP_IND_LABEL_OFF), "FW_Q23");
-    fake.script = {ANSWER_NOW};
-    fake.answer = ind;
-    Bytes req = fake_message(8, HI_CONNECT_REQ_ID);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(Adapter_Request_Connect(ctx, req.data(), nullptr, 0), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "FirmwareApiVer:0x427\nFirmwareLabel:FW_Q23\n");
-    EXPECT_EQ(g_driver_data.Word[CLI_WORD_CHIP_VARIANT], 0);
+    return ind;
 }
 
-TEST_F(HfBroker, NoPrcmRequests) {
-    uint32_t value = 7;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(RQM_ReadPRCMRegister(ctx, 0x40040058, &value), RQM_NOT_SUPPORTED);
-    EXPECT_EQ(RQM_WritePRCMRegister(ctx, 0x40040058, 1), RQM_NOT_SUPPORTED);
-    EXPECT_EQ(
-        testing::internal::GetCapturedStdout(),
-        "RQM_ReadPRCMRegister failed (26:unknown error)\nRQM_WritePRCMRegister failed (26:unknown error)\n");
-    EXPECT_TRUE(fake.sent.empty());
-    EXPECT_EQ(value, 7u);
+int connect_q23(Api c) {
+    g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = 0;
+    Bytes req = fake_message(8, HI_CONNECT_REQ_ID);
+    const int result = Adapter_Request_Connect(c, req.data(), nullptr, 0);
+    printf("variant %u\n", g_driver_data.Word[CLI_WORD_CHIP_VARIANT]);
+    return result;
 }
+
+int prcm_read(Api c) {
+    uint32_t value = 7;
+    const int result = RQM_ReadPRCMRegister(c, 0x40040058, &value);
+    printf("value %u\n", value);
+    return result;
+}
+
+// Whatever element the caller names and whatever the SDD version says.
+int user_power(Api c) {
+    float dbm = 77.0f;
+    const int result = RQM_GetOpPwrAuto_Dbm(c, 4, &dbm, 0xB0);
+    printf("%g dBm\n", dbm);
+    return result;
+}
+
+// The element's 24 bytes, row 4 given.
+Bytes power_answer(uint16_t row4) {
+    return HiBuild(1017 | CNF, {0, 24, 0, 0}).u16(row4).zeros(14);
+}
+
+int pa_detector(Api c) {
+    uint32_t index = 0;
+    uint16_t analogue = 9, digital = 9;
+    const int result =
+        RQM_GetRawPADetReading(c, nullptr, nullptr, &index, nullptr, nullptr, &analogue, &digital);
+    printf("index %u analogue %u digital %u\n", index, analogue, digital);
+    return result;
+}
+
+const std::string kNotHere = " failed (26:unknown error)\n";
+
+const FormCase kForms[] = {
+    {"SilentWithoutAnswer", silent, RQM_NO_CONFIRMATION, "Wait for cnf timed out!\n",
+     Msgs{fake_message(8, 0x3F0)}},
+    {"ConnectPrintsTheFactsAndSkipsThePlatformCode", connect_q23, 0,
+     "FirmwareApiVer:0x427\nFirmwareLabel:FW_Q23\nvariant 0\n", Msgs{fake_message(8, HI_CONNECT_REQ_ID)},
+     Msgs{startup_q23()}},
+    {"NoPrcmRead", prcm_read, RQM_NOT_SUPPORTED, "RQM_ReadPRCMRegister" + kNotHere + "value 7\n", {}},
+    {"NoPrcmWrite",
+     [](Api c) { return RQM_WritePRCMRegister(c, 0x40040058, 1); },
+     RQM_NOT_SUPPORTED,
+     "RQM_WritePRCMRegister" + kNotHere,
+     {}},
+    {"NoChannelFec",
+     [](Api c) { return RQM_SetChannelFec(c, 1, 2, 3); },
+     RQM_NOT_SUPPORTED,
+     "RQM_SetChannelFec" + kNotHere,
+     {}},
+    // No PRCM request although the chip-variant word is set, and the
+    // read-back keeps 7 bits.
+    {"FreqOffsetTooLarge", [](Api c) { return RQM_SetFreqOffset(c, 296, 200); }, 0,
+     "[RQM_SetFreqOffset],133:set the frequency offset is too large,reference value:0~127\n"
+     "Cur freq_offset = 127.\n",
+     Msgs{HiBuild(38, {296, 127, 0}), HiBuild(0, {0x0AC8015C, 0x00C00004})},
+     Msgs{HiBuild(38 | CNF, {0}), HiBuild(CNF, {0, 0xFF})}},
+    {"LowerSubChannelIsOne", [](Api c) { return RQM_SetTxSubChannel(c, 1); }, 0, "",
+     Msgs{HiBuild(0, {0x00080004, 0x00C00004}), HiBuild(38, {4, 0x5C00, 0})},
+     Msgs{HiBuild(CNF, {0, 0x1C00}), HiBuild(38 | CNF, {0})}},
+    {"RefusedTransmitIsTheResult", [](Api c) { return RQM_TransmitPackets(c, 1, nullptr, nullptr); }, 1,
+     "txed=3, acked=3\n" + failed("RQM_TransmitPRBS", 1) + failed("RQM_TransmitPackets", 1),
+     Msgs{HiBuild(70, {1, 0, 0, 0, 0, 0})}, Msgs{HiBuild(70 | CNF, {0, 0, 0, 3, 3, 1})}},
+    // The old element in whole dB.
+    {"UserPowerWholeDb", user_power, 0, "10 dBm\n", Msgs{Bytes{6, 0, 0xF9, 0x03, 0, 0xE3}},
+     Msgs{power_answer(215)}},
+    {"UserPowerBelowZero", user_power, 0, "-1 dBm\n", Msgs{Bytes{6, 0, 0xF9, 0x03, 0, 0xE3}},
+     Msgs{power_answer(47)}},
+    // The broker takes no answer longer than the short form.
+    {"PaDetectorAlwaysShort", pa_detector, 0, "index 5 analogue 9 digital 9\n", Msgs{fake_message(28, 763)},
+     Msgs{HiBuild(763 | CNF, {0, 0, 0, 5, 0, 0})}},
+};
+
+class HfForm : public OnFakeTarget, public testing::WithParamInterface<FormCase> {};
+
+TEST_P(HfForm, ResultTextAndBytes) {
+    const FormCase& c = GetParam();
+    g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = 1;
+    g_driver_data.Word[CLI_WORD_SDD_VERSION] = 25;
+    ctx->MibBaseAddress = 0x00080000;
+    if (!c.answers.empty())
+        answer(c.answers.back());
+    fake.answers = c.answers;
+    EXPECT_EQ(c.call(ctx), c.result);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
+    testing::internal::CaptureStdout();
+    Msgs sent;
+    for (const FakeSent& s : fake.sent)
+        sent.push_back(s.bytes);
+    EXPECT_EQ(sent, c.sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, HfForm, testing::ValuesIn(kForms), RowName());
 
 TEST(HfApi, TablesEndAtNine) {
-    testing::internal::CaptureStdout();
-    RQM_ErrorCheck(nullptr, 10, "RQM_Connect");
-    RQM_ErrorCheck(nullptr, 9, "RQM_Connect");
     EXPECT_EQ(
-        testing::internal::GetCapturedStdout(),
+        printed([] {
+            RQM_ErrorCheck(nullptr, 10, "RQM_Connect");
+            RQM_ErrorCheck(nullptr, 9, "RQM_Connect");
+        }),
         "RQM_Connect failed (10:unknown error)\n"
         "RQM_API: ERROR: RQM_Connect(): ErrCode:9, RQM_ERR_DRIVER_HANG\t Try to solve it by reboot!)\n");
 }
+
+// ---- the front end ----
 
 TEST(HfCli, ThirtyNineWordsMatchedExactly) {
     int found = 0;
@@ -119,18 +207,6 @@ TEST(HfCli, ThirtyNineWordsMatchedExactly) {
     EXPECT_EQ(CMD_Find(""), -1);
 }
 
-TEST(HfCli, UnknownWordOnItsOwnLineAndTheFixedBanner) {
-    char prog[] = "rqmcli-hf", word[] = "txx";
-    char* argv[] = {prog, word, nullptr};
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(CMD_Interpret(2, argv), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("unknown cmd!\nRQM version: 1.4.1\n\nconnect", 0),
-              0u);
-    testing::internal::CaptureStdout();
-    print_help_msg(-2);  // no such row: the banner and the closing newline
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "RQM version: 1.4.1\n\n\n");
-}
-
 TEST(HfCli, SubchannelStartsAndDefaultsAtZero) {
     CliSettings s;
     InitSettings(&s);
@@ -140,56 +216,39 @@ TEST(HfCli, SubchannelStartsAndDefaultsAtZero) {
     EXPECT_EQ(s.Tx_subchannel, 0);
 }
 
-// The efuse commands without the Bluetooth calibration, and their refusal
-// texts; none of these reaches the API.
+// tx -u names the lower sub-channel by the value that selects it here.
+TEST(HfCli, TxLowerSubchannelIsOne) {
+    printed([] {
+        EXPECT_EQ(Tx_Settings_Interpret('u', "LOWER"), 0);
+        EXPECT_EQ(setting.Tx_subchannel, 1);
+        EXPECT_EQ(Tx_Settings_Interpret('u', "UPPER"), 0);
+        EXPECT_EQ(setting.Tx_subchannel, 0);
+    });
+}
+
+// The efuse commands without the Bluetooth calibration, and a refusal
+// text of their own; none of these reaches the API.
 struct HfEfuseCase {
-    std::vector<std::string> words;
+    const char* name;
+    const char* words;
     std::string out;
 };
 
 class HfEfuse : public testing::TestWithParam<HfEfuseCase> {};
 
 TEST_P(HfEfuse, RefusedInItsOwnWords) {
-    std::vector<std::string> words = {"rqmcli-hf"};
-    words.insert(words.end(), GetParam().words.begin(), GetParam().words.end());
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(CMD_Interpret(static_cast<int>(words.size()), argv.data()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), GetParam().out);
+    Argv a(GetParam().words, "rqmcli-hf");
+    EXPECT_EQ(printed([&] { EXPECT_EQ(CMD_Interpret(a.argc(), a.argv()), -1); }), GetParam().out);
 }
 
 const char kInvalid[] = "Invalid params input!Please check again!\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Words, HfEfuse,
-    testing::Values(HfEfuseCase{{"write_efuse", "DCXO_TRIM", "80"},
-                                "[CMD_Interpret],2656 exit! reference value:0~127.\nm_status = -1\n"},
-                    HfEfuseCase{{"write_efuse", "MAC", "00:11"},
-                                "Param length should be 17!\nm_status = -1\n"},
-                    HfEfuseCase{{"write_efuse", "POUT_CAL_BT", "1", "2", "3"}, kInvalid},
-                    HfEfuseCase{{"read_efuse", "POUT_CAL_BT"}, kInvalid}));
+INSTANTIATE_TEST_SUITE_P(Words, HfEfuse,
+                         testing::Values(HfEfuseCase{"MacOfTwoBytes", "write_efuse MAC 00:11",
+                                                     "Param length should be 17!\nm_status = -1\n"},
+                                         HfEfuseCase{"WritePoutCalBt", "write_efuse POUT_CAL_BT 1 2 3",
+                                                     kInvalid},
+                                         HfEfuseCase{"ReadPoutCalBt", "read_efuse POUT_CAL_BT", kInvalid}),
+                         RowName());
 
 }  // namespace
-
-TEST_F(HfBroker, ReadMemHeaderWithSpaces) {
-    Bytes cnf = fake_message(16, 0 | HI_MSG_KIND_CNF);
-    hi_wr32(cnf.data() + 8, 0xA1);
-    hi_wr32(cnf.data() + 12, 0xB2);
-    fake.script = {ANSWER_NOW};
-    fake.answer = cnf;
-    g_rqm_config.pRqmApiContext = ctx;
-    InitSettings(&setting);
-    std::string w[] = {"rqmcli-hf", "read_mem", "-a", "0x100", "-l", "8"};
-    char* argv[] = {w[0].data(), w[1].data(), w[2].data(), w[3].data(), w[4].data(), w[5].data(), nullptr};
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(proc_read_mem(6, argv), 0);
-    g_rqm_config.pRqmApiContext = nullptr;
-    EXPECT_EQ(
-        testing::internal::GetCapturedStdout(),
-        "Memory start address set to 0x00000100!\nMemory length set to:8!\n\nRead memory:\n\n  Address       "
-        "00         04         08         0C         10         14         18         1C\n0x00000100: "
-        "0x000000a1 0x000000b2\n\n");
-}

@@ -67,29 +67,21 @@ TEST(SimTables, KeyNamesAreUniqueAndEachRowDoesSomething) {
     }
 }
 
-const SimKey* number_key(const std::string& name) {
-    for (const SimKey* k : sim_keys())
-        if (k->name == name && k->get != nullptr)
-            return k;
-    return nullptr;
-}
-
-std::vector<std::string> number_keys() {
-    std::vector<std::string> names;
+std::vector<const SimKey*> number_keys() {
+    std::vector<const SimKey*> keys;
     for (const SimKey* k : sim_keys())
         if (k->get != nullptr)
-            names.push_back(k->name);
-    return names;
+            keys.push_back(k);
+    return keys;
 }
 
-class NumberKey : public testing::TestWithParam<std::string> {};
+class NumberKey : public testing::TestWithParam<const SimKey*> {};
 
 // Both ends of the range go in and come back in the row's format; one past
 // either end, and an unaligned value where the row wants alignment, are
 // refused with nothing changed. A read-only key refuses any value.
 TEST_P(NumberKey, RangeAndFormatAsTheRowSays) {
-    const SimKey* k = number_key(GetParam());
-    ASSERT_NE(k, nullptr);
+    const SimKey* k = GetParam();
     Engine e;
     const std::string name = k->name;
     const std::string before = e.get(name);
@@ -123,7 +115,7 @@ TEST_P(NumberKey, RangeAndFormatAsTheRowSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRow, NumberKey, testing::ValuesIn(number_keys()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& info) { return std::string(info.param->name); });
 
 // Every request row, and an id no row has, as the shortest request its row
 // takes, to a connected driver.
@@ -146,23 +138,16 @@ Bytes shortest_request(unsigned id) {
 class FaultOnRow : public testing::TestWithParam<unsigned> {};
 
 TEST_P(FaultOnRow, AppliesWithoutCodeOfItsOwn) {
-    const unsigned id = GetParam();
-    const std::string fault = "fault " + std::to_string(id) + " ";
+    const std::string fault = "fault " + std::to_string(GetParam()) + " ";
+    const Bytes request = shortest_request(GetParam());
     Engine e;
-    ASSERT_TRUE(e.ctl("set connected 1"));
-    ASSERT_TRUE(e.ctl(fault + "refuse 9 1"));
-    EXPECT_EQ(e.answer(shortest_request(id)), std::vector<Bytes>{padded(boot(1, 9))});
-
-    ASSERT_TRUE(e.ctl("reset"));
-    ASSERT_TRUE(e.ctl("set connected 1"));
-    ASSERT_TRUE(e.ctl(fault + "noanswer 0 1"));
-    EXPECT_TRUE(e.answer(shortest_request(id)).empty());
-
+    ASSERT_TRUE(e.ctl("set connected 1") && e.ctl(fault + "refuse 9 1"));
+    EXPECT_EQ(e.answer(request), std::vector<Bytes>{padded(boot(1, 9))});
+    ASSERT_TRUE(e.ctl("reset") && e.ctl("set connected 1") && e.ctl(fault + "noanswer 0 1"));
+    EXPECT_TRUE(e.answer(request).empty());
     // The word at +4 of each message of the answer, whatever the answer is.
-    ASSERT_TRUE(e.ctl("reset"));
-    ASSERT_TRUE(e.ctl("set connected 1"));
-    ASSERT_TRUE(e.ctl(fault + "status 0xA5A5A5A5 1"));
-    for (const Bytes& m : e.answer(shortest_request(id))) {
+    ASSERT_TRUE(e.ctl("reset") && e.ctl("set connected 1") && e.ctl(fault + "status 0xA5A5A5A5 1"));
+    for (const Bytes& m : e.answer(request)) {
         ASSERT_GE(m.size(), 8u);
         EXPECT_EQ(hi_rd32(m.data() + 4), 0xA5A5A5A5u);
     }

@@ -58,18 +58,28 @@ inline const HelpRow kHelpRows[] = {
       "Only support writting MAC address right now !"}},
 };
 
+// One row's line of the help table.
+inline std::string help_line(const HelpRow& row) {
+    std::string line = row.columns[0];
+    for (size_t i = 1; i < row.columns.size(); ++i)
+        line += std::string("\t") + row.columns[i];
+    return line + "\n";
+}
+
 // The general help page (or the full list) after the given banner.
 inline std::string help_page(bool all, const std::string& banner) {
     std::string page = banner;
-    for (const HelpRow& row : kHelpRows) {
-        if (!all && row.kind != 'g')
-            continue;
-        page += row.columns[0];
-        for (size_t i = 1; i < row.columns.size(); ++i)
-            page += std::string("\t") + row.columns[i];
-        page += "\n";
-    }
+    for (const HelpRow& row : kHelpRows)
+        page += all || row.kind == 'g' ? help_line(row) : "";
     return page + "\n";
+}
+
+// The channel command's own page, which it prints when refused.
+inline std::string channel_page(const std::string& banner) {
+    for (const HelpRow& row : kHelpRows)
+        if (std::string(row.columns[0]) == "channel\t")
+            return banner + help_line(row) + "\n";
+    return "";
 }
 
 struct Opt {
