@@ -84,6 +84,8 @@ extern int g_iGnModeForce;
 // running on success: 0 or -1. The tone commands run them as tx does.
 int Tx_Packets();
 int tx_start(int force);
+// The packet length that suits setting.mode (-l and settings.ini aside).
+void tx_default_length();
 
 // Tone modes by number, and the amplitudes (dB) and frequencies (Hz) a tone
 // may have; only the first 32 frequencies are offered.

@@ -114,10 +114,6 @@ constexpr int SITE_STOP_CHANNEL = 2078;
 
 constexpr uint32_t TONE_OFF = 0;  // DISABLE_TONE
 
-constexpr uint16_t PACKET_LENGTH_DSSS = 1024;
-constexpr uint16_t PACKET_LENGTH_OFDM = 1000;
-constexpr uint16_t PACKET_LENGTH_HT = 4095;
-
 // The generator with the settings' tones and pulse timing.
 int tone_send(uint32_t mode) {
     return RQM_SetPulsedToneGen(cli_api(), mode, setting.frequency_1, setting.amplitude_1,
@@ -149,21 +145,7 @@ void tone_restore_state() {
     setting.Tx_bandwidth = g_driver_data.Word[CLI_WORD_BANDWIDTH];
     setting.Tx_subchannel = g_driver_data.Word[CLI_WORD_SUBCHANNEL];
     setting.mode = g_driver_data.Word[CLI_WORD_TX_MODE];
-    switch (setting.mode) {
-    case 0:
-    case 1:
-        setting.packet_length = PACKET_LENGTH_DSSS;
-        break;
-    case 2:
-        setting.packet_length = PACKET_LENGTH_OFDM;
-        break;
-    case 4:
-    case 5:
-        setting.packet_length = PACKET_LENGTH_HT;
-        break;
-    default:
-        break;
-    }
+    tx_default_length();
 }
 
 // A transmission started the usual way, so that the stop that follows

@@ -230,26 +230,6 @@ void tx_restore_state() {
     g_variant.Kept.pfnTxRestore();
 }
 
-// The packet length that suits the mode, over the settings file's; -l
-// still changes it.
-void tx_default_length() {
-    switch (setting.mode) {
-    case 0:
-    case 1:
-        setting.packet_length = PACKET_LENGTH_DSSS;
-        break;
-    case 2:
-        setting.packet_length = PACKET_LENGTH_OFDM;
-        break;
-    case 4:
-    case 5:
-        setting.packet_length = PACKET_LENGTH_HT;
-        break;
-    default:
-        break;
-    }
-}
-
 // tx_stop ends the forced form that -f chose.
 void tx_stop_clear_force() {
     g_variant.Kept.pfnTxStopForce();
@@ -295,6 +275,26 @@ int transmit_counted(RqmApiContext* ctx) {
 }
 
 }  // namespace
+
+// The packet length that suits the mode, over the settings file's; -l
+// still changes it.
+void tx_default_length() {
+    switch (setting.mode) {
+    case 0:
+    case 1:
+        setting.packet_length = PACKET_LENGTH_DSSS;
+        break;
+    case 2:
+        setting.packet_length = PACKET_LENGTH_OFDM;
+        break;
+    case 4:
+    case 5:
+        setting.packet_length = PACKET_LENGTH_HT;
+        break;
+    default:
+        break;
+    }
+}
 
 int Tx_Packets() {
     RqmApiContext* ctx = cli_api();
