@@ -4,10 +4,12 @@
 // not at all.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <semaphore.h>
 
 #include <chrono>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "api/rqm_api.h"
@@ -104,3 +106,27 @@ inline std::vector<uint8_t> fake_message(uint16_t len, uint16_t id, uint32_t sta
     hi_wr32(m.data() + 4, status);
     return m;
 }
+
+// A fresh context on a fake Target, waiting a short while for answers that
+// do not come; what the API prints is captured and dropped.
+class OnFakeTarget : public testing::Test {
+protected:
+    void SetUp() override {
+        ctx = RQM_Create(nullptr, nullptr);
+        fake_target_attach(ctx, &fake);
+        ctx->CnfTimeoutMs = 50;
+        testing::internal::CaptureStdout();
+    }
+    void TearDown() override {
+        testing::internal::GetCapturedStdout();
+        RQM_Stop(ctx);
+    }
+    // Every request from now on is answered at once with this.
+    void answer(std::vector<uint8_t> a) {
+        fake.script = {ANSWER_NOW};
+        fake.answer = std::move(a);
+    }
+
+    RqmApiContext* ctx = nullptr;
+    FakeTarget fake;
+};
