@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "api/rqm_api.h"
+#include "tests/support/rows.h"
 
 namespace {
 
@@ -57,7 +58,6 @@ struct ParseCase {
 const std::string k79(79, 'N');
 
 const ParseCase kParseCases[] = {
-    {"FullLine", "REG_A\thex0AC8015C = hex1F\n", {{"REG_A", 0x0AC8015C, 0x1F}}},
     {"AddressEndsTheLineValueKept",
      "REG_B\thex0AC80160\nREG_C\thex0AC80164 = hex2\n",
      {{"REG_B", 0x0AC80160, kKeptVal}, {"REG_C", 0x0AC80164, 2}}},
@@ -92,8 +92,7 @@ TEST_P(RegFileParse, EntriesAndWhatTheyKeep) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, RegFileParse, testing::ValuesIn(kParseCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lines, RegFileParse, testing::ValuesIn(kParseCases), RowName());
 
 TEST(RegFile, AThousandEntriesAtMostAndTheSizeInKilobytes) {
     fill_table();

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "api/rqm_request.h"
+#include "tests/support/rows.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 enum Write { PUT8, PUT16, PUT32, PUT32_BE, PUT_BYTES };
 
@@ -78,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BuildCase{"MsgLenPastTheBuffer", 16, 17, PUT8, 8, 0, false},
                     BuildCase{"MsgLenUnderAHeader", 16, 3, PUT8, 8, 0, false},
                     BuildCase{"MsgLenPastTheLargestMessage", 8200, 8189, PUT8, 8, 0, false}),
-    [](const testing::TestParamInfo<BuildCase>& info) { return info.param.name; });
+    RowName());
 
 TEST(BuilderBytes, BigEndianWordAndOwnBuffer) {
     RqmRequest<12> req(0x63, 12);
@@ -106,6 +105,7 @@ struct ReadCase {
     int status;    // of status()
     int status12;  // of status_at(12)
     uint32_t word8, word9, half10;
+    uint32_t count, copied;  // of a copy from +8
 };
 
 class Reader : public testing::TestWithParam<ReadCase> {};
@@ -126,45 +126,23 @@ TEST_P(Reader, SeesOnlyWhatArrived) {
     EXPECT_EQ(r.get16(10), c.half10);
     EXPECT_EQ(r.get8(0xFFFFFFFF), 0);
     EXPECT_FALSE(r.has(0xFFFFFFFC, 8)) << "an offset that wraps";
+    Bytes dst(48, 0xEE);
+    EXPECT_EQ(r.copy(8, dst.data(), c.count), c.copied);
+    for (size_t i = 0; i < dst.size(); ++i)
+        ASSERT_EQ(dst[i], i < c.copied ? 8 + i : 0xEE) << "byte " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Reader,
     testing::Values(
-        ReadCase{"HeaderOnly", 4, 64, 4, RQM_NO_CONFIRMATION, RQM_NO_CONFIRMATION, 0, 0, 0},
-        ReadCase{"UnderAStatus", 7, 64, 7, RQM_NO_CONFIRMATION, RQM_NO_CONFIRMATION, 0, 0, 0},
-        ReadCase{"StatusOnly", 8, 64, 8, 0x07060504, RQM_NO_CONFIRMATION, 0, 0, 0},
-        ReadCase{"WordAtTheEnd", 12, 64, 12, 0x07060504, RQM_NO_CONFIRMATION, 0x0B0A0908, 0, 0x0B0A},
-        ReadCase{"WordOneByteShort", 11, 64, 11, 0x07060504, RQM_NO_CONFIRMATION, 0, 0, 0},
-        ReadCase{"StatusAtTwelve", 16, 64, 16, 0x07060504, 0x0F0E0D0C, 0x0B0A0908, 0x0C0B0A09, 0x0B0A},
-        ReadCase{"MsgLenPastTheRoom", 40, 12, 12, 0x07060504, RQM_NO_CONFIRMATION, 0x0B0A0908, 0, 0x0B0A},
-        ReadCase{"RoomUnderAHeader", 40, 3, 0, RQM_NO_CONFIRMATION, RQM_NO_CONFIRMATION, 0, 0, 0}),
-    [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
-
-struct CopyCase {
-    const char* name;
-    uint16_t msgLen;
-    uint32_t off, count, copied;
-};
-
-class ReaderCopy : public testing::TestWithParam<CopyCase> {};
-
-TEST_P(ReaderCopy, TakesOnlyWhatArrived) {
-    const CopyCase& c = GetParam();
-    Bytes cnf(32, 0x11);
-    hi_set_msg_len(cnf.data(), c.msgLen);
-    Bytes dst(40, 0xEE);
-    EXPECT_EQ(RqmCnfReader(cnf.data(), 32).copy(c.off, dst.data(), c.count), c.copied);
-    for (size_t i = 0; i < dst.size(); ++i)
-        ASSERT_EQ(dst[i], i < c.copied ? 0x11 : 0xEE) << "byte " << i;
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, ReaderCopy,
-                         testing::Values(CopyCase{"Whole", 20, 8, 12, 12},
-                                         CopyCase{"PastTheEnd", 20, 8, 40, 12},
-                                         CopyCase{"FromTheEnd", 20, 20, 4, 0},
-                                         CopyCase{"BeyondTheEnd", 20, 24, 4, 0},
-                                         CopyCase{"MsgLenPastTheRoom", 200, 16, 40, 16}),
-                         [](const testing::TestParamInfo<CopyCase>& info) { return info.param.name; });
+        ReadCase{"UnderAStatus", 7, 64, 7, RQM_NO_CONFIRMATION, RQM_NO_CONFIRMATION, 0, 0, 0, 4, 0},
+        ReadCase{"StatusOnly", 8, 64, 8, 0x07060504, RQM_NO_CONFIRMATION, 0, 0, 0, 4, 0},
+        ReadCase{"WordAtTheEnd", 12, 64, 12, 0x07060504, RQM_NO_CONFIRMATION, 0x0B0A0908, 0, 0x0B0A, 40, 4},
+        ReadCase{"WordOneByteShort", 11, 64, 11, 0x07060504, RQM_NO_CONFIRMATION, 0, 0, 0, 4, 3},
+        ReadCase{"StatusAtTwelve", 16, 64, 16, 0x07060504, 0x0F0E0D0C, 0x0B0A0908, 0x0C0B0A09, 0x0B0A, 8, 8},
+        ReadCase{"MsgLenPastTheRoom", 40, 12, 12, 0x07060504, RQM_NO_CONFIRMATION, 0x0B0A0908, 0, 0x0B0A, 40,
+                 4},
+        ReadCase{"RoomUnderAHeader", 40, 3, 0, RQM_NO_CONFIRMATION, RQM_NO_CONFIRMATION, 0, 0, 0, 4, 0}),
+    RowName());
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "api/rqm_api.h"
 #include "sim/sim_util.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/rows.h"
 #include "tests/support/sim_process.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
@@ -31,32 +32,35 @@ namespace {
 void on_ind(void*, uint8_t*) {}
 int g_user;
 constexpr SbusConfig kSbus = {3, 1, 0x10, 0x20};
+using StartFn = RqmStartResult (*)(const char* fw, const char* sdd);
 
-enum Form { Spi, Ext, Adv, AdvBus, Uart, UartExt, Remote, RemoteNoName, Cli, CliNulls };
-
-RqmStartResult start(Form f, const char* fw, const char* sdd) {
-    switch (f) {
-    case Spi:
-        return {RQM_Start_SpiSdioHif(fw, on_ind, &g_user, nullptr), 0};
-    case Ext:
-        return RQM_Start_SpiSdioHifExtended("", fw, sdd, 1, on_ind, &g_user, nullptr);
-    case Adv:
-    case AdvBus:
-        return RQM_Start_SpiSdioHifAdvanced(fw, sdd, 1, on_ind, &g_user, nullptr,
-                                            f == AdvBus ? &kSbus : nullptr);
-    case Uart:
-        return RQM_Start_UartHif(fw, 1, on_ind, &g_user, nullptr);
-    case UartExt:
-        return RQM_Start_UartHifExtended("", fw, sdd, 1, 1, on_ind, &g_user, nullptr);
-    case Remote:
-    case RemoteNoName:
-        return RQM_Start_RemoteHif("", fw, sdd, 1, f == Remote ? "10.0.0.2" : nullptr, 5000, on_ind, &g_user,
-                                   nullptr);
-    case Cli:
-        return RQM_Start_CliHif(fw, sdd, 1, "115200", on_ind, &g_user, nullptr);
-    case CliNulls:
-        break;
-    }
+RqmStartResult spi(const char* fw, const char*) {
+    return {RQM_Start_SpiSdioHif(fw, on_ind, &g_user, nullptr), 0};
+}
+RqmStartResult ext(const char* fw, const char* sdd) {
+    return RQM_Start_SpiSdioHifExtended("", fw, sdd, 1, on_ind, &g_user, nullptr);
+}
+// The UART forms start nothing: no context, no code, no line.
+RqmStartResult uart(const char* fw, const char*) {
+    return RQM_Start_UartHif(fw, 1, on_ind, &g_user, nullptr);
+}
+RqmStartResult uart_ext(const char* fw, const char* sdd) {
+    return RQM_Start_UartHifExtended("", fw, sdd, 1, 1, on_ind, &g_user, nullptr);
+}
+RqmStartResult adv(const char* fw, const char* sdd) {
+    return RQM_Start_SpiSdioHifAdvanced(fw, sdd, 1, on_ind, &g_user, nullptr, nullptr);
+}
+RqmStartResult adv_bus(const char* fw, const char* sdd) {
+    return RQM_Start_SpiSdioHifAdvanced(fw, sdd, 1, on_ind, &g_user, nullptr, &kSbus);
+}
+template <bool Named>
+RqmStartResult remote(const char* fw, const char* sdd) {
+    return RQM_Start_RemoteHif("", fw, sdd, 1, Named ? "10.0.0.2" : nullptr, 5000, on_ind, &g_user, nullptr);
+}
+RqmStartResult cli(const char* fw, const char* sdd) {
+    return RQM_Start_CliHif(fw, sdd, 1, "115200", on_ind, &g_user, nullptr);
+}
+RqmStartResult cli_nulls(const char*, const char*) {
     return RQM_Start_CliHif(nullptr, nullptr, 1, nullptr, nullptr, nullptr, nullptr);
 }
 
@@ -65,50 +69,49 @@ const char K[] = "ok";
 const char kStarted[] = "target_driver_request:  MsgId: 0x1";
 const char kIgnored[] = "Error downloading the SDD file. Error ignored..";
 const char kNoStart[] = "Error: Unable to start firmware";
+const char kNoImage[] = "Error ?Invalid firmware filename";
+const char kRefuse[] = "fault 54 status 3";
 
 struct Case {
     const char* name;
     const char* fault;  // a stand-in control line before the start
     uint8_t failRequest;
-    Form form;
-    const char *fw, *sdd;
+    StartFn start;
+    const char* fw;
     int code;
     uint32_t type;     // connection type of the context given back; 0 for none
     const char* has;   // a run of lines the output holds
     const char* last;  // the output's last line; "" for no output at all
 };
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
-const char kRefuse[] = "fault 54 status 3";
 
+// clang-format off
 const Case kCases[] = {
-    {"Spi", K, 0, Spi, K, K, 0, 1, "Adapter_Start\nSDD file not set", kStarted},
-    {"SpiNoPath", K, 0, Spi, nullptr, K, 0, 0, "", "Error - Invalid firmware filename"},
-    {"Ext", K, 0, Ext, K, K, 0, 1, "", kStarted},
-    {"ExtNoImagePath", K, 0, Ext, nullptr, K, 1, 0, "", "Error ?Invalid firmware filename"},
-    {"ExtSddRefused", kRefuse, 0, Ext, K, K, 3, 0, "",
+    {"Spi", K, 0, spi, K, 0, 1, "Adapter_Start\nSDD file not set", kStarted},
+    {"SpiNoPath", K, 0, spi, nullptr, 0, 0, "", "Error - Invalid firmware filename"},
+    {"Ext", K, 0, ext, K, 0, 1, "", kStarted},
+    {"ExtNoImagePath", K, 0, ext, nullptr, 1, 0, "", kNoImage},
+    {"ExtSddRefused", kRefuse, 0, ext, K, 3, 0, "",
      "RQM_DownloadSdd failed (3:BOOT_ERR_FILE_SIZE\tFirmware error!)"},
-    {"AdvBus", K, 0, AdvBus, K, K, 0, 1,
+    {"AdvBus", K, 0, adv_bus, K, 0, 1,
      "0x10\nTarget_Request\ntarget_driver_request:  MsgId: 0x7\nAdapter_Start", kStarted},
-    {"AdvSddRefused", kRefuse, 0, Adv, K, K, 3, 1, "", kIgnored},
-    {"AdvBusFails", K, 16, AdvBus, K, K, 1, 0, "MsgId: 0x10\nError", kNoStart},
-    {"AdvNoImagePath", K, 0, Adv, nullptr, K, 1, 0, "", "Error ?Invalid firmware filename"},
-    {"Uart", K, 0, Uart, K, K, 0, 0, "", ""},
-    {"UartExt", K, 0, UartExt, K, K, 0, 0, "", ""},
-    {"Remote", K, 0, Remote, K, K, 0, 3, "", kStarted},
-    {"RemoteSddRefused", kRefuse, 0, Remote, K, K, 3, 3, "", kIgnored},
-    {"RemoteNoName", K, 0, RemoteNoName, K, K, 1, 0, "", "Error ?Invalid firmware filename or remoteIp"},
-    {"Cli", K, 0, Cli, K, K, 0, 5,
+    {"AdvSddRefused", kRefuse, 0, adv, K, 3, 1, "", kIgnored},
+    {"AdvBusFails", K, 16, adv_bus, K, 1, 0, "MsgId: 0x10\nError", kNoStart},
+    {"AdvNoImagePath", K, 0, adv, nullptr, 1, 0, "", kNoImage},
+    {"Uart", K, 0, uart, K, 0, 0, "", ""},
+    {"UartExt", K, 0, uart_ext, K, 0, 0, "", ""},
+    {"Remote", K, 0, remote<true>, K, 0, 3, "", kStarted},
+    {"RemoteSddRefused", kRefuse, 0, remote<true>, K, 3, 3, "", kIgnored},
+    {"RemoteNoName", K, 0, remote<false>, K, 1, 0, "", "Error ?Invalid firmware filename or remoteIp"},
+    {"Cli", K, 0, cli, K, 0, 5,
      "\nRQM_Create\nRQM_SetCallbackFunction\nRQM_SetConnectionType\nRQM_SetFirmwarePath\nRQM_SetSDDPath:/",
      "RQM_DownloadSdd"},
-    {"CliSddRefused", kRefuse, 0, Cli, K, K, 3, 5,
-     "0x1\nRQM_DownloadSdd\nRQM_DownloadSdd failed (3:", kIgnored},
-    {"CliNulls", K, 0, CliNulls, K, K, 1, 0,
+    {"CliSddRefused", kRefuse, 0, cli, K, 3, 5, "0x1\nRQM_DownloadSdd\nRQM_DownloadSdd failed (3:", kIgnored},
+    {"CliNulls", K, 0, cli_nulls, K, 1, 0,
      "RQM_Start_CliHif:pchFirmwarePath=(null), pchSDDPath=(null), pUartCfgStr=(null) pfnRxIndMsgsCb=0x(nil), "
      "pUserCB_Context=0x(nil), pfnUI_Puts_Cb=0x(nil)\n",
      "Error ?Invalid filename provided"},
 };
+// clang-format on
 
 class Starter : public testing::TestWithParam<Case> {
 protected:
@@ -141,14 +144,14 @@ TEST_P(Starter, LinesCodeAndContext) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         ASSERT_TRUE(sim.control("send boot 3 0"));
         testing::internal::CaptureStdout();
-        r = start(c.form, c.fw == K ? fw.c_str() : c.fw, c.sdd == K ? sdd.c_str() : c.sdd);
+        r = c.start(c.fw == K ? fw.c_str() : c.fw, sdd.c_str());
         out = testing::internal::GetCapturedStdout();
         if (c.last == kNoStart || out.find(kNoStart) == std::string::npos)
             break;
     }
     EXPECT_EQ(r.ErrorCode, c.code);
     EXPECT_NE(out.find(c.has), std::string::npos) << out;
-    EXPECT_TRUE(c.last[0] == '\0' ? out.empty() : out.ends_with(std::string(c.last) + "\n")) << out;
+    EXPECT_TRUE(*c.last == '\0' ? out.empty() : out.ends_with(std::string(c.last) + "\n")) << out;
     if (c.type == 0) {
         EXPECT_EQ(r.pRqmApiContext, nullptr);
         EXPECT_EQ(tID, 0u) << "a context let go leaves no receive thread";
@@ -161,11 +164,10 @@ TEST_P(Starter, LinesCodeAndContext) {
     std::vector<uint8_t> sent = sddBytes;
     sent.insert(sent.end(), {1, 0, 0, 0});  // the trailer bWriteSDD and three zeros
     EXPECT_TRUE(sim.control("get download sdd54", &got));
-    EXPECT_EQ(got, std::vector<std::string>{c.form == Spi ? "none" : "bytes " + sim_hex(sent)});
+    EXPECT_EQ(got, std::vector<std::string>{c.start == spi ? "none" : "bytes " + sim_hex(sent)});
     RQM_Stop(r.pRqmApiContext);
 }
 
-INSTANTIATE_TEST_SUITE_P(Starters, Starter, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Starters, Starter, testing::ValuesIn(kCases), RowName());
 
 }  // namespace
