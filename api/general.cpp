@@ -116,7 +116,7 @@ int RQM_Destroy(RqmApiContext* ctx) {
 int RQM_GetApiVersion(RqmApiContext* ctx, uint16_t* pApiVersion) {
     if (pApiVersion == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetApiVersion");
-    *pApiVersion = RQM_HI_API_VERSION;
+    *pApiVersion = HiApiVersion;
     return RQM_SUCCESS;
 }
 
@@ -141,7 +141,7 @@ int RQM_GetFwApiVersion(RqmApiContext* ctx, uint16_t* pFwApiVersion) {
 int RQM_CheckFwDllCompatibility(RqmApiContext* ctx, uint8_t* pCompatible) {
     int result = firmware_query_check(ctx, pCompatible, "RQM_CheckFwDllCompatibility");
     if (result == RQM_SUCCESS)
-        *pCompatible = ctx->FirmwareApiVer == RQM_HI_API_VERSION ? 1 : 0;
+        *pCompatible = ctx->FirmwareApiVer == HiApiVersion ? 1 : 0;
     return result;
 }
 

@@ -93,9 +93,11 @@ uint32_t rqm_largest_message(const RqmApiContext* ctx) {
 }
 
 int RQM_SendReqToFw_Raw(RqmApiContext* ctx, uint16_t MsgId, const void* pPayload, uint16_t Length) {
-    const uint32_t msgLen = RAW_REQ_PAYLOAD_OFF + Length;
+    // Like its siblings, it returns before anything else without a context;
+    // only what it finds after that is reported.
     if (ctx == nullptr)
-        return reported(ctx, RQM_NO_CONTEXT, "RQM_SendReqToFw_Raw");
+        return RQM_NO_CONTEXT;
+    const uint32_t msgLen = RAW_REQ_PAYLOAD_OFF + Length;
     if (pPayload == nullptr && Length != 0)
         return reported(ctx, RQM_MISSING_PAYLOAD, "RQM_SendReqToFw_Raw");
     if (msgLen > RQM_MAX_MSG_LEN)

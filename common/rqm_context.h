@@ -34,7 +34,8 @@ enum RqmResultCode : int {
     RQM_STEP_FAILED = -1,
 };
 
-inline constexpr uint16_t RQM_HI_API_VERSION = 0x0427;
+// The host's HI API version; a firmware must share its high byte.
+inline constexpr uint16_t HiApiVersion = 0x0427;
 // The tool's version 2.0.9 as the driver sees it: major << 24 | minor << 16 | patch.
 inline constexpr uint32_t CliVersion = 0x02000009;
 inline constexpr unsigned RQM_CNF_BUFFER_SIZE = 8188;

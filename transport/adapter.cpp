@@ -71,7 +71,7 @@ int Adapter_Init(RqmApiContext* ctx) {
     cfg.pfnUI_Puts_Cb = ctx->pfnUI_Puts_Cb;
     cfg.ConnectionType = ctx->ConnectionType;
     cfg.RemoteMachineName = ctx->RemoteMachineName;
-    cfg.HiApiVersion = RQM_HI_API_VERSION;
+    cfg.HiApiVersion = HiApiVersion;
     cfg.Reserved = ctx->Reserved;
     cfg.UartPort = ctx->UartPort;
     cfg.TcpPort = ctx->TcpPort;

@@ -151,7 +151,10 @@ TEST_F(Api, TransportResultsPassThroughWithoutOutputs) {
     // A 12-byte refusal does not fit the 8-byte answer of the zero-word
     // sender.
     EXPECT_EQ(RQM_SendReqToFw_InpZeroWord(ctx, 60), RQM_NO_CONFIRMATION);
+    testing::internal::CaptureStdout();
     EXPECT_EQ(RQM_SendReqToFw_InpZeroWord(nullptr, 60), RQM_NO_CONTEXT);
+    EXPECT_EQ(RQM_SendReqToFw_Raw(nullptr, 62, nullptr, 0), RQM_NO_CONTEXT);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "without a context nothing is reported";
 }
 
 struct RawCase {
