@@ -435,6 +435,21 @@ TEST_F(Download, StartFailsWhenTheImageIsNotReported) {
     EXPECT_EQ(get("download fw"), "bytes " + sim_hex(image)) << "the driver has it; only its report is lost";
 }
 
+// A driver that refuses the image answers with a BOOT indication where the
+// startup belongs: that is no start, and the facts stay as they were.
+TEST_F(Download, StartRefusedByTheDriverIsNoStart) {
+    loader_ready();
+    if (HasFatalFailure())
+        return;
+    ctl("fault 1022 refuse 7");
+    ctx->MaxMsgSize = 99;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Adapter_Start(ctx, write_file("fw.bin", file_bytes(10, 1)).c_str()), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(ctx->MaxMsgSize, 99u);
+    EXPECT_EQ(ctx->FwRunning, 0);
+}
+
 struct StartFailCase {
     const char* name;
     const char* sdd;    // "" for none; a relative name is made in the directory
