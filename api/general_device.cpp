@@ -61,15 +61,15 @@ int RQM_Connect(RqmApiContext* ctx) {
 }
 
 int RQM_Disconnect(RqmApiContext* ctx) {
-    return driver_request(ctx, HI_DISCONNECT_DRV_REQ_ID, false, "RQM_Disconnect");
+    return driver_request(ctx, HI_DISCONNECT_REQ_ID, false, "RQM_Disconnect");
 }
 
 int RQM_Reconnect(RqmApiContext* ctx) {
-    return driver_request(ctx, HI_RECONNECT_DRV_REQ_ID, true, "RQM_Reconnect");
+    return driver_request(ctx, HI_RECONNECT_REQ_ID, true, "RQM_Reconnect");
 }
 
 int RQM_SoftReset(RqmApiContext* ctx) {
-    return driver_request(ctx, HI_SOFT_RESET_REQ_ID, false, "RQM_SoftReset");
+    return driver_request(ctx, HI_REBOOT_REQ_ID, false, "RQM_SoftReset");
 }
 
 int RQM_ReadRegType(RqmApiContext* ctx, uint32_t Type, uint32_t Address, uint32_t Count, void* pDst) {

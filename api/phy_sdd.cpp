@@ -54,11 +54,12 @@ namespace {
 
 inline constexpr unsigned POWER_TABLE_BYTES = SDD_USER_POWER_ENTRIES * 2;
 
-// The path query that opens every file operation: a failure ends the
-// operation with -1, reported under its name.
+// The path query that opens every file operation: a failure is reported
+// as the query's own, then ends the operation with -1 under its name.
 bool sdd_path_for(RqmApiContext* ctx, char* path, const char* name) {
     int result = 0;
     if (!rqm_sdd_path_query(ctx, path, &result)) {
+        reported(ctx, result, "RQM_GetSddPatch");
         reported(ctx, RQM_STEP_FAILED, name);
         return false;
     }

@@ -389,6 +389,9 @@ void PrintTo(const PathCase& c, std::ostream* os) {
 
 const std::string kPathError = "get sdd path error!\n";
 const std::string kNotConnected = "RQM not connect,please connect first!\n";
+// The query reports its own failure before the operation's.
+const std::string kPathFailed = "RQM_GetSddPatch failed (-1:unknown error)\n";
+const std::string kPathRefused = "RQM_GetSddPatch failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n";
 
 const PathCase kPathCases[] = {
     {"ZeroForTheFile",
@@ -398,23 +401,25 @@ const PathCase kPathCases[] = {
     {"ZeroForThePower",
      {"set sddpath_len 0"},
      {"set_sdd_power", "11b", "42"},
-     kPathError + "RQM_SetSddPower failed (-1:unknown error)\nset user power error\n" + kCmdError},
+     kPathError + kPathFailed + "RQM_SetSddPower failed (-1:unknown error)\nset user power error\n" +
+         kCmdError},
     {"SeventyForTheOffset",
      {"set sddpath_len 70"},
      {"set_sdd_freq_offset", "100"},
-     kPathError + "RQM_SetSddFreqOffset failed (-1:unknown error)\n" + kCmdError},
+     kPathError + kPathFailed + "RQM_SetSddFreqOffset failed (-1:unknown error)\n" + kCmdError},
     {"SeventyForTheOffsetRead",
      {"set sddpath_len 70"},
      {"get_sdd_freq_offset"},
-     kPathError + "RQM_GetSddFreqOffset failed (-1:unknown error)\n" + kCmdError},
+     kPathError + kPathFailed + "RQM_GetSddFreqOffset failed (-1:unknown error)\n" + kCmdError},
     {"RefusedForThePower",
      {"fault 995 refuse 7"},
      {"set_sdd_power", "11b", "42"},
-     kNotConnected + "RQM_SetSddPower failed (-1:unknown error)\nset user power error\n" + kCmdError},
+     kNotConnected + kPathRefused + "RQM_SetSddPower failed (-1:unknown error)\nset user power error\n" +
+         kCmdError},
     {"RefusedForTheOffset",
      {"fault 995 refuse 7"},
      {"set_sdd_freq_offset", "100"},
-     kNotConnected + "RQM_SetSddFreqOffset failed (-1:unknown error)\n" + kCmdError},
+     kNotConnected + kPathRefused + "RQM_SetSddFreqOffset failed (-1:unknown error)\n" + kCmdError},
     {"RefusedForTheFile",
      {"fault 995 refuse 7"},
      {"get_sdd_file"},
@@ -452,7 +457,8 @@ TEST_F(SddRun, PathOf64BytesTakenAnd65Refused) {
     EXPECT_EQ(r.out, "sdd_path = " + longPath + "\nsdd_freq_offset = 9\n" + kCmdOk);
     ctl("set sddpath_len 65");
     r = run({"set_sdd_freq_offset", "100"});
-    EXPECT_EQ(r.out, kPathError + "RQM_SetSddFreqOffset failed (-1:unknown error)\n" + kCmdError);
+    EXPECT_EQ(r.out,
+              kPathError + kPathFailed + "RQM_SetSddFreqOffset failed (-1:unknown error)\n" + kCmdError);
     EXPECT_EQ(read_file(longPath), b.bytes);
     unlink(longPath.c_str());
 }
