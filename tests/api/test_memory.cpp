@@ -166,6 +166,10 @@ const ApiCall kCalls[] = {
     {.name = "RfReadRoundsUpToWords", .presets = kThreeWords, .call = rf_read,
      .got = "0x00000011 0x00000022 0x00000033", .ids = {{687, 686, 58, 58, 58, 686}},
      .after = {{"combus", "0"}}},
+    // No buffer for a read of some bytes: 9 before the mode is touched.
+    {.name = "RfReadWithoutBuffer", .presets = {"set combus 2"},
+     .call = [](Api c, Got) { return RQM_ReadMemoryRfAccess(c, kBase, nullptr, 4, 3); }, .result = 9,
+     .out = failed("RQM_ReadMemoryRfAccess", 9), .sent = kNothingSent, .after = {{"combus", "2"}}},
 };
 // clang-format on
 
