@@ -34,17 +34,23 @@ bool rqm_sdd_path_query(RqmApiContext* ctx, char* path, int* pResult) {
     return true;
 }
 
+// The line that tells why an SDD file could not be used.
+static void put_file_failure(const char* path, RqmFileStatus status, uint32_t maxSize) {
+    if (status == RQM_FILE_NO_OPEN)
+        printf("open \"%s\" is failure!\n", path);
+    rqm_put_file_refusal(path, status, maxSize);
+}
+
 // The whole file, up to RQM_SDD_FILE_MAX bytes; false after the line that
 // tells why when it cannot be opened or read.
 bool rqm_read_sdd_file(const char* path, std::vector<uint8_t>* bytes) {
     uint8_t* buffer = nullptr;
     uint32_t size = 0;
     const RqmFileStatus status = rqm_load_file(path, 0, RQM_SDD_FILE_MAX, &buffer, &size);
-    if (status == RQM_FILE_NO_OPEN)
-        printf("open \"%s\" is failure!\n", path);
-    rqm_put_file_refusal(path, status, RQM_SDD_FILE_MAX);
-    if (status != RQM_FILE_OK)
+    if (status != RQM_FILE_OK) {
+        put_file_failure(path, status, RQM_SDD_FILE_MAX);
         return false;
+    }
     bytes->assign(buffer, buffer + size);
     free(buffer);
     return true;
@@ -121,9 +127,7 @@ int RQM_ReadSdd(int Show, const char* pchPath, uint8_t* pBuffer, int Size) {
     RqmFileStatus status = RQM_FILE_OK;
     const int fd = rqm_open_regular(pchPath, O_RDONLY, &status);
     if (fd < 0) {
-        if (status == RQM_FILE_NO_OPEN)
-            printf("open \"%s\" is failure!\n", pchPath);
-        rqm_put_file_refusal(pchPath, status, 0);
+        put_file_failure(pchPath, status, 0);
         return -1;
     }
     const ssize_t n = Size > 0 ? read(fd, pBuffer, static_cast<size_t>(Size)) : 0;
@@ -139,9 +143,7 @@ int RQM_ModifySdd(const uint8_t* pData, int Length, int Offset, const char* pchP
     RqmFileStatus status = RQM_FILE_OK;
     const int fd = rqm_open_regular(pchPath, O_RDWR, &status);
     if (fd < 0) {
-        if (status == RQM_FILE_NO_OPEN)
-            printf("open \"%s\" is failure!\n", pchPath);
-        rqm_put_file_refusal(pchPath, status, 0);
+        put_file_failure(pchPath, status, 0);
         return -1;
     }
     // The edit counts only when every byte reached the file.
