@@ -189,6 +189,23 @@ int block_reg_init(RqmApiContext* ctx, const char* pchPath) {
     return result;
 }
 
+// One hardware-register request: the address and the value (the read's
+// mark); the answer brings the register's value (taken when pValue is
+// given) and its status at +12.
+int hw_reg(RqmApiContext* ctx, uint16_t Id, uint32_t Address, uint32_t Value, uint32_t* pValue) {
+    RqmRequest<HW_REG_REQ_LEN> req(Id);
+    req.put32(HW_REG_ADDR_OFF, Address);
+    req.put32(HW_REG_VALUE_OFF, Value);
+    RqmCnf<HW_REG_CNF_SIZE> cnf;
+    const int sent = rqm_exchange(ctx, req, cnf);
+    if (sent != RQM_SUCCESS)
+        return sent;
+    const RqmCnfReader answer = cnf.reader();
+    if (pValue != nullptr && answer.has(HW_REG_VALUE_OFF, 4))
+        *pValue = answer.get32(HW_REG_VALUE_OFF);
+    return answer.status_at(HW_REG_CNF_STATUS_OFF);
+}
+
 // One GPIO operation; pValue, when given, takes the low 16 bits of the
 // answer's word.
 int gpio(RqmApiContext* ctx, GpioOp Op, uint8_t Pin, uint16_t Value, uint16_t* pValue, const char* name) {
@@ -334,7 +351,7 @@ int RQM_WriteRegsterEx(RqmApiContext* ctx, const uint32_t* pAddrs, const uint32_
 int RQM_ReadRegister(RqmApiContext* ctx, uint32_t Address, uint32_t* pValue) {
     if (pValue == nullptr)
         return reported(ctx, RQM_ReadMemory(ctx, Address, nullptr, 4), "RQM_ReadRegister");
-    // Bytes that do not arrive keep what the word held.
+    // Without an answer the word keeps what it held.
     uint8_t bytes[4];
     hi_wr32(bytes, *pValue);
     const int result = RQM_ReadMemory(ctx, Address, bytes, 4);
@@ -351,31 +368,14 @@ int RQM_HwReadReg(RqmApiContext* ctx, uint32_t Address, uint32_t* pValue) {
         return reported(ctx, RQM_NO_CONTEXT, "RQM_HwReadReg");
     if (pValue == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_HwReadReg");
-    RqmRequest<HW_REG_REQ_LEN> req(HI_HW_READ_REG_REQ_ID);
-    req.put32(HW_REG_ADDR_OFF, Address);
-    req.put32(HW_REG_VALUE_OFF, HW_REG_READ_MARK);
-    RqmCnf<HW_REG_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
-    if (result == RQM_SUCCESS) {
-        const RqmCnfReader answer = cnf.reader();
-        if (answer.has(HW_REG_VALUE_OFF, 4))
-            *pValue = answer.get32(HW_REG_VALUE_OFF);
-        result = answer.status_at(HW_REG_CNF_STATUS_OFF);
-    }
-    return reported(ctx, result, "RQM_HwReadReg");
+    return reported(ctx, hw_reg(ctx, HI_HW_READ_REG_REQ_ID, Address, HW_REG_READ_MARK, pValue),
+                    "RQM_HwReadReg");
 }
 
 int RQM_HwWriteReg(RqmApiContext* ctx, uint32_t Address, uint32_t Value) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_HwWriteReg");
-    RqmRequest<HW_REG_REQ_LEN> req(HI_HW_WRITE_REG_REQ_ID);
-    req.put32(HW_REG_ADDR_OFF, Address);
-    req.put32(HW_REG_VALUE_OFF, Value);
-    RqmCnf<HW_REG_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
-    if (result == RQM_SUCCESS)
-        result = cnf.reader().status_at(HW_REG_CNF_STATUS_OFF);
-    return reported(ctx, result, "RQM_HwWriteReg");
+    return reported(ctx, hw_reg(ctx, HI_HW_WRITE_REG_REQ_ID, Address, Value, nullptr), "RQM_HwWriteReg");
 }
 
 int RQM_ReadPRCMRegister(RqmApiContext* ctx, uint32_t Address, uint32_t* pValue) {
