@@ -134,8 +134,6 @@ const ApiCall kCalls[] = {
      .sent = {{pairs99(0, 16)}}, .after = {{kSecondPair, "0x11223345"}}},
     {.name = "SeventeenPairs", .call = [](Api c, Got) { return block_reg_init(c, reg_file(17)); },
      .sent = {{pairs99(0, 16), pairs99(16, 17)}}},
-    {.name = "TwentyPairs", .call = [](Api c, Got) { return block_reg_init(c, reg_file(20)); },
-     .sent = {{pairs99(0, 16), pairs99(16, 20)}}},
     {.name = "EmptyFile", .call = [](Api c, Got) { return block_reg_init(c, ""); }, .sent = kNothingSent},
     {.name = "ValueDoesNotParse",
      .call = [](Api c, Got) { return block_reg_init(c, reg_file(2) + "0x00200100,0x0000zzzz\n"); },
