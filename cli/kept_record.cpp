@@ -63,10 +63,9 @@ void record_force_chosen(int force) {
     g_driver_data.Word[CLI_WORD_FORCED_MODE] = static_cast<uint16_t>(force);
 }
 
+// tx_stop ends a forced form for this run and the next ones: the whole
+// record is pushed, so the word is simply cleared.
 void record_tx_stop_force() {
-    g_iGnModeForce = g_driver_data.Word[CLI_WORD_FORCED_MODE];
-    if (g_iGnModeForce != 0) {
-        g_iGnModeForce = 0;
-        g_driver_data.Word[CLI_WORD_FORCED_MODE] = 0;
-    }
+    g_iGnModeForce = 0;
+    g_driver_data.Word[CLI_WORD_FORCED_MODE] = 0;
 }

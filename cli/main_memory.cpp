@@ -55,12 +55,11 @@ constexpr std::array MEM_ROWS{
               .Dest = &CliSettings::dest_path,
               .pchDone = "Dest file path is: %s!\n",
               .pchMissing = NO_FILE},
-    // The read buffers hold 1024 bytes.
     CliOption{.Letter = 'l',
               .pchLong = "length",
               .Dest = &CliSettings::mem_length,
               .Min = 0,
-              .Max = 1024,
+              .Max = MEM_LENGTH_MAX,
               .Align = 4,
               .pchDone = "Memory length set to:%d!\n",
               .pchRefused = LENGTH_REFUSED,
@@ -160,6 +159,16 @@ bool address_and_data(int argc, char** argv, uint32_t* pAddress, uint32_t* pData
     return true;
 }
 
+// load_reg and save_reg: their options, of which the source path is needed.
+bool source_given(int argc, char** argv) {
+    if (cli_parse_options(argc, argv, mem_options) != 0)
+        return false;
+    if (setting.src_path != nullptr)
+        return true;
+    puts(NO_SOURCE);
+    return false;
+}
+
 void print_words(uint32_t Address, const uint32_t* pWords, uint32_t Count) {
     printf("0x%08x:", Address);
     for (uint32_t i = 0; i < Count; ++i)
@@ -234,12 +243,8 @@ int proc_hw_read_reg(int argc, char** argv) {
 }
 
 int proc_load_reg(int argc, char** argv) {
-    if (cli_parse_options(argc, argv, mem_options) != 0)
+    if (!source_given(argc, argv))
         return -1;
-    if (setting.src_path == nullptr) {
-        puts(NO_SOURCE);
-        return -1;
-    }
     int result = -1;
     if (setting.mem_region == 0 || setting.mem_region == 2)
         result = RQM_BlockRegInit(cli_api(), setting.src_path);
@@ -252,12 +257,8 @@ int proc_load_reg(int argc, char** argv) {
 }
 
 int proc_save_reg(int argc, char** argv) {
-    if (cli_parse_options(argc, argv, mem_options) != 0)
+    if (!source_given(argc, argv))
         return -1;
-    if (setting.src_path == nullptr) {
-        puts(NO_SOURCE);
-        return -1;
-    }
     int result = -1;
     if (setting.mem_region == 0 || setting.mem_region == 2)
         result = RQM_DumpRegistersToFile(cli_api(), setting.src_path, setting.dest_path);

@@ -1,9 +1,9 @@
 #include "cli/read_ram_thread.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "common/hi_bytes.h"
 #include "main.h"
@@ -26,10 +26,6 @@ int set_hif_bit(uint32_t Reg, uint32_t Bit) {
     printf("reg value: 0x%08X!\n", value);
     return RQM_WriteRegType(cli_api(), RAM_REG_TYPE_HIF, Reg, &value) == RQM_SUCCESS ? 0 : -1;
 }
-
-struct FreeDeleter {
-    void operator()(void* p) const { free(p); }
-};
 
 // One announced block into the file and the buffer back to the chip.
 // False ends the loop; a block that did not reach the file whole stays
@@ -103,7 +99,7 @@ int read_ram_data(int Buffer, uint32_t Length, uint8_t* pOut) {
         return -1;
     const uint32_t start = RAM_BUFFER_ADDR + RAM_BUFFER_SIZE * static_cast<uint32_t>(Buffer);
     for (uint32_t done = 0; done < Length;) {
-        const uint32_t chunk = Length - done >= RAM_READ_CHUNK ? RAM_READ_CHUNK : Length % RAM_READ_CHUNK;
+        const uint32_t chunk = std::min(RAM_READ_CHUNK, Length - done);
         if (RQM_ReadRegType(cli_api(), RAM_REG_TYPE_AHB, start + done, chunk, pOut + done) != RQM_SUCCESS)
             return -1;
         done += chunk;
@@ -116,16 +112,17 @@ void* ReadThread(void* pArg) {
     puts("Reading mem thread begin!");
     unsigned count = 0;
     if (set_wakeup_bit() == 0 && set_dmode_bit() == 0 && set_bt_hif_bit() == 0) {
-        std::unique_ptr<uint8_t, FreeDeleter> block(static_cast<uint8_t*>(malloc(RAM_BUFFER_SIZE)));
+        // The thread's own block buffer, for as long as it runs.
+        std::array<uint8_t, RAM_BUFFER_SIZE> block;
         // Each pass is one request to the chip at least: the thread waits in
         // the broker, never in a loop of its own.
-        bool going = block != nullptr;
+        bool going = true;
         while (going && mem_r_start_load() != 0) {
             uint32_t words[RAM_BUFFERS];
             going = read_flag_and_len(words) == 0;
             for (int n = 0; going && n < static_cast<int>(RAM_BUFFERS); ++n)
                 if ((words[n] & RAM_FLAG_READY) != 0)
-                    going = take_block(pchPath, n, words[n] & RAM_FLAG_LENGTH_MASK, block.get(), &count);
+                    going = take_block(pchPath, n, words[n] & RAM_FLAG_LENGTH_MASK, block.data(), &count);
         }
     }
     printf("read cnt: %d \n", static_cast<int>(count));
