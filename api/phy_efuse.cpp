@@ -2,11 +2,16 @@
 // every request names its element twice (the type and the complement of
 // its low byte), and the firmware refuses the request when they disagree.
 #include <cstdio>
+#include <cstring>
 
 #include "rqm_api.h"
 #include "rqm_request.h"
 
 namespace {
+
+constexpr uint16_t HI_EFUSE_READ_REQ_ID = 43;
+constexpr uint16_t HI_EFUSE_WRITE_REQ_ID = 44;
+constexpr uint16_t HI_ANTIFUSE_READ_REQ_ID = 676;
 
 // Efuse read (43): the answer carries the status, the write slots and the
 // data asked for.
@@ -92,8 +97,7 @@ int RQM_Read_Efuse_Element(RqmApiContext* ctx, const EfuseElement* pElement, Efu
     if (!has_status(answer))
         return RQM_NO_CONFIRMATION;
     set_from_firmware(pbFromFirmware, true);
-    for (uint16_t i = 0; i < pElement->LengthBytes; ++i)
-        pResult->Data[i] = 0;
+    memset(pResult->Data, 0, pElement->LengthBytes);
     answer.copy(EFUSE_READ_CNF_DATA_OFF, pResult->Data, pElement->LengthBytes);
     pResult->Status = answer.get32(HI_MSG_STATUS_OFF);
     pResult->WriteSlots = answer.get8(EFUSE_READ_CNF_SLOTS_OFF);

@@ -135,15 +135,13 @@ int RQM_GetOpPwrAuto_Dbm(RqmApiContext* ctx, int Row, float* pDbm, uint8_t Eleme
     const uint8_t id = g_variant.FixedUserPowerElement != 0 ? g_variant.FixedUserPowerElement : ElementId;
     RqmRequest<SDD_ELEMENT_REQ_LEN> req;
     rqm_encode_sdd_element(req, id);
-    auto* cnf = static_cast<uint8_t*>(calloc(SDD_ELEMENT_CNF_SIZE, 1));
-    if (cnf == nullptr)
-        return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_GetOpPwrAuto_Dbm");
-    int result = rqm_exchange(ctx, req, cnf, SDD_ELEMENT_CNF_SIZE);
+    RqmCnf<SDD_ELEMENT_CNF_SIZE> cnf;
+    int result = rqm_exchange(ctx, req, cnf);
     if (result == RQM_SUCCESS) {
         // The entry is taken whatever the status; an element short of its
         // twelve entries gives no power, and the caller must not go on
         // with one.
-        const RqmCnfReader answer(cnf, SDD_ELEMENT_CNF_SIZE);
+        const RqmCnfReader answer = cnf.reader();
         uint16_t entry = 0;
         result = answer.status();
         if (rqm_decode_user_power_entry(answer, Row, &entry)) {
@@ -154,7 +152,6 @@ int RQM_GetOpPwrAuto_Dbm(RqmApiContext* ctx, int Row, float* pDbm, uint8_t Eleme
                 result = RQM_STEP_FAILED;
         }
     }
-    free(cnf);
     return reported(ctx, result, "RQM_GetOpPwrAuto_Dbm");
 }
 

@@ -8,10 +8,6 @@
 
 struct RqmApiContext;
 
-inline constexpr uint16_t HI_EFUSE_READ_REQ_ID = 43;
-inline constexpr uint16_t HI_EFUSE_WRITE_REQ_ID = 44;
-inline constexpr uint16_t HI_ANTIFUSE_READ_REQ_ID = 676;
-
 enum EfuseElementType : uint16_t {
     EFUSE_CHIPID = 1,
     EFUSE_DCXO_TRIM = 2,

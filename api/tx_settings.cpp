@@ -2,6 +2,7 @@
 // rate, power index, bandwidth, sub-channel, guard interval and duration
 // field, each a field of a block word written back whole, and the crystal
 // frequency offset, which the chip variant keeps in a PRCM register.
+#include <bit>
 #include <cstdio>
 
 #include "common/driver_data.h"
@@ -16,8 +17,6 @@ constexpr int TX_MODE_MAX = 7;  // the widest mode bits 10-12 hold
 constexpr unsigned TX_POWER_INDEX_MAX = 15;
 constexpr int TX_BANDWIDTH_40MHZ = 2;
 constexpr int GUARD_INTERVAL_SHORT = 1;
-constexpr uint32_t TX_CONTROL_BW40_SHIFT = 13;
-constexpr uint32_t TX_CONTROL_LOWER_SHIFT = 14;
 
 // One block word, zero where the answer did not reach.
 int read_word(RqmApiContext* ctx, uint32_t Offset, uint32_t* pWord) {
@@ -43,15 +42,16 @@ int set_field(RqmApiContext* ctx, uint32_t Offset, uint32_t Mask, uint32_t Bits,
     return reported(ctx, update_word(ctx, Offset, Mask, Bits), name);
 }
 
-// The field of the transmit control word, or the code of the failed read.
-int get_field(RqmApiContext* ctx, uint32_t Mask, uint32_t Shift, const char* name) {
+// The field of the transmit control word under Mask, or the code of the
+// failed read.
+int get_field(RqmApiContext* ctx, uint32_t Mask, const char* name) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, name);
     uint32_t word = 0;
     const int result = read_word(ctx, MIB_TX_CONTROL_WORD_OFF, &word);
     if (result != RQM_SUCCESS)
         return reported(ctx, result, name);
-    return static_cast<int>((word & Mask) >> Shift);
+    return static_cast<int>((word & Mask) >> std::countr_zero(Mask));
 }
 
 // Whether this chip keeps its frequency offset in the PRCM register.
@@ -69,7 +69,7 @@ int RQM_SetMode(RqmApiContext* ctx, int Mode) {
 }
 
 int RQM_GetMode(RqmApiContext* ctx) {
-    return get_field(ctx, TX_CONTROL_MODE_MASK, TX_CONTROL_MODE_SHIFT, "RQM_GetMode");
+    return get_field(ctx, TX_CONTROL_MODE_MASK, "RQM_GetMode");
 }
 
 int RQM_SetRate(RqmApiContext* ctx, int Rate) {
@@ -90,7 +90,7 @@ int RQM_SetTxBandWidth(RqmApiContext* ctx, int Bandwidth) {
 }
 
 int RQM_GetTxBandWidth(RqmApiContext* ctx) {
-    return get_field(ctx, TX_CONTROL_BW40, TX_CONTROL_BW40_SHIFT, "RQM_GetTxBandWidth");
+    return get_field(ctx, TX_CONTROL_BW40, "RQM_GetTxBandWidth");
 }
 
 int RQM_SetTxSubChannel(RqmApiContext* ctx, int SubChannel) {
@@ -100,7 +100,7 @@ int RQM_SetTxSubChannel(RqmApiContext* ctx, int SubChannel) {
 }
 
 int RQM_GetTxSubChannel(RqmApiContext* ctx) {
-    return get_field(ctx, TX_CONTROL_LOWER_SUBCHANNEL, TX_CONTROL_LOWER_SHIFT, "RQM_GetTxSubChannel");
+    return get_field(ctx, TX_CONTROL_LOWER_SUBCHANNEL, "RQM_GetTxSubChannel");
 }
 
 int RQM_SetTxGuardInterval(RqmApiContext* ctx, int GuardInterval) {

@@ -96,6 +96,12 @@ const ApiCall kCalls[] = {
     {.name = "LowerSubChannelIsZero", .presets = {"set mem 0x00080004 0x3C00"},
      .call = [](Api c, Got) { return RQM_SetTxSubChannel(c, 0); },
      .sent = {{kControlRead, HiBuild(38, {4, 0x7C00, 0})}}},
+    {.name = "ControlWordFields", .presets = {"set mem 0x00080004 0xFFFF7FFF"},
+     .call = [](Api c, Got got) {
+         *got = std::to_string(RQM_GetTxBandWidth(c)) + " " + std::to_string(RQM_GetTxSubChannel(c));
+         return RQM_GetMode(c);
+     },
+     .result = 7, .got = "1 1"},
     {.name = "RangeChecksComeFirst", .call = out_of_range, .result = 7, .got = "9 9 9 9 9 9 9 ",
      .out = kAnyOutput, .ids = {{0, 38, 0}}, .after = {{"txmib.bw40", "0"}}},
     // ---- payload pieces by the firmware's message size ----
