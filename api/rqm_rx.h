@@ -58,11 +58,8 @@ inline constexpr bool rx_mode_is_dsss(uint32_t Mode) {
     return Mode <= RX_MODE_DSSS_LONG;
 }
 
-// End status 0: the raw CFO (two's complement) and the raw SNR, of which
-// a DSSS frame fills only the low 10 bits.
-inline constexpr int16_t rx_raw_cfo(uint32_t EndStatus0) {
-    return static_cast<int16_t>(EndStatus0 & 0xFFFF);
-}
+// End status 0: the raw CFO (low half, two's complement) and the raw SNR,
+// of which a DSSS frame fills only the low 10 bits.
 inline constexpr uint32_t rx_raw_snr(uint32_t EndStatus0) {
     return EndStatus0 >> 16;
 }

@@ -118,10 +118,10 @@ int process_rx_status(RqmApiContext* ctx) {
         return 0;
     m_rx_sStatus0 = m_rx_start_status_0;
     m_rx_CFO = m_rx_end_status_0 & 0xFFFF;
-    m_rx_SNR = m_rx_end_status_0 >> 16;
+    m_rx_SNR = rx_raw_snr(m_rx_end_status_0);
     m_rx_RSSI = rssiRcpi[0];
     m_rx_RCPI = rssiRcpi[1];
-    m_rx_EVM = (m_rx_end_status_1 >> 8) & 0xFFFF;
+    m_rx_EVM = rx_raw_evm(m_rx_end_status_1);
     calculate_levels();
     return 1;
 }
@@ -134,9 +134,8 @@ void calculate_levels() {
     if (rx_mode_is_dsss(m_rx_mode)) {
         m_rx_CFO = ((c * std::pow(2.0, -15)) * 11000000) / 2;
         m_rx_CFO = m_rx_CFO * 0.001;
-        // A DSSS frame's SNR fills bits 16-25, in quarters of the unit.
-        const uint32_t v = (m_rx_end_status_0 & 0x03FF0000) >> 14;
-        m_rx_SNR = v * 0.0625;
+        // A DSSS frame's SNR is in quarters of the unit.
+        m_rx_SNR = rx_raw_dsss_snr(m_rx_end_status_0) * 0.25;
         m_rx_EVM = 0;
         return;
     }

@@ -136,7 +136,6 @@ struct FrameCase {
     const char* name;
     uint32_t start0, end0, end1;
     uint32_t mode;
-    int cfo;
     uint32_t snr, dsssSnr, evm;
     double rssi, rcpi;
 };
@@ -146,7 +145,6 @@ class FrameWords : public testing::TestWithParam<FrameCase> {};
 TEST_P(FrameWords, FieldsAndMeasurements) {
     const FrameCase& c = GetParam();
     EXPECT_EQ(rx_mode(c.start0), c.mode);
-    EXPECT_EQ(rx_raw_cfo(c.end0), c.cfo);
     EXPECT_EQ(rx_raw_snr(c.end0), c.snr);
     EXPECT_EQ(rx_raw_dsss_snr(c.end0), c.dsssSnr);
     EXPECT_EQ(rx_raw_evm(c.end1), c.evm);
@@ -158,10 +156,10 @@ INSTANTIATE_TEST_SUITE_P(Edges, FrameWords,
                          testing::Values(
                              // 0x333A: mode 2 under every flag. SNR 0xFC01, of which bits 16-25
                              // hold 1. RSSI 0x80 = -128; RCPI 127: -46.5.
-                             FrameCase{"OfdmEveryFlag", 0x333A, 0xFC0103E8, 0x7F7FFF80, 2, 1000, 0xFC01, 1,
-                                       0x7FFF, -128, -46.5},
+                             FrameCase{"OfdmEveryFlag", 0x333A, 0xFC0103E8, 0x7F7FFF80, 2, 0xFC01, 1, 0x7FFF,
+                                       -128, -46.5},
                              // Mode 7 has no name; RCPI 255: 127.5 - 110 = 17.5.
-                             FrameCase{"TopValues", 0x7, 0x00007FFF, 0xFF000001, 7, 32767, 0, 0, 0, 1, 17.5}),
+                             FrameCase{"TopValues", 0x7, 0x00007FFF, 0xFF000001, 7, 0, 0, 0, 1, 17.5}),
                          RowName());
 
 // The data after the 20-byte head: never more than arrived, than MsgLen
