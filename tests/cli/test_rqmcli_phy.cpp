@@ -74,8 +74,6 @@ struct PhyCase {
 const PhyCase kCases[] = {
     // rate: MCS 2 (power row 5) by its CCK position 18; word 17 chooses
     // the element and its offset.
-    {"RateOldElement", "", "rate -m 4 -r 5.5", kMcs2 + "power level:62\n" + kGain + kOk,
-     kMcs2Sent + "1017:00e3 767:0,f0", "0=18 4=4 5=2"},
     {"RateVersion24", "set recword 17 24", "rate -m 4 -r 5.5", kMcs2 + "power level:62\n" + kGain + kOk,
      kMcs2Sent + "1017:00e3 767:0,f0", "0=18 4=4 5=2"},
     {"RateVersion25", "set recword 17 25", "rate -m 4 -r 5.5", kMcs2 + "power level:42\n" + kGain + kOk,
@@ -119,7 +117,6 @@ const PhyCase kCases[] = {
      "677:0,0 38:4,0,0 697:0,1 38:4,0,0", "6=0 7=1"},
     // power_level: dBm = (level - 2) / 4, sent x 16
     {"PowerLevel2", "", "power_level 2", "Power set to 2 !\n" + kGain + kOk, "767:0,0"},
-    {"PowerLevel42", "", "power_level 42", "Power set to 42 !\n" + kGain + kOk, "767:0,a0"},
     {"PowerLevel120", "", "power_level 120", "Power set to 120 !\n" + kGain + kOk, "767:0,1d8"},
     {"PowerLevelFraction", "", "power_level 10.5", "Power set to 10 !\n" + kGain + kOk, "767:0,22"},
     {"PowerLevel121", "", "power_level 121", kPowerLevelRefused, ""},
