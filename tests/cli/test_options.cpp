@@ -94,12 +94,6 @@ const ParseCase kParseCases[] = {
          EXPECT_EQ(g_iRateIndex, 0);
          EXPECT_EQ(pwrRegN, 0);
      }},
-    {"OfdmListsItsRates", &rate_options, "rate -m 2 -r 6.5", -1,
-     "mode is _802_11_A_OFDM_PREAMBLE_\nmode is _802_11_A_OFDM_PREAMBLE_\nrate should be:\n48.0 24.0 12.0 "
-     "6.0 "
-     "54.0 36.0 18.0 9.0 \n" +
-         kRefused,
-     [] { EXPECT_EQ(setting.rate, 11); }},
     {"ModeThreeListsModes", &rate_options, "rate -m 3", -1,
      "Tx mode should be 0,1,2,4,5\n0 : _802_11_B_DSSS_SHORT_PREAMBLE_!\n1 : "
      "_802_11_B_DSSS_LONG_PREAMBLE_!\n2 : "

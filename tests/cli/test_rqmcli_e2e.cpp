@@ -153,7 +153,7 @@ TEST_P(HelpRun, PrintsOnlyHelpAndTouchesNothing) {
     const HelpCase& c = GetParam();
     ctl("set connected 1");
     const CliRun r = run_on_sim(RQMCLI_SIM_PATH, c.words, Settings::Fifo);
-    ASSERT_FALSE(r.timed_out) << "the settings file was opened\n" << testing::PrintToString(r);
+    ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
     EXPECT_EQ(normalized(r.out), c.out);
     EXPECT_EQ(r.err, c.err);

@@ -52,6 +52,10 @@ inline Bytes cat(Bytes a, const Bytes& b) {
 inline Bytes slice(const Bytes& b, size_t from, size_t to) {
     return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(to));
 }
+inline Bytes w16(Bytes m, size_t off, uint16_t v) {
+    hi_wr16(m.data() + off, v);
+    return m;
+}
 inline Bytes w32(Bytes m, size_t off, uint32_t v) {
     hi_wr32(m.data() + off, v);
     return m;

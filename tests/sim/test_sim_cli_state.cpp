@@ -16,12 +16,6 @@ Bytes record_of(uint8_t first) {
     return r;
 }
 
-Bytes with_word(Bytes r, size_t word, uint16_t value) {
-    r[2 * word] = static_cast<uint8_t>(value);
-    r[2 * word + 1] = static_cast<uint8_t>(value >> 8);
-    return r;
-}
-
 std::string set_record(const Bytes& r) {
     return "set record " + sim_hex(r);
 }
@@ -83,7 +77,7 @@ const Exchange kCliCases[] = {
     {"FetchPresetWord",
      {set_record(kRecA), "set recword 24 0xBEEF"},
      {fetch_req()},
-     {padded(fetch_cnf(with_word(kRecA, 24, 0xBEEF)))},
+     {padded(fetch_cnf(w16(kRecA, 2 * 24, 0xBEEF)))},
      {{"recword 24", "48879"}, {"recword 0", "513"}}},
     {"PushStores", {set_record(kRecA)}, {push_req(kRecB)}, {push_cnf()}, {record_is(kRecB)}},
     {"PushWhileConnected", {"set connected 1"}, {push_req(kRecB)}, {push_cnf()}, {record_is(kRecB)}},

@@ -13,11 +13,6 @@ Bytes blank(unsigned id, size_t size) {
     return msg(id, Bytes(size - 4, 0));
 }
 
-Bytes w16(Bytes m, size_t off, uint16_t v) {
-    hi_wr16(m.data() + off, v);
-    return m;
-}
-
 Bytes put(Bytes m, size_t off, const Bytes& b) {
     std::copy(b.begin(), b.end(), m.begin() + static_cast<std::ptrdiff_t>(off));
     return m;

@@ -20,10 +20,6 @@ TEST_F(SimTest, ReceptionStartedInOneRunIsStoppedInTheNext) {
     EXPECT_EQ(sim().last_error(), "receiver stopped");
 }
 
-}  // namespace
-
-namespace {
-
 // The RX control word is chip memory the receive engine owns, byte by byte.
 const Exchange kCtrlWord[] = {
     {"CtrlWordInMemory",
