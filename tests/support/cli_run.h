@@ -32,8 +32,8 @@ public:
     bool ok() const { return !path_.empty(); }
     const std::string& path() const { return path_; }
     bool write(const char* name, const std::string& text) const;
-    // Opening a FIFO for reading blocks until a writer comes, and none will:
-    // a program that reads this file hangs instead of passing unnoticed.
+    // A FIFO no writer will open: a program that opened it the plain way
+    // would block for ever instead of refusing it.
     bool fifo(const char* name) const;
 
 private:
