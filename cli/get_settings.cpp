@@ -214,15 +214,12 @@ struct LoadedText {
     RqmFileStatus Status = RQM_FILE_NO_OPEN;
     explicit LoadedText(const char* pchFile) {
         Status = rqm_load_file(pchFile, 0, CLI_SETTINGS_MAX, &pBuffer, &Length);
-        if (Status != RQM_FILE_OK)
-            Length = 0;
     }
     ~LoadedText() { free(pBuffer); }
     LoadedText(const LoadedText&) = delete;
     LoadedText& operator=(const LoadedText&) = delete;
-    CliProfileText text() const {
-        return {Status == RQM_FILE_OK ? reinterpret_cast<const char*>(pBuffer) : nullptr, Length};
-    }
+    // The buffer is there only when the file was read.
+    CliProfileText text() const { return {reinterpret_cast<const char*>(pBuffer), Length}; }
 };
 
 int profile_int(CliProfileText Text, const char* pchSection, const char* pchKey, int iDefault) {

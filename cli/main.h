@@ -93,10 +93,6 @@ inline constexpr int TONE_MODE_COUNT = 5;
 extern const char* const ToneMode[TONE_MODE_COUNT];
 extern const float amp_val[16];
 extern const int32_t frq_val[33];
-// What tone does before it sets the generator: the transmitter brought to
-// a known state, running, with the radio one channel below the stored
-// one. 0, or the first failed step's result after its line.
-int tone_prepare();
 
 int CMD_Interpret(int argc, char** argv);
 // The command row a typed word selects: the first row the word begins (the

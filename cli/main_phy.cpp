@@ -84,13 +84,6 @@ const RateGroup* rate_group(unsigned mode) {
     }
 }
 
-// -r: the position matched is kept before it is checked against the mode,
-// so a refused rate still leaves it for the next run.
-void keep_rate_index(int p) {
-    g_iRateIndex = p;
-    g_variant.Kept.pfnRateIndex(p);
-}
-
 // -m: a mode starts at its slowest rate: 1 Mbit/s, 6 Mbit/s or MCS 0.
 int mode_chosen(CliSettings* pSettings, const char*, int iResult) {
     static constexpr int FIRST_RATE[TX_MODE_COUNT] = {16, 16, 11, 0, 0, 0};
@@ -113,7 +106,10 @@ int rate_chosen(CliSettings* pSettings, const char* pchArg, int) {
     while (p < TX_RATE_COUNT && TxRate[p] != mbps)
         ++p;
     const int inGroup = p < 16 ? p : p < TX_RATE_COUNT ? p - 16 : TX_RATE_COUNT;
-    keep_rate_index(p);
+    // The position matched is kept before it is checked against the mode,
+    // so a refused rate still leaves it for the next run.
+    g_iRateIndex = p;
+    g_variant.Kept.pfnRateIndex(p);
 
     const RateGroup* group = rate_group(pSettings->mode);
     if (group == nullptr) {
@@ -282,19 +278,8 @@ int checked_2ghz(int32_t n, int32_t last, bool tone) {
 
 // ---- what later runs read back ----
 //
-// Each choice a later run needs is kept here, in the way the program keeps
-// them (its profile's operations).
-
-// rate, first: the bandwidth, sub-channel, channel and mode an earlier run
-// chose; the rate comes from the options or the settings.
-void rate_restore() {
-    g_variant.Kept.pfnRateRestore();
-}
-
-// rate's last step, once mode, rate and power are set.
-void rate_kept() {
-    g_variant.Kept.pfnRateDone();
-}
+// Each choice a later run needs is kept in the way the program keeps them
+// (its profile's operations).
 
 void bandwidth_kept(uint16_t bandwidth, uint16_t subchannel) {
     setting.Tx_bandwidth = bandwidth;
@@ -305,10 +290,6 @@ void bandwidth_kept(uint16_t bandwidth, uint16_t subchannel) {
 void subchannel_kept(uint16_t subchannel) {
     setting.Tx_subchannel = subchannel;
     g_variant.Kept.pfnSubchannelSet(subchannel);
-}
-
-void channel_kept() {
-    g_variant.Kept.pfnChannelSet(setting.channel, setting.regulatory_class);
 }
 
 // ---- the steps rate and enable_phy share ----
@@ -434,11 +415,13 @@ int calibration_shown() {
     return result;
 }
 
-}  // namespace
-
+// An API code handed on as a command's result: 1 (no answer) would read as
+// bad usage to main, so it becomes -1; the others stay.
 int cli_api_result(int result) {
     return result == RQM_NO_CONFIRMATION ? -1 : result;
 }
+
+}  // namespace
 
 int Channel_Check(const char* pchValue, const char* pchSecond, int band) {
     const int32_t n = pchValue != nullptr ? cli_atoi(pchValue) : 0;
@@ -471,7 +454,8 @@ int set_channel(uint16_t channel, uint16_t regClass, int tone) {
 }
 
 int proc_rate(int argc, char** argv) {
-    rate_restore();
+    // The rate itself comes from the options or the settings.
+    g_variant.Kept.pfnRateRestore();
     if (cli_parse_options(argc, argv, rate_options) != 0)
         return -1;
     if (setting.mode == 0 && setting.rate == 0) {
@@ -487,7 +471,7 @@ int proc_rate(int argc, char** argv) {
         rate_default();
     if (!set_mode_and_rate(1616, 1622, settings_problem) || !set_rate_power(1633, 1641, settings_problem))
         return -1;
-    rate_kept();
+    g_variant.Kept.pfnRateDone();
     return 0;
 }
 
@@ -525,7 +509,7 @@ int proc_channel(int argc, char** argv) {
     }
     if (set_channel(setting.channel, setting.regulatory_class, tone) != 0)
         return -1;
-    channel_kept();
+    g_variant.Kept.pfnChannelSet(setting.channel, setting.regulatory_class);
     puts("Here phy mode param is only for channel check!");
     return 0;
 }
@@ -635,8 +619,7 @@ int proc_phy_mode(int argc, char** argv) {
            setting.regulatory_class, setting.channel);
     // The default channel goes out even after a refused mode, but the
     // command has failed.
-    const bool channelSet =
-        RQM_SetChannel(ctx, setting.channel | RegClassId[setting.regulatory_class]) == RQM_SUCCESS;
+    const bool channelSet = set_channel(setting.channel, setting.regulatory_class, 0) == 0;
     return modeSet && channelSet ? 0 : -1;
 }
 

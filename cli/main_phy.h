@@ -50,7 +50,3 @@ struct TxCalRatios {
 // Runs the calibration with the first word given and fills both records
 // from the answer (all zeros without one). The API's result.
 int CalibrateTransmitter(int firstWord, TxCalGains* pGains, TxCalRatios* pRatios);
-
-// An API code handed on as a command's result: 1 (no answer) would read as
-// bad usage to main, so it becomes -1; the others stay.
-int cli_api_result(int result);

@@ -158,8 +158,9 @@ void tone_tx_run() {
     proc_tx(2, argv);
 }
 
-}  // namespace
-
+// What tone does before it sets the generator: the transmitter brought to
+// a known state, running, with the radio one channel below the stored
+// one. 0, or the first failed step's result after its line.
 int tone_prepare() {
     if (g_ver_support != 0)
         tone_restore_state();
@@ -184,6 +185,8 @@ int tone_prepare() {
     }
     return 0;
 }
+
+}  // namespace
 
 int proc_tone(int argc, char** argv) {
     if (cli_parse_options(argc, argv, tone_options) != 0)

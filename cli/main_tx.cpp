@@ -224,17 +224,6 @@ uint32_t frame_format() {
     return bits;
 }
 
-// What earlier runs chose (the rate command's mode, bandwidth and
-// sub-channel, and -f) comes back.
-void tx_restore_state() {
-    g_variant.Kept.pfnTxRestore();
-}
-
-// tx_stop ends the forced form that -f chose.
-void tx_stop_clear_force() {
-    g_variant.Kept.pfnTxStopForce();
-}
-
 // The transmit-running word, where the program keeps one.
 void tx_record_running() {
     if (g_variant.bTxRunningWord)
@@ -250,6 +239,20 @@ bool tx_stop_needed() {
     if (g_driver_data.Word[CLI_WORD_TX_RUNNING] == 0)
         return false;
     g_driver_data.Word[CLI_WORD_TX_RUNNING] = 0;
+    return true;
+}
+
+// The payload buffer and the frame format, as tx and tx_stop send them; a
+// failed request sent just before (pending) fails the first step too.
+bool packet_and_format_set(RqmApiContext* ctx, int pending) {
+    if ((pending | RQM_SelectPacketId(ctx, setting.frame_buf)) != RQM_SUCCESS) {
+        puts("There was a problem with calling RQM_SelectPacketId");
+        return false;
+    }
+    if (RQM_SetMib(ctx, MIB_FRAME_FORMAT_OFF, frame_format()) != RQM_SUCCESS) {
+        puts("There was a problem with calling RQM_SetMib");
+        return false;
+    }
     return true;
 }
 
@@ -298,22 +301,14 @@ void tx_default_length() {
 
 int Tx_Packets() {
     RqmApiContext* ctx = cli_api();
-    int r = RQM_ReceiveAck(ctx, 1);
-    r |= RQM_SelectPacketId(ctx, setting.frame_buf);
-    if (r != RQM_SUCCESS) {
-        puts("There was a problem with calling RQM_SelectPacketId");
+    if (!packet_and_format_set(ctx, RQM_ReceiveAck(ctx, 1)))
         return -1;
-    }
-    if (RQM_SetMib(ctx, MIB_FRAME_FORMAT_OFF, frame_format()) != RQM_SUCCESS) {
-        puts("There was a problem with calling RQM_SetMib");
-        return -1;
-    }
     if (RQM_SetBackoff(ctx, setting.backoff) != RQM_SUCCESS) {
         puts("There was a problem with calling RQM_SetBackoff");
         return -1;
     }
     // Every setting is sent even after one has failed.
-    r |= RQM_SetTxPower(ctx, 0);
+    int r = RQM_SetTxPower(ctx, 0);
     if (setting.Tx_bandwidth != LEAVE)
         r |= RQM_SetTxBandWidth(ctx, static_cast<int16_t>(setting.Tx_bandwidth));
     if (setting.Tx_subchannel != LEAVE)
@@ -357,7 +352,7 @@ int tx_start(int force) {
 }
 
 int proc_tx(int argc, char** argv) {
-    tx_restore_state();
+    g_variant.Kept.pfnTxRestore();
     tx_default_length();
     if (cli_parse_options(argc, argv, tx_options) != 0)
         return -1;
@@ -365,18 +360,13 @@ int proc_tx(int argc, char** argv) {
 }
 
 int proc_tx_stop(int, char**) {
-    tx_stop_clear_force();
+    // Ends the forced form that -f chose.
+    g_variant.Kept.pfnTxStopForce();
     if (!tx_stop_needed())
         return 0;
     RqmApiContext* ctx = cli_api();
-    if (RQM_SelectPacketId(ctx, setting.frame_buf) != RQM_SUCCESS) {
-        puts("There was a problem with calling RQM_SelectPacketId");
+    if (!packet_and_format_set(ctx, RQM_SUCCESS))
         return -1;
-    }
-    if (RQM_SetMib(ctx, MIB_FRAME_FORMAT_OFF, frame_format()) != RQM_SUCCESS) {
-        puts("There was a problem with calling RQM_SetMib");
-        return -1;
-    }
     return RQM_TransmitPackets(ctx, TX_COMMAND_STOP, nullptr, nullptr) == RQM_SUCCESS ? 0 : -1;
 }
 

@@ -264,10 +264,15 @@ bool cli_options_next(CliOptionWalk* pWalk) {
     return true;
 }
 
-void cli_warn_extra_arguments(const CliOptionWalk& walk) {
+namespace {
+
+// The words the options left, each on standard error.
+void warn_extra_arguments(const CliOptionWalk& walk) {
     for (int i = optind; i < walk.argc; ++i)
         fprintf(stderr, "%s: ignoring extra argument -- %s\n", walk.argv[0], walk.argv[i]);
 }
+
+}  // namespace
 
 int cli_parse_options(int argc, char** argv, const CliOptionTable& table) {
     CliOptionWalk walk = cli_options_begin(argc, argv, table);
@@ -277,6 +282,6 @@ int cli_parse_options(int argc, char** argv, const CliOptionTable& table) {
             return -1;
         }
     }
-    cli_warn_extra_arguments(walk);
+    warn_extra_arguments(walk);
     return 0;
 }

@@ -184,7 +184,7 @@ constexpr bool cli_rows_valid(const std::array<CliOption, N>& rows) {
             if (!fits(w.pchDone))
                 return false;
         if (r.pchListItem != nullptr) {
-            const char listed = !r.Names.empty() ? 'd' : !r.Ints.empty() ? 'd' : !r.Floats.empty() ? 'f' : 0;
+            const char listed = !r.Names.empty() || !r.Ints.empty() ? 'd' : !r.Floats.empty() ? 'f' : 0;
             if (cli_conversion(r.pchListItem) != listed)
                 return false;
         }
@@ -225,8 +225,6 @@ struct CliOptionWalk {
 CliOptionWalk cli_options_begin(int argc, char** argv, const CliOptionTable& table);
 // The next option into Letter and pchArg; false after the last.
 bool cli_options_next(CliOptionWalk* pWalk);
-// The words the options left, each on standard error.
-void cli_warn_extra_arguments(const CliOptionWalk& walk);
 
 // The usual parse of a command's options: each into `setting` in the order
 // given; the first refusal prints "Params set error!" and gives -1; the
