@@ -225,10 +225,8 @@ void drv_read_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
         sim_ramread_before_read(m, addr, n, sim_now_ms());
     std::vector<uint8_t> c = sim_cnf(rq.id, READ_REG_TYPE_CNF_HEAD + n, 0);
     hi_wr32(c.data() + HI_MSG_PARAM_OFF, n);
-    for (uint32_t off = 0; off < n; off += 4) {
-        auto it = space->find(addr + off);
-        hi_wr32(c.data() + READ_REG_TYPE_CNF_HEAD + off, it == space->end() ? 0 : it->second);
-    }
+    for (uint32_t off = 0; off < n; off += 4)
+        hi_wr32(c.data() + READ_REG_TYPE_CNF_HEAD + off, sim_word(*space, addr + off));
     ans->msgs.push_back(std::move(c));
 }
 
@@ -242,12 +240,8 @@ void drv_write_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const bool valid = space != nullptr && drv_reg_address_ok(type, addr);
     // The firmware's RAM log takes the host's clears of its flag words.
     const bool ram_log = valid && type == SIM_REG_TYPE_AHB && sim_ramread_write(m, addr, value);
-    if (valid && !ram_log) {
-        if (value == 0)
-            space->erase(addr);
-        else
-            (*space)[addr] = value;
-    }
+    if (valid && !ram_log)
+        sim_put_word(space, addr, value);
     std::vector<uint8_t> c(rq.msg.begin(), rq.msg.begin() + WRITE_REG_TYPE_REQ_SIZE);
     hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
     hi_wr32(c.data() + HI_MSG_STATUS_OFF, valid ? 0 : SIM_STATUS_REFUSED);

@@ -98,27 +98,20 @@ uint32_t mib_word(const SimFirmware& fw, uint32_t offset) {
     return fw_mem_read(fw, fw.mib_base + offset);
 }
 
+uint32_t field_word(const SimFirmware& fw, const MibField& f) {
+    return f.prcm ? sim_word(fw.memory.prcm, f.offset) : mib_word(fw, f.offset);
+}
+
 uint32_t field_value(const SimFirmware& fw, const MibField& f) {
-    uint32_t word = 0;
-    if (!f.prcm) {
-        word = mib_word(fw, f.offset);
-    } else if (auto it = fw.memory.prcm.find(f.offset); it != fw.memory.prcm.end()) {
-        word = it->second;
-    }
-    return (word & f.mask) >> std::countr_zero(f.mask);
+    return (field_word(fw, f) & f.mask) >> std::countr_zero(f.mask);
 }
 
 void set_field_value(SimFirmware* fw, const MibField& f, uint32_t value) {
-    const uint32_t bits = (value << std::countr_zero(f.mask)) & f.mask;
-    if (f.prcm) {
-        const uint32_t word = (fw->memory.prcm[f.offset] & ~f.mask) | bits;
-        if (word == 0)
-            fw->memory.prcm.erase(f.offset);
-        else
-            fw->memory.prcm[f.offset] = word;
-        return;
-    }
-    fw_mem_write(fw, fw->mib_base + f.offset, (mib_word(*fw, f.offset) & ~f.mask) | bits);
+    const uint32_t word = (field_word(*fw, f) & ~f.mask) | ((value << std::countr_zero(f.mask)) & f.mask);
+    if (f.prcm)
+        sim_put_word(&fw->memory.prcm, f.offset, word);
+    else
+        fw_mem_write(fw, fw->mib_base + f.offset, word);
 }
 
 const MibField& mib_field(const char* name) {
