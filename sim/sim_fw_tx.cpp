@@ -135,8 +135,7 @@ uint32_t rd32(const SimRequest& rq, unsigned off) {
 // ---- requests ----
 
 void tx_set(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
-    const TxSet* row =
-        std::find_if(std::begin(kSets), std::end(kSets), [&](const TxSet& s) { return s.id == rq.id; });
+    const TxSet* row = &sim_row_of(kSets, rq.id);
     const uint32_t value = rd32(rq, WORDS_OFF);
     const bool valid = value <= row->max;
     if (valid)
@@ -236,20 +235,15 @@ void tx_config(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     ans->msgs.push_back(std::move(c));
 }
 
-constexpr SimHandlerEntry kRequests[] = {
-    {33, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
+constexpr SimHandlerEntry kOwn[] = {
     {PAYLOAD_REQ_ID, PAYLOAD_DATA_OFF, tx_payload, SIM_NUMBERED},
-    {42, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
     {TX_STATS_REQ_ID, WORDS_OFF, tx_stats, SIM_NUMBERED},
     {TX_CONFIG_REQ_ID, WORDS_OFF, tx_config, SIM_NUMBERED},
-    {66, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
-    {67, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
     {TRANSMIT_REQ_ID, TRANSMIT_REQ_MIN_SIZE, tx_transmit, SIM_NUMBERED},
-    {101, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
-    {125, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
-    {126, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
-    {127, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
 };
+
+constexpr auto kRequests = sim_request_rows(
+    kSets, [](const TxSet&) { return ONE_WORD_SIZE; }, tx_set, kOwn);
 
 // ---- control keys ----
 
