@@ -105,3 +105,7 @@ std::vector<uint8_t> sim_unmodelled_cnf(uint16_t id);
 // A confirmation of size bytes to request id: MsgLen, MsgId id | 0x400,
 // the status at 4, zeros after it.
 std::vector<uint8_t> sim_cnf(uint16_t id, unsigned size, uint32_t status);
+// A confirmation that repeats the request's first size bytes (its MsgLen
+// included; size at most the row's min_len) with MsgId id | 0x400 and the
+// status at 4.
+std::vector<uint8_t> sim_echo_cnf(const SimRequest& rq, unsigned size, uint32_t status);
