@@ -103,6 +103,13 @@ void ctl_field_lines(const char* key, std::span<const char* const> names, const 
         out->push_back(std::string(key) + "." + names[i] + "=" + sim_fmt("%u", fields[i]));
 }
 
+std::string ctl_word_list(const char* key, std::span<const uint32_t> words, const char* format) {
+    std::string line = std::string(key) + "=";
+    for (size_t i = 0; i < words.size(); ++i)
+        line += (i > 0 ? " " : "") + sim_fmt(format, words[i]);
+    return line;
+}
+
 namespace {
 
 // ---- the engine's own keys ----

@@ -51,6 +51,8 @@ bool ctl_get_word(SimCtl& c, const std::map<uint32_t, uint32_t>& words, bool by_
 bool ctl_set_field(SimCtl& c, std::span<const char* const> names, uint32_t* fields);
 void ctl_field_lines(const char* key, std::span<const char* const> names, const uint32_t* fields,
                      std::vector<std::string>* out);
+// The state line KEY=W W ...: every word in format, blank-separated.
+std::string ctl_word_list(const char* key, std::span<const uint32_t> words, const char* format);
 
 // One key of `set` and `get`, a row of a part's key table.
 //

@@ -197,21 +197,12 @@ bool set_hw_test(SimCtl& c) {
     return true;
 }
 
-// Word lists print as decimals separated by blanks.
-template <size_t N>
-std::string word_list(const char* name, const std::array<uint32_t, N>& words) {
-    std::string line = std::string(name) + "=";
-    for (size_t i = 0; i < N; ++i)
-        line += (i > 0 ? " " : "") + sim_fmt("%u", words[i]);
-    return line;
-}
-
 void hw_test_lines(const Sim& s, std::vector<std::string>* out) {
-    out->push_back(word_list("hwtest", s.model.fw.device.hw_test_result));
+    out->push_back(ctl_word_list("hwtest", s.model.fw.device.hw_test_result, "%u"));
 }
 
 void debug_port_lines(const Sim& s, std::vector<std::string>* out) {
-    out->push_back(word_list("debugport", s.model.fw.device.debug_port));
+    out->push_back(ctl_word_list("debugport", s.model.fw.device.debug_port, "%u"));
 }
 
 bool set_ctrl_block(SimCtl& c) {

@@ -344,10 +344,7 @@ bool get_capture(SimCtl& c) {
 void tone_lines(const Sim& s, std::vector<std::string>* out) {
     const std::array<uint32_t, SIM_TONE_WORDS>& w = s.model.fw.rx.tone;
     out->push_back(sim_fmt("tone.on=%u", (w[0] & 0xF) != 0 ? 1 : 0));
-    std::string line = "tone.words=";
-    for (unsigned i = 0; i < SIM_TONE_WORDS; ++i)
-        line += (i > 0 ? " " : "") + sim_fmt("0x%08x", w[i]);
-    out->push_back(line);
+    out->push_back(ctl_word_list("tone.words", w, "0x%08x"));
 }
 
 constexpr SimKey kKeys[] = {

@@ -312,9 +312,7 @@ bool set_buffer(SimCtl& c) {
 }
 
 void buffer_lines(const Sim& s, std::vector<std::string>* out) {
-    const auto& l = s.model.fw.tx.lengths;
-    out->push_back("txbuf.len=" + std::to_string(l[0]) + " " + std::to_string(l[1]) + " " +
-                   std::to_string(l[2]) + " " + std::to_string(l[3]));
+    out->push_back(ctl_word_list("txbuf.len", s.model.fw.tx.lengths, "%u"));
 }
 
 // A gain-table entry, written into chip memory as the chip holds it.
