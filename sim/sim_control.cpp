@@ -61,23 +61,24 @@ bool ctl_set_text(SimCtl& c, std::string* dst, size_t max) {
     return true;
 }
 
-bool ctl_set_word(SimCtl& c, std::map<uint32_t, uint32_t>* words) {
+static bool word_addr(SimCtl& c, bool by_number, uint32_t* addr) {
+    return by_number ? ctl_num(c, c.tok[2], 0xFFFFFFFF, addr) : ctl_addr(c, c.tok[2], addr);
+}
+
+bool ctl_set_word(SimCtl& c, std::map<uint32_t, uint32_t>* words, bool by_number) {
     uint32_t addr, value;
-    if (!ctl_want_args(c, 4, 4) || !ctl_addr(c, c.tok[2], &addr) || !ctl_num(c, c.tok[3], 0xFFFFFFFF, &value))
+    if (!ctl_want_args(c, 4, 4) || !word_addr(c, by_number, &addr) ||
+        !ctl_num(c, c.tok[3], 0xFFFFFFFF, &value))
         return false;
-    if (value == 0)
-        words->erase(addr);
-    else
-        (*words)[addr] = value;
+    sim_put_word(words, addr, value);
     return true;
 }
 
-bool ctl_get_word(SimCtl& c, const std::map<uint32_t, uint32_t>& words) {
+bool ctl_get_word(SimCtl& c, const std::map<uint32_t, uint32_t>& words, bool by_number) {
     uint32_t addr;
-    if (!ctl_want_args(c, 3, 3) || !ctl_addr(c, c.tok[2], &addr))
+    if (!ctl_want_args(c, 3, 3) || !word_addr(c, by_number, &addr))
         return false;
-    auto it = words.find(addr);
-    c.out->push_back(sim_fmt("0x%08x", it == words.end() ? 0 : it->second));
+    c.out->push_back(sim_fmt("0x%08x", sim_word(words, addr)));
     return true;
 }
 
@@ -100,6 +101,13 @@ void ctl_field_lines(const char* key, std::span<const char* const> names, const 
                      std::vector<std::string>* out) {
     for (size_t i = 0; i < names.size(); ++i)
         out->push_back(std::string(key) + "." + names[i] + "=" + sim_fmt("%u", fields[i]));
+}
+
+std::string ctl_word_list(const char* key, std::span<const uint32_t> words, const char* format) {
+    std::string line = std::string(key) + "=";
+    for (size_t i = 0; i < words.size(); ++i)
+        line += (i > 0 ? " " : "") + sim_fmt(format, words[i]);
+    return line;
 }
 
 namespace {

@@ -42,15 +42,17 @@ std::string sim_fmt(const char* f, uint32_t v);
 // Free text to the end of the line (up to max bytes, none: empty); text
 // that would read as the reply's verdict is refused.
 bool ctl_set_text(SimCtl& c, std::string* dst, size_t max);
-// ADDR VALUE into a sparse map of 32-bit words, and ADDR out of it: an
-// absent address reads 0, so 0 removes it.
-bool ctl_set_word(SimCtl& c, std::map<uint32_t, uint32_t>* words);
-bool ctl_get_word(SimCtl& c, const std::map<uint32_t, uint32_t>& words);
+// ADDR VALUE into a sparse map of 32-bit words (sim_put_word), and ADDR
+// out of it. ADDR is 4-aligned, or any number for words that go by number.
+bool ctl_set_word(SimCtl& c, std::map<uint32_t, uint32_t>* words, bool by_number = false);
+bool ctl_get_word(SimCtl& c, const std::map<uint32_t, uint32_t>& words, bool by_number = false);
 // FIELD VALUE into a record of words named by names, and the record's
 // state lines KEY.FIELD=VALUE.
 bool ctl_set_field(SimCtl& c, std::span<const char* const> names, uint32_t* fields);
 void ctl_field_lines(const char* key, std::span<const char* const> names, const uint32_t* fields,
                      std::vector<std::string>* out);
+// The state line KEY=W W ...: every word in format, blank-separated.
+std::string ctl_word_list(const char* key, std::span<const uint32_t> words, const char* format);
 
 // One key of `set` and `get`, a row of a part's key table.
 //

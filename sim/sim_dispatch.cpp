@@ -42,6 +42,13 @@ std::vector<uint8_t> sim_cnf(uint16_t id, unsigned size, uint32_t status) {
     return c;
 }
 
+std::vector<uint8_t> sim_echo_cnf(const SimRequest& rq, unsigned size, uint32_t status) {
+    std::vector<uint8_t> c(rq.msg.begin(), rq.msg.begin() + size);
+    hi_set_msg_id(c.data(), static_cast<uint16_t>((rq.id | HI_MSG_KIND_CNF) & HI_MSG_ID_MASK));
+    hi_wr32(c.data() + HI_MSG_STATUS_OFF, status);
+    return c;
+}
+
 std::vector<uint8_t> sim_unmodelled_cnf(uint16_t id) {
     return sim_cnf(id, SIM_UNMODELLED_CNF_SIZE, SIM_STATUS_UNMODELLED);
 }

@@ -42,9 +42,7 @@ std::vector<uint8_t> drv_boot_ind(uint32_t state, uint32_t res) {
 // Answered in any state: the tool asks it before it connects, to learn
 // whether a firmware is already up.
 void drv_api_context(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
-    std::vector<uint8_t> c(API_CTX_CNF_SIZE, 0);
-    hi_set_msg_len(c.data(), API_CTX_CNF_SIZE);
-    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
+    std::vector<uint8_t> c = sim_cnf(rq.id, API_CTX_CNF_SIZE, 0);
     c[API_CTX_FW_RUNNING_OFF] = m->drv.connected ? 1 : 0;
     hi_wr32(c.data() + API_CTX_MIB_BASE_OFF, m->fw.mib_base);
     hi_wr16(c.data() + API_CTX_API_VER_OFF, m->fw.api_ver);
@@ -164,9 +162,7 @@ void drv_cli_fetch(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
         ans->msgs.push_back(sim_unmodelled_cnf(rq.id));
         return;
     }
-    std::vector<uint8_t> c(CLI_FETCH_CNF_SIZE, 0);
-    hi_set_msg_len(c.data(), CLI_FETCH_CNF_SIZE);
-    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
+    std::vector<uint8_t> c = sim_cnf(rq.id, CLI_FETCH_CNF_SIZE, 0);
     hi_wr32(c.data() + CLI_LEN_OFF, m->drv.cli_len);
     hi_wr32(c.data() + CLI_VERSION_OFF, m->drv.version);
     std::copy(m->drv.record.begin(), m->drv.record.end(), c.begin() + CLI_RECORD_OFF);
@@ -190,10 +186,7 @@ void drv_cli_push(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
         return;
     }
     std::copy_n(rq.msg.begin() + CLI_RECORD_OFF, SIM_RECORD_SIZE, m->drv.record.begin());
-    std::vector<uint8_t> c(CLI_PUSH_CNF_SIZE, 0);
-    hi_set_msg_len(c.data(), CLI_PUSH_CNF_SIZE);
-    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
-    ans->msgs.push_back(std::move(c));
+    ans->msgs.push_back(sim_cnf(rq.id, CLI_PUSH_CNF_SIZE, 0));
 }
 
 std::map<uint32_t, uint32_t>* drv_reg_space(SimDriver* d, uint32_t type) {
@@ -225,10 +218,8 @@ void drv_read_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
         sim_ramread_before_read(m, addr, n, sim_now_ms());
     std::vector<uint8_t> c = sim_cnf(rq.id, READ_REG_TYPE_CNF_HEAD + n, 0);
     hi_wr32(c.data() + HI_MSG_PARAM_OFF, n);
-    for (uint32_t off = 0; off < n; off += 4) {
-        auto it = space->find(addr + off);
-        hi_wr32(c.data() + READ_REG_TYPE_CNF_HEAD + off, it == space->end() ? 0 : it->second);
-    }
+    for (uint32_t off = 0; off < n; off += 4)
+        hi_wr32(c.data() + READ_REG_TYPE_CNF_HEAD + off, sim_word(*space, addr + off));
     ans->msgs.push_back(std::move(c));
 }
 
@@ -242,16 +233,9 @@ void drv_write_reg_type(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const bool valid = space != nullptr && drv_reg_address_ok(type, addr);
     // The firmware's RAM log takes the host's clears of its flag words.
     const bool ram_log = valid && type == SIM_REG_TYPE_AHB && sim_ramread_write(m, addr, value);
-    if (valid && !ram_log) {
-        if (value == 0)
-            space->erase(addr);
-        else
-            (*space)[addr] = value;
-    }
-    std::vector<uint8_t> c(rq.msg.begin(), rq.msg.begin() + WRITE_REG_TYPE_REQ_SIZE);
-    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
-    hi_wr32(c.data() + HI_MSG_STATUS_OFF, valid ? 0 : SIM_STATUS_REFUSED);
-    ans->msgs.push_back(std::move(c));
+    if (valid && !ram_log)
+        sim_put_word(space, addr, value);
+    ans->msgs.push_back(sim_echo_cnf(rq, WRITE_REG_TYPE_REQ_SIZE, valid ? 0 : SIM_STATUS_REFUSED));
 }
 
 // Chunks join by offset: one at offset 0 starts a download (the only chunk

@@ -115,8 +115,6 @@ void param_lines(const Sim& s, std::vector<std::string>* out) {
     ctl_field_lines("param", kParamNames, s.model.drv.params.data(), out);
 }
 
-// The bus spaces of requests 1014 and 1015, by the type the key stands for;
-// a HIF register by its number.
 // One word of the record, as the tool reads it: 16 bits, little-endian.
 bool word_index(SimCtl& c, uint32_t* word) {
     return ctl_num(c, c.tok[2], SIM_RECORD_SIZE / 2 - 1, word);
@@ -187,34 +185,16 @@ bool get_sdd_element(SimCtl& c) {
     return true;
 }
 
-// The bus spaces of requests 1014 and 1015, by the type the key stands for.
+// The bus spaces of requests 1014 and 1015, by the type the key stands for;
+// a HIF register by its number.
 template <uint32_t type>
 bool set_space(SimCtl& c) {
-    std::map<uint32_t, uint32_t>& space = *drv_reg_space(&driver(c), type);
-    if (type != SIM_REG_TYPE_HIF)
-        return ctl_set_word(c, &space);
-    uint32_t reg, value;
-    if (!ctl_want_args(c, 4, 4) || !ctl_num(c, c.tok[2], 0xFFFFFFFF, &reg) ||
-        !ctl_num(c, c.tok[3], 0xFFFFFFFF, &value))
-        return false;
-    if (value == 0)
-        space.erase(reg);
-    else
-        space[reg] = value;
-    return true;
+    return ctl_set_word(c, drv_reg_space(&driver(c), type), type == SIM_REG_TYPE_HIF);
 }
 
 template <uint32_t type>
 bool get_space(SimCtl& c) {
-    const std::map<uint32_t, uint32_t>& space = *drv_reg_space(&driver(c), type);
-    if (type != SIM_REG_TYPE_HIF)
-        return ctl_get_word(c, space);
-    uint32_t reg;
-    if (!ctl_want_args(c, 3, 3) || !ctl_num(c, c.tok[2], 0xFFFFFFFF, &reg))
-        return false;
-    auto it = space.find(reg);
-    c.out->push_back(sim_fmt("0x%08x", it == space.end() ? 0 : it->second));
-    return true;
+    return ctl_get_word(c, *drv_reg_space(&driver(c), type), type == SIM_REG_TYPE_HIF);
 }
 
 bool get_download(SimCtl& c) {

@@ -50,12 +50,11 @@ void fw_sdd_config(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
 // The answer repeats the request with the status and the test's result
 // word; a test needs both parameters to run.
 void fw_hw_test(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
-    std::vector<uint8_t> c(rq.msg.begin(), rq.msg.begin() + HW_TEST_MSG_SIZE);
-    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
-    const uint16_t test = hi_rd16(c.data() + HW_TEST_ID_OFF);
-    const bool runs = test >= 1 && test <= SIM_HW_TESTS && hi_rd16(c.data() + HW_TEST_PARAM1_OFF) != 0 &&
-                      hi_rd16(c.data() + HW_TEST_PARAM2_OFF) != 0;
-    hi_wr32(c.data() + HI_MSG_STATUS_OFF, runs ? 0 : SIM_STATUS_REFUSED);
+    const uint8_t* req = rq.msg.data();
+    const uint16_t test = hi_rd16(req + HW_TEST_ID_OFF);
+    const bool runs = test >= 1 && test <= SIM_HW_TESTS && hi_rd16(req + HW_TEST_PARAM1_OFF) != 0 &&
+                      hi_rd16(req + HW_TEST_PARAM2_OFF) != 0;
+    std::vector<uint8_t> c = sim_echo_cnf(rq, HW_TEST_MSG_SIZE, runs ? 0 : SIM_STATUS_REFUSED);
     hi_wr32(c.data() + HW_TEST_RESULT_OFF, runs ? m->fw.device.hw_test_result[test - 1] : 0);
     ans->msgs.push_back(std::move(c));
 }
@@ -91,10 +90,7 @@ void fw_set_mac(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const uint32_t kind = hi_rd32(rq.msg.data() + MAC_KIND_OFF);
     if (kind < SIM_MAC_KINDS)
         std::copy_n(rq.msg.begin() + MAC_ADDR_OFF, 6, m->fw.device.macs[kind].begin());
-    std::vector<uint8_t> c(rq.msg.begin(), rq.msg.begin() + MAC_MSG_SIZE);
-    hi_set_msg_id(c.data(), rq.id | HI_MSG_KIND_CNF);
-    hi_wr32(c.data() + HI_MSG_STATUS_OFF, kind < SIM_MAC_KINDS ? 0 : SIM_STATUS_REFUSED);
-    ans->msgs.push_back(std::move(c));
+    ans->msgs.push_back(sim_echo_cnf(rq, MAC_MSG_SIZE, kind < SIM_MAC_KINDS ? 0 : SIM_STATUS_REFUSED));
 }
 
 // Pin (below 32), direction (0 or 1), function (0 to 2) and a value.
@@ -201,21 +197,12 @@ bool set_hw_test(SimCtl& c) {
     return true;
 }
 
-// Word lists print as decimals separated by blanks.
-template <size_t N>
-std::string word_list(const char* name, const std::array<uint32_t, N>& words) {
-    std::string line = std::string(name) + "=";
-    for (size_t i = 0; i < N; ++i)
-        line += (i > 0 ? " " : "") + sim_fmt("%u", words[i]);
-    return line;
-}
-
 void hw_test_lines(const Sim& s, std::vector<std::string>* out) {
-    out->push_back(word_list("hwtest", s.model.fw.device.hw_test_result));
+    out->push_back(ctl_word_list("hwtest", s.model.fw.device.hw_test_result, "%u"));
 }
 
 void debug_port_lines(const Sim& s, std::vector<std::string>* out) {
-    out->push_back(word_list("debugport", s.model.fw.device.debug_port));
+    out->push_back(ctl_word_list("debugport", s.model.fw.device.debug_port, "%u"));
 }
 
 bool set_ctrl_block(SimCtl& c) {

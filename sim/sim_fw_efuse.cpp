@@ -247,10 +247,7 @@ bool set_antifuse(SimCtl& c) {
 }
 
 void antifuse_lines(const Sim& s, std::vector<std::string>* out) {
-    std::string line = "antifuse=";
-    for (unsigned i = 0; i < SIM_ANTIFUSE_WORDS; ++i)
-        line += (i > 0 ? " " : "") + sim_fmt("0x%08x", s.model.fw.efuse.antifuse[i]);
-    out->push_back(line);
+    out->push_back(ctl_word_list("antifuse", s.model.fw.efuse.antifuse, "0x%08x"));
 }
 
 constexpr SimKey kKeys[] = {

@@ -166,18 +166,6 @@ uint16_t rd16(const SimRequest& rq, unsigned off) {
     return hi_rd16(rq.msg.data() + off);
 }
 
-uint32_t word_or_zero(const std::map<uint32_t, uint32_t>& words, uint32_t addr) {
-    auto it = words.find(addr);
-    return it == words.end() ? 0 : it->second;
-}
-
-void set_word(std::map<uint32_t, uint32_t>* words, uint32_t addr, uint32_t value) {
-    if (value == 0)
-        words->erase(addr);
-    else
-        (*words)[addr] = value;
-}
-
 void refuse(const SimRequest& rq, SimAnswer* ans, unsigned size = STATUS_CNF_SIZE) {
     ans->msgs.push_back(sim_cnf(rq.id, size, SIM_STATUS_REFUSED));
 }
@@ -237,7 +225,7 @@ void fw_hw_read_reg(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     if (addr & 3) {
         hi_wr32(c.data() + HW_REG_CNF_STATUS_OFF, SIM_STATUS_REFUSED);
     } else {
-        hi_wr32(c.data() + HW_REG_VALUE_OFF, word_or_zero(m->fw.memory.regs, addr));
+        hi_wr32(c.data() + HW_REG_VALUE_OFF, sim_word(m->fw.memory.regs, addr));
     }
     ans->msgs.push_back(std::move(c));
 }
@@ -248,7 +236,7 @@ void fw_hw_write_reg(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     if (addr & 3)
         hi_wr32(c.data() + HW_REG_CNF_STATUS_OFF, SIM_STATUS_REFUSED);
     else
-        set_word(&m->fw.memory.regs, addr, rd32(rq, HW_REG_VALUE_OFF));
+        sim_put_word(&m->fw.memory.regs, addr, rd32(rq, HW_REG_VALUE_OFF));
     ans->msgs.push_back(std::move(c));
 }
 
@@ -337,7 +325,7 @@ void fw_read_prcm(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     if (addr & 3)
         return refuse(rq, ans, PRCM_MSG_SIZE);
     std::vector<uint8_t> c = sim_cnf(rq.id, PRCM_MSG_SIZE, 0);
-    hi_wr32(c.data() + PRCM_VALUE_OFF, word_or_zero(m->fw.memory.prcm, addr));
+    hi_wr32(c.data() + PRCM_VALUE_OFF, sim_word(m->fw.memory.prcm, addr));
     ans->msgs.push_back(std::move(c));
 }
 
@@ -345,7 +333,7 @@ void fw_write_prcm(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const uint32_t addr = rd32(rq, PRCM_ADDR_OFF);
     if (addr & 3)
         return refuse(rq, ans, PRCM_MSG_SIZE);
-    set_word(&m->fw.memory.prcm, addr, rd32(rq, PRCM_VALUE_OFF));
+    sim_put_word(&m->fw.memory.prcm, addr, rd32(rq, PRCM_VALUE_OFF));
     ans->msgs.push_back(sim_cnf(rq.id, PRCM_MSG_SIZE, 0));
 }
 

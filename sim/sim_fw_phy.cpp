@@ -91,8 +91,7 @@ constexpr PhySet kSets[] = {
 };
 
 void phy_set(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
-    const PhySet* row =
-        std::find_if(std::begin(kSets), std::end(kSets), [&](const PhySet& s) { return s.id == rq.id; });
+    const PhySet* row = &sim_row_of(kSets, rq.id);
     bool valid = true;
     for (unsigned i = 0; i < row->words; ++i) {
         const uint32_t w = word_at(rq, i);
@@ -215,16 +214,8 @@ constexpr SimHandlerEntry kOwn[] = {
     {696, ADC_SIZE, get_adc, SIM_NUMBERED},
 };
 
-// The set rows, then the requests with handlers of their own.
-constexpr auto kRequests = [] {
-    std::array<SimHandlerEntry, std::size(kSets) + std::size(kOwn)> rows{};
-    size_t n = 0;
-    for (const PhySet& s : kSets)
-        rows[n++] = {s.id, static_cast<uint16_t>(WORDS_OFF + 4 * s.words), phy_set, SIM_NUMBERED};
-    for (const SimHandlerEntry& e : kOwn)
-        rows[n++] = e;
-    return rows;
-}();
+constexpr auto kRequests = sim_request_rows(
+    kSets, [](const PhySet& s) { return WORDS_OFF + 4 * s.words; }, phy_set, kOwn);
 
 // ---- control keys ----
 

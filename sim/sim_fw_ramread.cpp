@@ -16,15 +16,11 @@ std::map<uint32_t, uint32_t>& ahb(SimModel* m) {
 }
 
 uint32_t word_at(SimModel* m, uint32_t addr) {
-    auto it = ahb(m).find(addr);
-    return it == ahb(m).end() ? 0 : it->second;
+    return sim_word(ahb(m), addr);
 }
 
 void put_word(SimModel* m, uint32_t addr, uint32_t value) {
-    if (value == 0)
-        ahb(m).erase(addr);
-    else
-        ahb(m)[addr] = value;
+    sim_put_word(&ahb(m), addr, value);
 }
 
 uint32_t flag_addr(unsigned buffer) {

@@ -204,16 +204,12 @@ constexpr OneWordRow kOneWord[] = {
 };
 
 void fw_rx_one_word(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
+    const OneWordRow& row = sim_row_of(kOneWord, rq.id);
     const uint32_t v = hi_rd32(rq.msg.data() + HI_MSG_PARAM_OFF);
-    for (const OneWordRow& row : kOneWord) {
-        if (row.id != rq.id)
-            continue;
-        const bool ok = row.ok(v);
-        if (ok)
-            m->fw.rx.engine[row.field] = v;
-        ans->msgs.push_back(sim_cnf(rq.id, STATUS_CNF_SIZE, ok ? 0 : SIM_STATUS_REFUSED));
-        return;
-    }
+    const bool ok = row.ok(v);
+    if (ok)
+        m->fw.rx.engine[row.field] = v;
+    ans->msgs.push_back(sim_cnf(rq.id, STATUS_CNF_SIZE, ok ? 0 : SIM_STATUS_REFUSED));
 }
 
 // Mode 0 in the first word switches the generator off.
@@ -223,22 +219,18 @@ void fw_tone_gen(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     ans->msgs.push_back(sim_cnf(rq.id, STATUS_CNF_SIZE, 0));
 }
 
-constexpr SimHandlerEntry kRequests[] = {
-    {40, ONE_WORD_REQ_SIZE, fw_rx_one_word, SIM_NUMBERED},
-    {41, ONE_WORD_REQ_SIZE, fw_rx_one_word, SIM_NUMBERED},
+constexpr SimHandlerEntry kOwn[] = {
     {RX_STATISTICS_REQ_ID, WORDS_MSG_SIZE, fw_rx_statistics, SIM_NUMBERED},
-    {72, ONE_WORD_REQ_SIZE, fw_rx_one_word, SIM_NUMBERED},
-    {74, ONE_WORD_REQ_SIZE, fw_rx_one_word, SIM_NUMBERED},
     {RX_PACKETS_REQ_ID, WORDS_MSG_SIZE, fw_rx_packets, SIM_NUMBERED},
     {GET_RX_REQ_ID, TYPED_REQ_SIZE, fw_get_rx, SIM_NUMBERED},
     {RX_STATUS_REQ_ID, 8, fw_rx_status, SIM_NUMBERED},
     {DOWNLOAD_CSI_REQ_ID, TYPED_REQ_SIZE, fw_download_csi, SIM_NUMBERED},
-    {121, ONE_WORD_REQ_SIZE, fw_rx_one_word, SIM_NUMBERED},
     {RX_FRAME_REQ_ID, 8, fw_rx_frame, SIM_NUMBERED},
-    {123, ONE_WORD_REQ_SIZE, fw_rx_one_word, SIM_NUMBERED},
-    {124, ONE_WORD_REQ_SIZE, fw_rx_one_word, SIM_NUMBERED},
     {TONE_GEN_REQ_ID, WORDS_MSG_SIZE, fw_tone_gen, SIM_NUMBERED},
 };
+
+constexpr auto kRequests = sim_request_rows(
+    kOneWord, [](const OneWordRow&) { return ONE_WORD_REQ_SIZE; }, fw_rx_one_word, kOwn);
 
 // ---- control keys ----
 
@@ -352,10 +344,7 @@ bool get_capture(SimCtl& c) {
 void tone_lines(const Sim& s, std::vector<std::string>* out) {
     const std::array<uint32_t, SIM_TONE_WORDS>& w = s.model.fw.rx.tone;
     out->push_back(sim_fmt("tone.on=%u", (w[0] & 0xF) != 0 ? 1 : 0));
-    std::string line = "tone.words=";
-    for (unsigned i = 0; i < SIM_TONE_WORDS; ++i)
-        line += (i > 0 ? " " : "") + sim_fmt("0x%08x", w[i]);
-    out->push_back(line);
+    out->push_back(ctl_word_list("tone.words", w, "0x%08x"));
 }
 
 constexpr SimKey kKeys[] = {

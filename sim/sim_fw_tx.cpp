@@ -98,27 +98,20 @@ uint32_t mib_word(const SimFirmware& fw, uint32_t offset) {
     return fw_mem_read(fw, fw.mib_base + offset);
 }
 
+uint32_t field_word(const SimFirmware& fw, const MibField& f) {
+    return f.prcm ? sim_word(fw.memory.prcm, f.offset) : mib_word(fw, f.offset);
+}
+
 uint32_t field_value(const SimFirmware& fw, const MibField& f) {
-    uint32_t word = 0;
-    if (!f.prcm) {
-        word = mib_word(fw, f.offset);
-    } else if (auto it = fw.memory.prcm.find(f.offset); it != fw.memory.prcm.end()) {
-        word = it->second;
-    }
-    return (word & f.mask) >> std::countr_zero(f.mask);
+    return (field_word(fw, f) & f.mask) >> std::countr_zero(f.mask);
 }
 
 void set_field_value(SimFirmware* fw, const MibField& f, uint32_t value) {
-    const uint32_t bits = (value << std::countr_zero(f.mask)) & f.mask;
-    if (f.prcm) {
-        const uint32_t word = (fw->memory.prcm[f.offset] & ~f.mask) | bits;
-        if (word == 0)
-            fw->memory.prcm.erase(f.offset);
-        else
-            fw->memory.prcm[f.offset] = word;
-        return;
-    }
-    fw_mem_write(fw, fw->mib_base + f.offset, (mib_word(*fw, f.offset) & ~f.mask) | bits);
+    const uint32_t word = (field_word(*fw, f) & ~f.mask) | ((value << std::countr_zero(f.mask)) & f.mask);
+    if (f.prcm)
+        sim_put_word(&fw->memory.prcm, f.offset, word);
+    else
+        fw_mem_write(fw, fw->mib_base + f.offset, word);
 }
 
 const MibField& mib_field(const char* name) {
@@ -142,8 +135,7 @@ uint32_t rd32(const SimRequest& rq, unsigned off) {
 // ---- requests ----
 
 void tx_set(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
-    const TxSet* row =
-        std::find_if(std::begin(kSets), std::end(kSets), [&](const TxSet& s) { return s.id == rq.id; });
+    const TxSet* row = &sim_row_of(kSets, rq.id);
     const uint32_t value = rd32(rq, WORDS_OFF);
     const bool valid = value <= row->max;
     if (valid)
@@ -243,20 +235,15 @@ void tx_config(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     ans->msgs.push_back(std::move(c));
 }
 
-constexpr SimHandlerEntry kRequests[] = {
-    {33, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
+constexpr SimHandlerEntry kOwn[] = {
     {PAYLOAD_REQ_ID, PAYLOAD_DATA_OFF, tx_payload, SIM_NUMBERED},
-    {42, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
     {TX_STATS_REQ_ID, WORDS_OFF, tx_stats, SIM_NUMBERED},
     {TX_CONFIG_REQ_ID, WORDS_OFF, tx_config, SIM_NUMBERED},
-    {66, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
-    {67, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
     {TRANSMIT_REQ_ID, TRANSMIT_REQ_MIN_SIZE, tx_transmit, SIM_NUMBERED},
-    {101, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
-    {125, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
-    {126, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
-    {127, ONE_WORD_SIZE, tx_set, SIM_NUMBERED},
 };
+
+constexpr auto kRequests = sim_request_rows(
+    kSets, [](const TxSet&) { return ONE_WORD_SIZE; }, tx_set, kOwn);
 
 // ---- control keys ----
 
@@ -325,9 +312,7 @@ bool set_buffer(SimCtl& c) {
 }
 
 void buffer_lines(const Sim& s, std::vector<std::string>* out) {
-    const auto& l = s.model.fw.tx.lengths;
-    out->push_back("txbuf.len=" + std::to_string(l[0]) + " " + std::to_string(l[1]) + " " +
-                   std::to_string(l[2]) + " " + std::to_string(l[3]));
+    out->push_back(ctl_word_list("txbuf.len", s.model.fw.tx.lengths, "%u"));
 }
 
 // A gain-table entry, written into chip memory as the chip holds it.

@@ -4,6 +4,9 @@
 // dispatch routes every incoming request through the parts' rows.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -45,6 +48,29 @@ struct SimHandlerEntry {
     SimNumbering numbering;
 };
 
+// A part whose like requests share one handler keeps them as rows of its
+// own table (each with an id); its request rows are made from that table,
+// each row min_len(row) bytes at least, followed by the rows with handlers
+// of their own. The shared handler finds its row with sim_row_of, which
+// the request rows guarantee is there.
+template <class Row, size_t N, size_t M, class MinLen>
+constexpr std::array<SimHandlerEntry, N + M> sim_request_rows(const Row (&shared)[N], MinLen min_len,
+                                                              SimHandler fn,
+                                                              const SimHandlerEntry (&own)[M]) {
+    std::array<SimHandlerEntry, N + M> rows{};
+    size_t n = 0;
+    for (const Row& r : shared)
+        rows[n++] = {r.id, static_cast<uint16_t>(min_len(r)), fn, SIM_NUMBERED};
+    for (const SimHandlerEntry& e : own)
+        rows[n++] = e;
+    return rows;
+}
+
+template <class Row, size_t N>
+const Row& sim_row_of(const Row (&rows)[N], uint16_t id) {
+    return *std::find_if(std::begin(rows), std::end(rows), [&](const Row& r) { return r.id == id; });
+}
+
 // What one part of the model brings. Request ids and key names are unique
 // across all parts.
 struct SimPart {
@@ -79,3 +105,7 @@ std::vector<uint8_t> sim_unmodelled_cnf(uint16_t id);
 // A confirmation of size bytes to request id: MsgLen, MsgId id | 0x400,
 // the status at 4, zeros after it.
 std::vector<uint8_t> sim_cnf(uint16_t id, unsigned size, uint32_t status);
+// A confirmation that repeats the request's first size bytes (its MsgLen
+// included; size at most the row's min_len) with MsgId id | 0x400 and the
+// status at 4.
+std::vector<uint8_t> sim_echo_cnf(const SimRequest& rq, unsigned size, uint32_t status);

@@ -84,6 +84,18 @@ std::string_view sim_rest(std::string_view text, std::string_view tok) {
     return rest;
 }
 
+uint32_t sim_word(const std::map<uint32_t, uint32_t>& words, uint32_t addr) {
+    auto it = words.find(addr);
+    return it == words.end() ? 0 : it->second;
+}
+
+void sim_put_word(std::map<uint32_t, uint32_t>* words, uint32_t addr, uint32_t value) {
+    if (value == 0)
+        words->erase(addr);
+    else
+        (*words)[addr] = value;
+}
+
 int64_t sim_now_ms() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);

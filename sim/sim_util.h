@@ -1,9 +1,11 @@
-// Small text and time helpers shared by the stand-in, its control and its
-// client: hex dumps, number and hex parsing, whitespace tokens.
+// Small helpers shared by the stand-in, its control and its client: hex
+// dumps, number and hex parsing, whitespace tokens, sparse word stores and
+// the clock.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,11 @@ std::vector<std::string_view> sim_tokens(std::string_view text);
 // tok must be a view into text. Used for the commands whose last argument
 // is free text with spaces in it.
 std::string_view sim_rest(std::string_view text, std::string_view tok);
+
+// Sparse 32-bit words by address, as every register space of the model
+// keeps them: an absent address reads 0, so storing 0 removes it.
+uint32_t sim_word(const std::map<uint32_t, uint32_t>& words, uint32_t addr);
+void sim_put_word(std::map<uint32_t, uint32_t>* words, uint32_t addr, uint32_t value);
 
 // Monotonic milliseconds: the clock of every delayed answer.
 int64_t sim_now_ms();
