@@ -14,7 +14,8 @@ deps:
 	@tools/ensure-deps.sh all
 
 build/%/CMakeCache.txt:
-	cmake --preset $* >/dev/null
+	@echo "== configuring $*"
+	@cmake --preset $* >/dev/null
 
 build-host: deps-host build/host/CMakeCache.txt
 	@echo "== building host"
@@ -29,7 +30,12 @@ build: deps $(foreach t,$(HOST_TREES) $(ARM_TREES),build/$(t)/CMakeCache.txt)
 test: build
 	@tools/run-tests.sh
 
-demo: build-host
+# The demo builds only the programs it runs, not the host tree's tests.
+DEMO_PROGRAMS := rqmsim rqmsimctl channel_demo rqmcli-sim rqmcli-hf-sim
+comma := ,
+demo: deps-host build/host/CMakeCache.txt
+	@echo "== building $(subst $() ,$(comma) ,$(DEMO_PROGRAMS))"
+	@cmake --build build/host -j$(JOBS) --target $(DEMO_PROGRAMS) >build/demo.log 2>&1 || { cat build/demo.log; exit 1; }
 	@tools/demo.sh
 
 # The fuzz targets for longer than make test gives them: make fuzz SECONDS=600

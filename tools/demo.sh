@@ -83,8 +83,12 @@ echo "between the runs, and a later run stops the receiver and measures the last
 run "connect" "rx"
 ctl set rxinject count 70000 errors 12 crc 5 mode 2 cfo 1000 snr 32768 rssi 0xC4 evm 328 rcpi 0xA0 >/dev/null
 ctl set rxinject count 1 start0 0x2210 mode 5 cfo 0xFF38 snr 16384 rssi 0xBA evm 1024 rcpi 0x8C >/dev/null
-echo "the stand-in has received $(ctl get rx.total) frames, $(ctl get rx.errors) of them with errors"
-run "rx_stop" "disconnect"
+rx_total=$(ctl get rx.total)
+echo "the stand-in has received $rx_total frames, $(ctl get rx.errors) of them with errors"
+run "rx_stop"
+echo "rx_stop prints the low 16 bits of each counter: $rx_total frames show as" \
+  "Total $((rx_total % 65536)) ($rx_total modulo 65536)"
+run "disconnect"
 
 echo
 echo "The PHY comes up with the power the SDD in use holds for the rate; a"

@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <set>
 #include <string>
 
 #include "cli/get_settings.h"
@@ -270,6 +273,42 @@ TEST(Settings, NoFileGivesEveryDefault) {
     memset(&s, 0xA5, sizeof s);
     GetSettings(kNoFile, &s);
     ExpectOnly(s, nullptr, 0);
+}
+
+// docs/settings.ini is the file engineers copy: every key of the table in
+// its own section, nothing else, each at the value a missing file gives.
+TEST(SampleFile, HoldsEveryKeyAtItsDefault) {
+    CliSettings sample, none;
+    memset(&sample, 0xA5, sizeof sample);
+    ASSERT_EQ(GetSettings(RQM_SETTINGS_SAMPLE, &sample), 0);
+    GetSettings(kNoFile, &none);
+    for (const KeyRow& row : kKeys) {
+        std::array<char, CLI_PROFILE_VALUE_SIZE> value{};
+        EXPECT_EQ(GetProfileString(RQM_SETTINGS_SAMPLE, row.section, row.key, value), 0) << row.key;
+        EXPECT_EQ(row.get(sample), row.get(none)) << row.key;
+    }
+}
+
+TEST(SampleFile, NamesOnlyTheTablesKeys) {
+    std::ifstream file(RQM_SETTINGS_SAMPLE);
+    ASSERT_TRUE(file.is_open());
+    std::set<std::string> named;
+    std::string line, section;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (line[0] == '[') {
+            section = line.substr(1, line.find(']') - 1);
+            continue;
+        }
+        const std::string key = line.substr(0, line.find('='));
+        const bool known = std::any_of(std::begin(kKeys), std::end(kKeys), [&](const KeyRow& row) {
+            return section == row.section && key == row.key;
+        });
+        EXPECT_TRUE(known) << "[" << section << "] " << key;
+        EXPECT_TRUE(named.insert(key).second) << key << " twice";
+    }
+    EXPECT_EQ(named.size(), std::size(kKeys));
 }
 
 struct TrimCase {
