@@ -5,8 +5,27 @@
 
 #include <algorithm>
 
+#include "sim/sim_boot.h"
 #include "sim/sim_model.h"
 #include "sim/sim_util.h"
+
+// A driver that has loaded the chip runs it on an SDD and knows the file
+// it came from; a file of the stand-in's own is put back as it was, one of
+// the user's is taken as it stands (none in use when it cannot be read).
+static void start_sdd(SimDriver* d) {
+    d->sdd = sim_boot_sdd();
+    if (d->start_sdd_path.empty()) {
+        d->sdd_path = SIM_DEFAULT_SDD_PATH;
+        return;
+    }
+    d->sdd_path = d->start_sdd_path;
+    if (d->start_sdd_own) {
+        sim_write_file(d->sdd_path, d->sdd);
+        return;
+    }
+    std::vector<uint8_t> file;
+    d->sdd = drv_read_sdd_file(*d, &file) ? std::move(file) : std::vector<uint8_t>{};
+}
 
 void drv_reset(SimDriver* d) {
     d->connected = false;
@@ -18,10 +37,9 @@ void drv_reset(SimDriver* d) {
     d->sdd_download = SimDownload{};
     d->record.fill(0);
     d->params.fill(0);
-    d->sdd_path = SIM_DEFAULT_SDD_PATH;
     d->sdd_path_len_forced = false;
     d->sdd_path_len = 0;
-    d->sdd.clear();
+    start_sdd(d);
     d->sdd_live = false;
     d->have_sdd54 = false;
     d->sdd54.clear();

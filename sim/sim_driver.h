@@ -44,6 +44,12 @@ struct SimDriver {
     // own, apart from the record.
     std::array<uint32_t, CLI_PARAM_IDS> params;
     std::string sdd_path;
+    // What the driver was started with, kept by a reset: the SDD path
+    // (empty: the default path, where no file is looked for), and whether
+    // the file there is the stand-in's own, written afresh with its SDD at
+    // every reset; another file becomes the SDD in use as it stands.
+    std::string start_sdd_path;
+    bool start_sdd_own = false;
     // The length word of the path answer when a test makes it lie; the
     // answer still carries the path itself.
     bool sdd_path_len_forced;
@@ -63,6 +69,8 @@ struct SimDriver {
     uint32_t cli_len;
 };
 
+// Back to the driver as it starts: no tool connected, nothing kept for
+// one, and the SDD of its start in use (sim_boot.h).
 void drv_reset(SimDriver* d);
 
 std::vector<uint8_t> drv_boot_ind(uint32_t state, uint32_t res);

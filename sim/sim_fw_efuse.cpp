@@ -29,11 +29,13 @@ constexpr unsigned EFUSE_READ_CHECK_OFF = 11;
 constexpr unsigned EFUSE_CNF_SLOTS_OFF = 10;
 constexpr unsigned EFUSE_CNF_DATA_OFF = 12;
 // Write (44): the force flag at 10, the complement at 12, six data bytes
-// from 13; a refusal as written before shows the stored bytes from 11.
+// from 13; a refusal as written before shows six stored bytes from 11,
+// whatever the element's size.
 constexpr unsigned EFUSE_WRITE_FORCE_OFF = 10;
 constexpr unsigned EFUSE_WRITE_CHECK_OFF = 12;
 constexpr unsigned EFUSE_WRITE_DATA_OFF = 13;
-constexpr unsigned EFUSE_WRITE_REQ_MIN = EFUSE_WRITE_DATA_OFF + 6;
+constexpr unsigned EFUSE_WRITE_DATA_BYTES = 6;
+constexpr unsigned EFUSE_WRITE_REQ_MIN = EFUSE_WRITE_DATA_OFF + EFUSE_WRITE_DATA_BYTES;
 constexpr unsigned EFUSE_CNF_STORED_OFF = 11;
 // Antifuse (676): the words from 8.
 constexpr unsigned ANTIFUSE_CNF_SIZE = 48;
@@ -48,7 +50,7 @@ void efuse_reset(SimModel* m) {
     for (SimEfuseElement& el : e.elements)
         el = {.written = false, .data = {}, .slots = SIM_EFUSE_DEFAULT_SLOTS};
     SimEfuseElement& chip = e.elements[SIM_EFUSE_CHIPID - 1];
-    chip = {.written = true, .data = sim_default_chip_id, .slots = 0};
+    chip = {.written = true, .data = sim_default_chip_id, .slots = SIM_EFUSE_CHIPID_SLOTS};
     e.user.fill(0);
     e.antifuse.fill(0);
 }
@@ -116,8 +118,11 @@ void fw_efuse_write(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
         SimEfuseElement& el = m->fw.efuse.elements[type - 1];
         const bool force = rq.msg[EFUSE_WRITE_FORCE_OFF] != 0;
         if (el.written && !force) {
-            c = sim_cnf(rq.id, EFUSE_CNF_DATA_OFF + n, SIM_EFUSE_HAVEWRITE);
-            std::copy_n(el.data.begin(), n, c.begin() + EFUSE_CNF_STORED_OFF);
+            // The element's bytes, zeros after a shorter one's.
+            c = sim_cnf(rq.id,
+                        std::max(EFUSE_CNF_DATA_OFF + n, EFUSE_CNF_STORED_OFF + EFUSE_WRITE_DATA_BYTES),
+                        SIM_EFUSE_HAVEWRITE);
+            std::copy_n(el.data.begin(), EFUSE_WRITE_DATA_BYTES, c.begin() + EFUSE_CNF_STORED_OFF);
         } else if (el.slots == 0) {
             c = sim_cnf(rq.id, EFUSE_CNF_DATA_OFF + n, SIM_EFUSE_RW_ERR);
         } else {

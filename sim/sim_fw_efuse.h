@@ -21,9 +21,10 @@ inline constexpr unsigned SIM_EFUSE_MAX_DATA = 16;  // the chip id
 inline constexpr unsigned SIM_EFUSE_USER_BITS = 658;
 inline constexpr unsigned SIM_EFUSE_USER_BYTES = (SIM_EFUSE_USER_BITS + 7) / 8;
 inline constexpr unsigned SIM_ANTIFUSE_WORDS = 10;
-// Writes a fresh element takes; the chip id is written at the factory and
-// takes none.
+// Writes a fresh element takes. The chip id is written at the factory; its
+// count of 1 is what the tool shows as no writes left.
 inline constexpr uint8_t SIM_EFUSE_DEFAULT_SLOTS = 3;
+inline constexpr uint8_t SIM_EFUSE_CHIPID_SLOTS = 1;
 
 // Efuse statuses the model answers with.
 inline constexpr uint32_t SIM_EFUSE_CS_ERR = 2;           // the complement byte disagrees

@@ -151,6 +151,7 @@ void memory_reset(SimModel* m) {
     mem.pages.clear();
     mem.mib.fill(0);
     mem.regs.clear();
+    mem.reg_status = 0;
     mem.prcm.clear();
     mem.com_bus_mode = 0;
     mem.gpio_test_mode = false;
@@ -218,24 +219,27 @@ void fw_write_reg_list(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
 }
 
 // A hardware register must be word-aligned; the answer's own status says
-// so, at 12.
+// so, at 12, where `set regstatus` puts another one: the status word at 4
+// is no status here. A read carries the value whatever its status.
+uint32_t hw_reg_status(const SimModel& m, uint32_t addr) {
+    return (addr & 3) != 0 ? SIM_STATUS_REFUSED : m.fw.memory.reg_status;
+}
+
 void fw_hw_read_reg(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const uint32_t addr = rd32(rq, HW_REG_ADDR_OFF);
     std::vector<uint8_t> c = sim_cnf(rq.id, HW_REG_CNF_SIZE, 0);
-    if (addr & 3) {
-        hi_wr32(c.data() + HW_REG_CNF_STATUS_OFF, SIM_STATUS_REFUSED);
-    } else {
+    hi_wr32(c.data() + HW_REG_CNF_STATUS_OFF, hw_reg_status(*m, addr));
+    if ((addr & 3) == 0)
         hi_wr32(c.data() + HW_REG_VALUE_OFF, sim_word(m->fw.memory.regs, addr));
-    }
     ans->msgs.push_back(std::move(c));
 }
 
 void fw_hw_write_reg(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const uint32_t addr = rd32(rq, HW_REG_ADDR_OFF);
+    const uint32_t status = hw_reg_status(*m, addr);
     std::vector<uint8_t> c = sim_cnf(rq.id, HW_REG_CNF_SIZE, 0);
-    if (addr & 3)
-        hi_wr32(c.data() + HW_REG_CNF_STATUS_OFF, SIM_STATUS_REFUSED);
-    else
+    hi_wr32(c.data() + HW_REG_CNF_STATUS_OFF, status);
+    if (status == 0)
         sim_put_word(&m->fw.memory.regs, addr, rd32(rq, HW_REG_VALUE_OFF));
     ans->msgs.push_back(std::move(c));
 }
@@ -452,6 +456,10 @@ constexpr SimKey kKeys[] = {
      .set_usage = "ADDR VALUE",
      .get_words = get_reg,
      .get_usage = "ADDR"},
+    {.name = "regstatus",
+     .format = "%u",
+     .get = [](const Sim& s) -> uint32_t { return s.model.fw.memory.reg_status; },
+     .set = [](Sim* s, uint32_t v) { s->model.fw.memory.reg_status = v; }},
     {.name = "prcm",
      .set_words = set_prcm,
      .set_usage = "ADDR VALUE",

@@ -23,6 +23,7 @@ struct SimMemory {
     std::map<uint32_t, std::array<uint8_t, SIM_PAGE_SIZE>> pages;  // by page number; absent pages read 0
     std::array<uint8_t, SIM_MIB_SIZE> mib;                         // moves with the Mib base
     std::map<uint32_t, uint32_t> regs;                             // hardware registers (7, 8)
+    uint32_t reg_status;                                           // 7, 8 answer it at 12; 8 writes only on 0
     std::map<uint32_t, uint32_t> prcm;                             // PRCM registers (272, 273)
     uint32_t com_bus_mode;                                         // RF access (58) needs 1
     bool gpio_test_mode;

@@ -33,6 +33,12 @@ constexpr uint32_t RAW_POWER_MAX = 1023;
 constexpr int64_t DBM16_MIN = -1600;  // -100 dBm
 constexpr int64_t DBM16_MAX = 480;    // 30 dBm
 
+// The transmitter calibration a chip on the board reports: gain, phase and
+// the I and Q offsets it found, then the carrier and image leakage before
+// and after, as a signal word over a leakage word less one each, so that
+// the tool prints -25 and -27 dB before, -44 and -47 dB after.
+constexpr int32_t kCalWords[] = {3, -2, 14, -9, 100000, 315, 199, 100000, 3, 1};
+
 void phy_reset(SimModel* m) {
     SimPhy& p = m->fw.phy;
     p.state.fill(0);
@@ -41,9 +47,12 @@ void phy_reset(SimModel* m) {
     for (auto& entry : p.table)
         entry.fill(0);
     p.pa_det.fill(0);
+    p.pa_det[2] = SIM_DEFAULT_GAIN_INDEX;
     p.agc.fill(0);
     p.adc.fill(0);
     p.cal_block.fill(0);
+    for (size_t i = 0; i < std::size(kCalWords); ++i)
+        hi_wr32(p.cal_block.data() + 4 * i, static_cast<uint32_t>(kCalWords[i]));
 }
 
 uint32_t word_at(const SimRequest& rq, unsigned i) {

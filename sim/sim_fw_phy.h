@@ -64,6 +64,9 @@ extern const std::array<const char*, 2> sim_adc_field_names;
 
 inline constexpr unsigned SIM_CAL_BLOCK_SIZE = 256;
 inline constexpr uint32_t SIM_DEFAULT_PHY_VERSION = 0x02010007;
+// The gain-table index the PA detector reads at start (the table itself is
+// chip memory, sim_fw_tx.h).
+inline constexpr uint32_t SIM_DEFAULT_GAIN_INDEX = 12;
 
 struct SimPhy {
     std::array<uint32_t, PHY_FIELDS> state;

@@ -126,6 +126,9 @@ void tx_reset(SimModel* m) {
     for (auto& b : tx.buffers)
         b.fill(0);
     tx.lengths.fill(0);
+    // Chip memory, so the memory's reset, which comes first, has cleared it.
+    for (uint32_t i = 0; i < SIM_GAIN_TABLE_ENTRIES; ++i)
+        fw_mem_write(&m->fw, SIM_GAIN_TABLE_ADDR + 4 * i, (i / 8) << 10 | (96 + 8 * (i % 8)));
 }
 
 uint32_t rd32(const SimRequest& rq, unsigned off) {

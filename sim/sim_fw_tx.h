@@ -48,6 +48,9 @@ inline constexpr unsigned SIM_TX_BUFFER_SIZE = 8192;
 // The transmit gain table of chip memory: one word per gain index, the
 // digital gain in bits 0-9, the analogue in bits 10-19.
 inline constexpr uint32_t SIM_GAIN_TABLE_ADDR = 0x0ABB801C;
+// The entries a chip holds at start: index i has the analogue gain i / 8
+// and the digital gain 96 + 8 x (i % 8); those above are 0.
+inline constexpr uint32_t SIM_GAIN_TABLE_ENTRIES = 64;
 // The PRCM register whose bits 20-26 hold the chip variant's frequency
 // offset.
 inline constexpr uint32_t SIM_FREQ_OFFSET_PRCM = 0x40040058;

@@ -230,6 +230,9 @@ int sim_server_run(const SimServerOptions& opt) {
     sim_init(&srv.sim, opt.port, nl_send, &srv, log_file);
     srv.sim.start_have_peer = opt.have_peer;
     srv.sim.start_peer = opt.peer;
+    if (opt.sdd_path != nullptr)
+        srv.sim.model.drv.start_sdd_path = opt.sdd_path;
+    srv.sim.model.drv.start_sdd_own = opt.sdd_own;
     sim_reset(&srv.sim);
 
     printf("rqmsim: listening on port %u\n", opt.port);

@@ -8,6 +8,10 @@ struct SimServerOptions {
     const char* log_path;  // diagnostics copy, or nullptr
     bool have_peer;        // a peer for control-sent messages before anyone writes
     uint32_t peer;
+    // The SDD file the driver holds at its path, and whether it is the
+    // stand-in's own (put back at every reset); nullptr: none.
+    const char* sdd_path = nullptr;
+    bool sdd_own = false;
 };
 
 // Abstract UNIX socket name of the control for a port: "rqmsim.<port>"

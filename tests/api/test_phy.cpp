@@ -128,8 +128,8 @@ const ApiCall kCalls[] = {
      .sent = {{HiBuild(692, {0, 1, 0})}}},
     {.name = "ThreeWords", .call = [](Api c, Got) { return RQM_SetChannelFec(c, 0, 64, 127); },
      .sent = {{HiBuild(698, {0, 0, 64, 127})}}},
-    {.name = "PaDetectorShort", .call = pa_det, .got = "0 0 0 0 0 9 9", .sent = {{HiBuild(763).zeros(24)}}},
-    {.name = "PaDetectorLongOnTheChipVariant", .call = pa_det, .got = "0 0 0 0 0 0 0",
+    {.name = "PaDetectorShort", .call = pa_det, .got = "0 0 12 0 0 9 9", .sent = {{HiBuild(763).zeros(24)}}},
+    {.name = "PaDetectorLongOnTheChipVariant", .call = pa_det, .got = "0 0 12 0 0 0 0",
      .sent = {{HiBuild(763).zeros(32)}}, .variant = 1},
     // ---- dBm limits; a value that is no number is refused before anything is made of it ----
     {.name = "MinusHalf", .call = set_dbm<-50>, .sent = dbm_sent(0xFFFFFFF8)},

@@ -60,14 +60,14 @@ struct EfuseCase {
 const EfuseCase kCases[] = {
     // ---- written, then read back ----
     {"ChipIdFromTheFactory", "", "read_efuse CHIPID",
-     "[CHIPID]:you can write -1 times.\n0x23 0x01 0x51 0x4d 0x00 0x00 0x00 0x17 0x5a 0x3c 0x96 0x0f 0x00 "
+     "[CHIPID]:you can write 0 times.\n0x23 0x01 0x51 0x4d 0x00 0x00 0x00 0x17 0x5a 0x3c 0x96 0x0f 0x00 "
      "0x00 "
      "0x00 0x01 \n" +
          kOk,
      Msgs{efuse_read(1)}},
     {"DcxoTrim", "", "write_efuse DCXO_TRIM 3a|read_efuse DCXO_TRIM",
      kOk + "[DCXO_TRIM]:you can write 1 times.\nDCXO_TRIM: 58\n" + kOk,
-     Msgs{efuse_read(2), efuse_write(2, 0, {0x3A}), efuse_read(2)}, "efuse 2=3a;efuse_slots=0 2 3 3 0 3"},
+     Msgs{efuse_read(2), efuse_write(2, 0, {0x3A}), efuse_read(2)}, "efuse 2=3a;efuse_slots=1 2 3 3 0 3"},
     {"PoutCalPacksHighMidLow", "", "write_efuse POUT_CAL 1 2 3|read_efuse POUT_CAL",
      "value = 0x03\nvalue = 0x02\nvalue = 0x01\nlow:0x01\tmid:0x02\thigh:0x03\n" + kOk +
          "[POUT_CAL]:you can write 1 times.\npout_cal:\nlow :01\nmid :02\nhigh:03\n" + kOk,
@@ -94,6 +94,10 @@ const EfuseCase kCases[] = {
      written_before("a0:b1:c2:d3:e4:f5", -1), Msgs{efuse_write(4, 0, kMac)}, "efuse 4=a0b1c2d3e4f5"},
     {"SecondTrimWriteSaysMacAndShowsItsOneByte", "set efuse 2 3a", "write_efuse DCXO_TRIM 11",
      written_before("3a:00:00:00:00:00", 7), Msgs{efuse_read(2), efuse_write(2, 0, {0x11})}},
+    {"SecondPoutCalWriteShowsItsThreeBytes", "set efuse 3 010203", "write_efuse POUT_CAL 7 8 9",
+     "value = 0x09\nvalue = 0x08\nvalue = 0x07\nlow:0x07\tmid:0x08\thigh:0x09\n" +
+         written_before("01:02:03:00:00:00", -1),
+     Msgs{efuse_read(3), efuse_write(3, 0, {0x07, 0x44, 0x02})}, "efuse 3=010203"},
     {"SlotsUsedUp", "set efuse_slots 4 0;set efuse 2 3a;set efuse_slots 2 0",
      "write_efuse MAC 00:11:22:33:44:55|read_efuse DCXO_TRIM",
      "RQM_RW_Efuse_Data failed! (ErrCode 4:EFUSE_STATUS_CODE__RW_ERR)\nret = -1\n" + kError +

@@ -101,6 +101,13 @@ const MemRunCase kMemRuns[] = {
      "8:20,5"},
     {"HwReadFails", "fault 7 refuse 7", "hw_read_reg 0x20",
      "Read address set to \t0x00000020!\n" + kRefused + failed("RQM_HwReadReg", 7) + kError, "7:20,ffffffff"},
+    // The firmware's own status of these two is at +12.
+    {"HwWriteStatus", "set regstatus 32", "hw_write_reg 0x20 0x5",
+     "Write address set to \t0x00000020!\nWrite data is \t\t0x00000005!\n" + failed("RQM_HwWriteReg", 32) +
+         kError,
+     "8:20,5", "reg 0x20=0x00000000"},
+    {"HwReadStatus", "set reg 0x20 0x77;set regstatus 3", "hw_read_reg 0x20",
+     "Read address set to \t0x00000020!\n" + failed("RQM_HwReadReg", 3) + kError, "7:20,ffffffff"},
     {"WriteRegApb", "", "write_reg -t APB -a 0x10 -v 0x77",
      "Memory type set to:3!\nMemory start address set to 0x00000010!\nMemory value set to 0x00000077!\nWrite "
      "data: 0x00000077\n",

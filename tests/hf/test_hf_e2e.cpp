@@ -114,11 +114,11 @@ const SharedCase kShared[] = {
     {"Bandwidth40", "", "bandwidth 40M",
      "Band width set to 40MHz!\nPlease set channel after setting bandwidth!\n" + kOk,
      "993 677 0 38 697 0 38 994", "677 0 38 697 0 38 994:2,6 994:0,7"},
-    // rqmcli-hf asks no SDD version (one 1017, for the power); a failed
-    // calibration leaves the PHY up in both.
-    {"EnablePhy", "fault 742 refuse 7", "enable_phy", kNoVersion + kPhyUp + kCalRefused + kOk,
-     "993 690 0 38 38 1017 1017 767 763 0 694 757:11 742 994", "690 0 38 38 1017 767 763 0 694 757:11 742",
-     kPhyUp + kCalRefused + kOk},
+    // rqmcli-hf asks no SDD version (one 1017, for the power), and rqmcli
+    // finds none; a failed calibration leaves the PHY up in both.
+    {"EnablePhy", "fault 742 refuse 7;set sddelem 0xC0 none", "enable_phy",
+     kNoVersion + kPhyUp + kCalRefused + kOk, "993 690 0 38 38 1017 1017 767 763 0 694 757:11 742 994",
+     "690 0 38 38 1017 767 763 0 694 757:11 742", kPhyUp + kCalRefused + kOk},
     {"EnablePhyModeBeyondField", "", "enable_phy", "There was a problem with settings!--1019\n" + kError,
      "993", "", "There was a problem with settings!\n" + kError, "[Tx]\nmode=8\n"},
     // rqmcli-hf sets the generator alone: no transmit restart, no re-tune.

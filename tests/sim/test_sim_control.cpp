@@ -57,7 +57,7 @@ const ErrorCase kErrorCases[] = {
     {"set rxinject count", "want NAME VALUE pairs"},
     {"set rx rate many", "bad number 'many'"},
     {"set rxcapture 0g", "capture must be up to 2980 bytes of hex"},
-    {"load sdd", "cannot read '/lib/firmware/rqm/rqm_sdd.sdd'"},  // the default path does not exist here
+    {"load sdd", "cannot read '/lib/firmware/rqm/rqm_sdd.sdd'"},  // no file at the path the test sets
 };
 
 class ControlError : public SimTest, public testing::WithParamInterface<ErrorCase> {};
@@ -65,6 +65,7 @@ class ControlError : public SimTest, public testing::WithParamInterface<ErrorCas
 TEST_P(ControlError, IsReportedAndChangesNothing) {
     std::vector<std::string> before, after, out;
     ASSERT_TRUE(ctl("set sdd c0020203"));
+    ASSERT_TRUE(ctl("set sddpath /lib/firmware/rqm/rqm_sdd.sdd"));
     ASSERT_TRUE(ctl("state", &before));
     EXPECT_FALSE(ctl(GetParam().line, &out));
     EXPECT_EQ(sim().last_error(), GetParam().error);
@@ -103,7 +104,7 @@ const Exchange kSettings[] = {
       {"efuse_user", std::string(162, '0') + "a1b2"},
       {"efuse 2", "7f"},
       {"efuse 4", "none"},
-      {"efuse_slots", "0 0 3 3 0 3"}}},
+      {"efuse_slots", "1 0 3 3 0 3"}}},
     // The parameter block is memory at the Mib base, and moves with it.
     {"ParameterBlockMovesWithMib",
      {"set mem 0x00080010 0xAABBCCDD", "set mib 0x00100000"},

@@ -276,7 +276,27 @@ const Exchange kDeviceCases[] = {
      {"set connected 1"},
      {w16(blank(44, 96), 4, 4)},
      {padded(w32(blank(0x42C, 18), 4, 2))},
-     {{"efuse 4", "none"}, {"efuse_slots", "0 3 3 3 0 3"}}},
+     {{"efuse 4", "none"}, {"efuse_slots", "1 3 3 3 0 3"}}},
+    // Refused as written before, the answer carries six stored bytes from
+    // 11, zeros after a shorter element's.
+    {"EfuseWrittenBeforeShowsSixBytes",
+     {"set connected 1", "set efuse 3 0a0b0c"},
+     {put(w16(blank(44, 96), 4, 3), 12, {0xFC, 1, 2, 3})},
+     {padded(put(w32(blank(0x42C, 17), 4, 7), 11, {0x0A, 0x0B, 0x0C, 0, 0, 0}))},
+     {{"efuse 3", "0a0b0c"}, {"efuse_slots", "1 3 3 3 0 3"}}},
+    {"EfuseMacWrittenBefore",
+     {"set connected 1", "set efuse 4 a0b1c2d3e4f5"},
+     {put(w16(blank(44, 96), 4, 4), 12, {0xFB, 1, 2, 3, 4, 5, 6})},
+     {padded(put(w32(blank(0x42C, 18), 4, 7), 11, {0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0xF5}))}},
+
+    // Hardware registers: their status is at 12, which the key sets for
+    // both requests; the read still carries the value, the write writes
+    // nothing.
+    {"HardwareRegisterStatus",
+     {"set connected 1", "set reg 0x20 0x1234", "set regstatus 5"},
+     {hi(7, {0x20, 0xFFFFFFFF}), hi(8, {0x20, 0x99})},
+     {hi(0x407, {0, 0x1234, 5}), hi(0x408, {0, 0, 5})},
+     {{"reg 0x20", "0x00001234"}, {"regstatus", "5"}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Device, SimExchange, testing::ValuesIn(kDeviceCases), exchange_name);

@@ -1,12 +1,16 @@
 // The driver's SDD: the path query (995), one element of the SDD in use
 // (1017), and message 54 as configuration or download, with the SDD in use
 // each leaves behind; then what changes the SDD in use: presets, the file
-// at the path, and the chunked download.
+// at the path, and the chunked download; last, the SDD and the file the
+// stand-in starts with, its own or the user's.
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <regex>
+
 #include "sim/sim_util.h"
 #include "tests/sim/sim_test_util.h"
+#include "tests/support/cli_run.h"
 
 namespace {
 
@@ -29,6 +33,17 @@ Bytes element_answer(const Bytes& data) {
     return padded(msg(0x7F9, cat(body, data)));
 }
 const Bytes kElementAbsent = hi(0x7F9, {1, 0});
+
+// What a fresh stand-in runs on: version 2.3, the frequency offset 66, and
+// the user powers 18, 17.5, ... 13 dBm and an unused row, as 16 x (dBm + 3)
+// in 0xE3 and as 16 x dBm in 0xB0.
+const std::string kBootSdd =
+    "c0020203"
+    "c9024200"
+    "e318"
+    "500148014001380130012801200118011001080100010000"
+    "b018"
+    "20011801100108010001f800f000e800e000d800d0000000";
 const Bytes kCnf54 = hi(0x436, {0});
 
 const std::string k64 = "/" + std::string(59, 'p') + ".sdd";  // 64 bytes
@@ -41,7 +56,10 @@ const std::string kSdd =
 
 const Exchange kCases[] = {
     // ---- 995 ----
-    {"PathDefault", {}, {path_query()}, {path_answer(29, "/lib/firmware/rqm/rqm_sdd.sdd")}},
+    {"PathSet",
+     {"set sddpath /lib/firmware/rqm/rqm_sdd.sdd"},
+     {path_query()},
+     {path_answer(29, "/lib/firmware/rqm/rqm_sdd.sdd")}},
     {"PathOf64Bytes", {"set sddpath " + k64}, {path_query()}, {path_answer(64, k64)}},
     {"PathLength70CarryingFew",
      {"set sddpath /t/a.sdd", "set sddpath_len 70"},
@@ -57,7 +75,7 @@ const Exchange kCases[] = {
     {"ElementAfterAFiller", {"set sdd " + kSdd}, {element_query(0xC9)}, {element_answer({0x64, 0})}},
     {"ElementEmpty", {"set sdd " + kSdd}, {element_query(0xD5)}, {element_answer({})}},
     {"ElementAbsent", {"set sdd " + kSdd}, {element_query(0xB0)}, {kElementAbsent}},
-    {"ElementNoSdd", {}, {element_query(0xC0)}, {kElementAbsent}},
+    {"ElementNoSdd", {"set sdd"}, {element_query(0xC0)}, {kElementAbsent}, {{"sdd", "none"}}},
     {"ElementFirstOfTwo", {"set sdd C90101C90102"}, {element_query(0xC9)}, {element_answer({1})}},
     // An element cut off by the end is not handed out, nor what lies
     // behind the cut.
@@ -150,6 +168,7 @@ protected:
 
 // Without the live switch only a load or a download changes the SDD in use.
 TEST_F(SddFile, EditedFileCountsOnlyOnceLoaded) {
+    ASSERT_TRUE(ctl("set sdd"));
     write_file({0xC0, 2, 2, 3});
     EXPECT_EQ(ask(0xC0), kElementAbsent);
     ASSERT_TRUE(ctl("load sdd"));
@@ -174,7 +193,88 @@ TEST_F(SddFile, LiveSddFollowsEveryEdit) {
     EXPECT_EQ(ask(0xC0), kElementAbsent);
     ASSERT_TRUE(ctl("reset"));
     EXPECT_EQ(get("sddlive"), "0");
-    EXPECT_EQ(get("sdd"), "none");
+    EXPECT_EQ(get("sdd"), kBootSdd);
+}
+
+Bytes file_bytes(const std::string& path) {
+    Bytes b(4096);
+    const int fd = open(path.c_str(), O_RDONLY);
+    const ssize_t n = fd < 0 ? -1 : read(fd, b.data(), b.size());
+    if (fd >= 0)
+        close(fd);
+    b.resize(n < 0 ? 0 : static_cast<size_t>(n));
+    return b;
+}
+
+std::string dir_of(const std::string& path) {
+    return path.substr(0, path.rfind('/'));
+}
+
+// A fresh stand-in runs on its own SDD, holds the same bytes in a file of a
+// directory of its own and serves that file's path; a reset puts all three
+// back, whatever happened to them.
+TEST_F(SimTest, BootsWithItsSddInUseAndInItsFile) {
+    const std::string path = get("sddpath");
+    EXPECT_TRUE(std::regex_match(path, std::regex("/.+/rqmsim\\.[A-Za-z0-9]{6}/rqm_sdd\\.sdd"))) << path;
+    EXPECT_LE(path.size(), 64u);
+    EXPECT_EQ(sim_hex(file_bytes(path)), kBootSdd);
+    EXPECT_EQ(get("sdd"), kBootSdd);
+    ASSERT_TRUE(send(path_query()));
+    EXPECT_EQ(answer(), path_answer(static_cast<uint32_t>(path.size()), path));
+
+    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "\xC0\x02\x02\x05", 4), 4);
+    close(fd);
+    ASSERT_TRUE(ctl("set sddpath /x.sdd"));
+    ASSERT_TRUE(ctl("set sdd C0020209"));
+    ASSERT_TRUE(ctl("reset"));
+    EXPECT_EQ(get("sddpath"), path);
+    EXPECT_EQ(sim_hex(file_bytes(path)), kBootSdd);
+    EXPECT_EQ(get("sdd"), kBootSdd);
+}
+
+TEST(SimStart, PrivateDirectoryGoesWithTheStandIn) {
+    std::string path;
+    {
+        SimProcess sim;
+        std::vector<std::string> out;
+        ASSERT_TRUE(sim.control("get sddpath", &out)) << sim.last_error();
+        ASSERT_EQ(out.size(), 1u);
+        path = out[0];
+        ASSERT_EQ(access(path.c_str(), R_OK), 0) << path;
+    }
+    EXPECT_NE(access(dir_of(path).c_str(), F_OK), 0) << dir_of(path);
+}
+
+// A file of the user's is taken as it stands, at the start and at every
+// reset, and left where it is.
+TEST(SimStart, UserSddFile) {
+    TempDir dir;
+    const std::string path = dir.path() + "/board.sdd";
+    ASSERT_TRUE(dir.write("board.sdd", "\xC0\x02\x02\x05"));
+    {
+        SimProcess sim({"--sdd", path});
+        ASSERT_TRUE(sim.ok()) << sim.last_error();
+        std::vector<std::string> out;
+        ASSERT_TRUE(sim.control("get sddpath", &out));
+        ASSERT_TRUE(sim.control("get sdd", &out));
+        ASSERT_TRUE(dir.write("board.sdd", "\xC0\x02\x02\x06"));
+        ASSERT_TRUE(sim.control("get sdd", &out));
+        ASSERT_TRUE(sim.control("reset"));
+        ASSERT_TRUE(sim.control("get sdd", &out));
+        EXPECT_EQ(out, (std::vector<std::string>{path, "c0020205", "c0020205", "c0020206"}));
+    }
+    EXPECT_EQ(sim_hex(file_bytes(path)), "c0020206");
+}
+
+TEST(SimStart, UnreadableSddFileStopsIt) {
+    TempDir dir;
+    const RunResult r = run_in({RQMSIM_PATH, "--port", std::to_string(5100000 + getpid()), "--sdd", "no.sdd"},
+                               dir.path(), 5000);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err, "rqmsim: cannot read the SDD file no.sdd\n");
+    EXPECT_EQ(r.out, "");
 }
 
 }  // namespace

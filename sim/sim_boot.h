@@ -1,0 +1,29 @@
+// What the stand-in holds when it starts, as a driver that has loaded the
+// chip does: an SDD in use and the file it came from. The SDD is the
+// stand-in's own; its file lies in a private directory that lives as long
+// as the daemon, unless the daemon is started with a file of the user's.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The SDD the stand-in boots with: version 2.3, a crystal frequency offset,
+// and the user power table in both of its elements (0xE3, read below
+// version 2.5, and 0xB0), holding the same powers.
+std::vector<uint8_t> sim_boot_sdd();
+
+inline constexpr uint16_t SIM_BOOT_SDD_VERSION = 23;  // 10 x major + minor
+inline constexpr uint16_t SIM_BOOT_FREQ_OFFSET = 66;
+inline constexpr char SIM_BOOT_SDD_NAME[] = "rqm_sdd.sdd";
+
+// The whole file, created or truncated; false when it cannot be written.
+bool sim_write_file(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// A fresh directory under $TMPDIR (or /tmp, when the path of the SDD file
+// in it would be longer than the driver keeps) and the path of the SDD
+// file in it, which is not written yet. false, with the reason in err,
+// when no directory can be made.
+bool sim_private_dir_make(std::string* dir, std::string* sdd_path, std::string* err);
+// The SDD file and the directory; whatever else lies there stays.
+void sim_private_dir_remove(const std::string& dir, const std::string& sdd_path);
