@@ -76,23 +76,26 @@ int dgram_send(Server* srv, uint32_t port, const uint8_t* dg, size_t len) {
     return 0;
 }
 
-int nl_send(void* user, uint32_t port, const uint8_t* dg, size_t len) {
-    auto* srv = static_cast<Server*>(user);
-    if (srv->dgram_ports.count(port) != 0)
-        return dgram_send(srv, port, dg, len);
+int netlink_send(Server* srv, uint32_t port, const uint8_t* dg, size_t len) {
     sockaddr_nl to{};
     to.nl_family = AF_NETLINK;
     to.nl_pid = port;
     // Never block the loop on a peer that does not read.
-    if (sendto(srv->nl, dg, len, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0) {
-        const int err = errno;
-        // Nobody on that netlink port: a Unix client that has not sent
-        // anything yet (a peer given with --peer or set peer) may be there.
-        if (err == ECONNREFUSED && dgram_send(srv, port, dg, len) == 0)
-            return 0;
-        return err;
-    }
+    if (sendto(srv->nl, dg, len, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0)
+        return errno;
     return 0;
+}
+
+// To the channel the port last sent on. Where nobody holds the port there,
+// the other channel is tried: a port that has sent nothing yet (--peer,
+// set peer, send ... to) may be a client of either.
+int server_send(void* user, uint32_t port, const uint8_t* dg, size_t len) {
+    auto* srv = static_cast<Server*>(user);
+    const bool dgram_first = srv->dgram_ports.count(port) != 0;
+    const int err = dgram_first ? dgram_send(srv, port, dg, len) : netlink_send(srv, port, dg, len);
+    if (err != ECONNREFUSED)
+        return err;
+    return (dgram_first ? netlink_send(srv, port, dg, len) : dgram_send(srv, port, dg, len)) == 0 ? 0 : err;
 }
 
 // The port in a client's socket name "rqmsim.<our port>.client.<port>".
@@ -306,7 +309,8 @@ int sim_server_run(const SimServerOptions& opt) {
         return 1;
     }
 
-    Fd dgram(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    // Blocking, for its sends' wait; its receives never block.
+    Fd dgram(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     srv.dgram = dgram.fd;
     sockaddr_un dgram_name;
     const socklen_t dgram_len = rqmsim_dgram_address(opt.port, &dgram_name);
@@ -329,7 +333,7 @@ int sim_server_run(const SimServerOptions& opt) {
         return 1;
     }
 
-    sim_init(&srv.sim, opt.port, nl_send, &srv, log_file);
+    sim_init(&srv.sim, opt.port, server_send, &srv, log_file);
     srv.sim.start_have_peer = opt.have_peer;
     srv.sim.start_peer = opt.peer;
     sim_reset(&srv.sim);
