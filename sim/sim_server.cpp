@@ -154,10 +154,9 @@ void drain_dgram(Server* srv) {
 }
 
 // Takes every datagram that is waiting on either socket, then sends what
-// became due. Runs
-// before each control command too, so that a command sees every datagram
-// sent before it was issued.
-void drain_netlink(Server* srv) {
+// became due. Runs before each control command too, so that a command sees
+// every datagram sent before it was issued.
+void drain_datagrams(Server* srv) {
     for (;;) {
         sockaddr_nl from{};
         iovec iov{srv->rxbuf.data(), srv->rxbuf.size()};
@@ -211,7 +210,7 @@ void client_lines(Server* srv, Client* c) {
         c->in.erase(0, nl + 1);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        drain_netlink(srv);
+        drain_datagrams(srv);
         std::vector<std::string> data;
         std::string err;
         const bool ok = sim_control_exec(&srv->sim, line, &data, &err);
@@ -366,7 +365,7 @@ int sim_server_run(const SimServerOptions& opt) {
             if (read(sig.fd, &si, sizeof si) == static_cast<ssize_t>(sizeof si))
                 break;
         }
-        drain_netlink(&srv);
+        drain_datagrams(&srv);
         if (fds[3].revents & POLLIN)
             accept_clients(&srv, listener.fd);
         // Clients accepted just now have no entry in fds; they are polled
