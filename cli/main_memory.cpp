@@ -308,7 +308,7 @@ int read_reg_run(int argc, char** argv, const char* pchDumpPath, FILE* pInput) {
 }
 
 int proc_read_reg(int argc, char** argv) {
-    return read_reg_run(argc, argv, RAM_DUMP_PATH, stdin);
+    return read_reg_run(argc, argv, peer_ram_dump_path(), stdin);
 }
 
 int proc_write_reg(int argc, char** argv) {

@@ -139,7 +139,7 @@ int start_read_thread_to(const char* pchDumpPath) {
 }
 
 int start_read_thread() {
-    return start_read_thread_to(RAM_DUMP_PATH);
+    return start_read_thread_to(peer_ram_dump_path());
 }
 
 int wait_r_thread_end() {

@@ -13,7 +13,11 @@
 #include <cstdint>
 #include <cstdio>
 
-inline constexpr char RAM_DUMP_PATH[] = "/sdcard/ram.bin";
+#include "transport/netlink_peer.h"
+
+// The dump file is "/sdcard/ram.bin" on the board; a simulation program
+// keeps it where RQMSIM_RAMDIR says. The peer linked in decides
+// (peer_ram_dump_path).
 
 // Register types of the driver-level register requests.
 inline constexpr uint32_t RAM_REG_TYPE_HIF = 1;
@@ -30,7 +34,7 @@ inline constexpr uint32_t RAM_READ_CHUNK = 1024;
 
 extern pthread_t tReadThreadID;
 
-// Starts the thread dumping to RAM_DUMP_PATH, or to a path of the
+// Starts the thread dumping to peer_ram_dump_path(), or to a path of the
 // caller's, which must outlive the thread. 0, or -1 after "Create pthread
 // error!".
 int start_read_thread();
@@ -56,5 +60,5 @@ int clear_flag_and_len(int Buffer);
 int read_ram_data(int Buffer, uint32_t Length, uint8_t* pOut);
 
 // read_reg with the dump path and the input the 'q' comes from as
-// arguments; proc_read_reg passes RAM_DUMP_PATH and stdin.
+// arguments; proc_read_reg passes peer_ram_dump_path() and stdin.
 int read_reg_run(int argc, char** argv, const char* pchDumpPath, FILE* pInput);

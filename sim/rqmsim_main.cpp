@@ -16,7 +16,8 @@
 static int usage() {
     fputs(
         "usage: rqmsim [--port N] [--log FILE] [--peer PORT] [--sdd FILE]\n"
-        "  --port N     netlink port to bind (default: $RQMSIM_PORT, else 4200000)\n"
+        "  --port N     netlink port to bind, and the Unix datagram socket rqmsim.N.dgram\n"
+        "               (default: $RQMSIM_PORT, else 4200000)\n"
         "  --log FILE   copy of the diagnostics (unmodelled requests, sequence errors)\n"
         "  --peer PORT  where control-sent messages go before any datagram arrives\n"
         "  --sdd FILE   the SDD file the driver holds (default: one of its own,\n"
@@ -44,7 +45,7 @@ static bool user_sdd(const char* file, std::string* path) {
 int main(int argc, char** argv) {
     SimServerOptions opt{RQMSIM_DEFAULT_PORT, nullptr, false, 0};
     if (const char* env = getenv("RQMSIM_PORT");
-        env != nullptr && *env != '\0' && !sim_parse_u32(env, &opt.port)) {
+        env != nullptr && *env != '\0' && (!sim_parse_u32(env, &opt.port) || opt.port == 0)) {
         fprintf(stderr, "rqmsim: bad RQMSIM_PORT '%s'\n", env);
         return 1;
     }

@@ -11,8 +11,11 @@
 
 int main(int argc, char** argv) {
     uint32_t port = RQMSIM_DEFAULT_PORT;
-    if (const char* env = getenv("RQMSIM_PORT"); env != nullptr && *env != '\0')
-        sim_parse_u32(env, &port);
+    if (const char* env = getenv("RQMSIM_PORT");
+        env != nullptr && *env != '\0' && (!sim_parse_u32(env, &port) || port == 0)) {
+        fprintf(stderr, "rqmsimctl: bad RQMSIM_PORT '%s'\n", env);
+        return 1;
+    }
     int i = 1;
     if (i + 1 < argc && strcmp(argv[i], "--port") == 0) {
         if (!sim_parse_u32(argv[i + 1], &port)) {

@@ -13,11 +13,14 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "sim/sim_control.h"
 #include "sim/sim_core.h"
 #include "sim/sim_util.h"
+#include "transport/netlink_peer.h"
 
 namespace {
 
@@ -26,6 +29,10 @@ constexpr size_t kMaxClients = 64;
 constexpr size_t kMaxClientBacklog = 8u << 20;
 // Larger than anything a peer could mean: the tool sends at most 1536.
 constexpr size_t kRxBuffer = 65536;
+// A Unix datagram client's queue holds a few datagrams only
+// (net.unix.max_dgram_qlen); a send to a full one waits this long for the
+// client to read before the datagram counts as lost.
+constexpr int kDgramSendWaitMs = 1000;
 
 struct Fd {
     int fd = -1;
@@ -46,15 +53,30 @@ struct Client {
     bool closing;  // no more reading; closed once out is sent
 };
 
+// The same datagrams arrive on two sockets: netlink, and a Unix datagram
+// socket for programs that cannot open a netlink one (the ARM builds under
+// qemu's user mode). A client on either is known by its port: the netlink
+// port it binds, or the process id in its socket's name, which is what it
+// would bind on netlink. The engine sees ports only.
 struct Server {
     Sim sim;
+    uint32_t port;
     int nl;
+    int dgram;
     std::vector<uint8_t> rxbuf;
     std::vector<Client> clients;
+    std::unordered_set<uint32_t> dgram_ports;  // clients last heard on the Unix socket
 };
 
-int nl_send(void* user, uint32_t port, const uint8_t* dg, size_t len) {
-    auto* srv = static_cast<Server*>(user);
+int dgram_send(Server* srv, uint32_t port, const uint8_t* dg, size_t len) {
+    sockaddr_un to;
+    const socklen_t to_len = rqmsim_client_address(srv->port, port, &to);
+    if (sendto(srv->dgram, dg, len, 0, reinterpret_cast<sockaddr*>(&to), to_len) < 0)
+        return errno;
+    return 0;
+}
+
+int netlink_send(Server* srv, uint32_t port, const uint8_t* dg, size_t len) {
     sockaddr_nl to{};
     to.nl_family = AF_NETLINK;
     to.nl_pid = port;
@@ -64,10 +86,77 @@ int nl_send(void* user, uint32_t port, const uint8_t* dg, size_t len) {
     return 0;
 }
 
-// Takes every datagram that is waiting, then sends what became due. Runs
-// before each control command too, so that a command sees every datagram
-// sent before it was issued.
-void drain_netlink(Server* srv) {
+// To the channel the port last sent on. Where nobody holds the port there,
+// the other channel is tried: a port that has sent nothing yet (--peer,
+// set peer, send ... to) may be a client of either.
+int server_send(void* user, uint32_t port, const uint8_t* dg, size_t len) {
+    auto* srv = static_cast<Server*>(user);
+    const bool dgram_first = srv->dgram_ports.count(port) != 0;
+    const int err = dgram_first ? dgram_send(srv, port, dg, len) : netlink_send(srv, port, dg, len);
+    if (err != ECONNREFUSED)
+        return err;
+    return (dgram_first ? netlink_send(srv, port, dg, len) : dgram_send(srv, port, dg, len)) == 0 ? 0 : err;
+}
+
+// The port in a client's socket name "rqmsim.<our port>.client.<port>".
+bool dgram_client_port(const Server& srv, const sockaddr_un& from, socklen_t from_len, uint32_t* port) {
+    const size_t head = offsetof(sockaddr_un, sun_path) + 1;
+    if (from_len <= head || from.sun_path[0] != '\0')
+        return false;
+    std::string_view name(from.sun_path + 1, from_len - head);
+    const std::string prefix = "rqmsim." + std::to_string(srv.port) + ".client.";
+    if (name.substr(0, prefix.size()) != prefix)
+        return false;
+    name.remove_prefix(prefix.size());
+    if (name.empty() || name.size() > 10)
+        return false;
+    uint64_t value = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (value > 0xFFFFFFFFu)
+        return false;
+    *port = static_cast<uint32_t>(value);
+    return true;
+}
+
+void drain_dgram(Server* srv) {
+    for (;;) {
+        sockaddr_un from{};
+        iovec iov{srv->rxbuf.data(), srv->rxbuf.size()};
+        msghdr mh{};
+        mh.msg_name = &from;
+        mh.msg_namelen = sizeof from;
+        mh.msg_iov = &iov;
+        mh.msg_iovlen = 1;
+        const ssize_t got = recvmsg(srv->dgram, &mh, MSG_DONTWAIT | MSG_TRUNC);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        size_t len = static_cast<size_t>(got);
+        if (len > srv->rxbuf.size()) {
+            sim_logf(&srv->sim, "datagram of %zu bytes cut to %zu", len, srv->rxbuf.size());
+            len = srv->rxbuf.size();
+        }
+        uint32_t port;
+        if (!dgram_client_port(*srv, from, mh.msg_namelen, &port)) {
+            sim_logf(&srv->sim, "Unix datagram of %zu bytes from a socket not named as a client: dropped",
+                     len);
+            continue;
+        }
+        srv->dgram_ports.insert(port);
+        sim_on_datagram(&srv->sim, srv->rxbuf.data(), len, port, sim_now_ms());
+    }
+}
+
+// Takes every datagram that is waiting on either socket, then sends what
+// became due. Runs before each control command too, so that a command sees
+// every datagram sent before it was issued.
+void drain_datagrams(Server* srv) {
     for (;;) {
         sockaddr_nl from{};
         iovec iov{srv->rxbuf.data(), srv->rxbuf.size()};
@@ -91,8 +180,10 @@ void drain_netlink(Server* srv) {
             sim_logf(&srv->sim, "datagram of %zu bytes cut to %zu", len, srv->rxbuf.size());
             len = srv->rxbuf.size();
         }
+        srv->dgram_ports.erase(from.nl_pid);
         sim_on_datagram(&srv->sim, srv->rxbuf.data(), len, from.nl_pid, sim_now_ms());
     }
+    drain_dgram(srv);
     sim_run_due(&srv->sim, sim_now_ms());
 }
 
@@ -119,7 +210,7 @@ void client_lines(Server* srv, Client* c) {
         c->in.erase(0, nl + 1);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        drain_netlink(srv);
+        drain_datagrams(srv);
         std::vector<std::string> data;
         std::string err;
         const bool ok = sim_control_exec(&srv->sim, line, &data, &err);
@@ -205,6 +296,7 @@ int sim_server_run(const SimServerOptions& opt) {
     }
 
     Server srv;
+    srv.port = opt.port;
     srv.rxbuf.resize(kRxBuffer);
     Fd nl(socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_USERSOCK));
     srv.nl = nl.fd;
@@ -216,8 +308,21 @@ int sim_server_run(const SimServerOptions& opt) {
         return 1;
     }
 
-    // The control comes up after the netlink socket: a client that gets an
-    // answer to ping can rely on the netlink side being there.
+    // Blocking, for its sends' wait; its receives never block.
+    Fd dgram(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    srv.dgram = dgram.fd;
+    sockaddr_un dgram_name;
+    const socklen_t dgram_len = rqmsim_dgram_address(opt.port, &dgram_name);
+    const timeval send_wait{kDgramSendWaitMs / 1000, (kDgramSendWaitMs % 1000) * 1000};
+    if (dgram.fd < 0 || bind(dgram.fd, reinterpret_cast<sockaddr*>(&dgram_name), dgram_len) < 0 ||
+        setsockopt(dgram.fd, SOL_SOCKET, SO_SNDTIMEO, &send_wait, sizeof send_wait) < 0) {
+        fprintf(stderr, "rqmsim: cannot bind datagram socket rqmsim.%u.dgram: %s\n", opt.port,
+                strerror(errno));
+        return 1;
+    }
+
+    // The control comes up after the datagram sockets: a client that gets
+    // an answer to ping can rely on both being there.
     Fd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     sockaddr_un ctl{};
     const unsigned ctl_len = sim_control_address(opt.port, &ctl);
@@ -227,7 +332,7 @@ int sim_server_run(const SimServerOptions& opt) {
         return 1;
     }
 
-    sim_init(&srv.sim, opt.port, nl_send, &srv, log_file);
+    sim_init(&srv.sim, opt.port, server_send, &srv, log_file);
     srv.sim.start_have_peer = opt.have_peer;
     srv.sim.start_peer = opt.peer;
     if (opt.sdd_path != nullptr)
@@ -243,6 +348,7 @@ int sim_server_run(const SimServerOptions& opt) {
         fds.clear();
         fds.push_back({sig.fd, POLLIN, 0});
         fds.push_back({nl.fd, POLLIN, 0});
+        fds.push_back({dgram.fd, POLLIN, 0});
         fds.push_back({listener.fd, POLLIN, 0});
         for (const Client& c : srv.clients) {
             short ev = 0;
@@ -262,14 +368,15 @@ int sim_server_run(const SimServerOptions& opt) {
             if (read(sig.fd, &si, sizeof si) == static_cast<ssize_t>(sizeof si))
                 break;
         }
-        drain_netlink(&srv);
-        if (fds[2].revents & POLLIN)
+        drain_datagrams(&srv);
+        if (fds[3].revents & POLLIN)
             accept_clients(&srv, listener.fd);
         // Clients accepted just now have no entry in fds; they are polled
         // from the next round on.
-        for (size_t i = 0; i + 3 < fds.size() && i < srv.clients.size(); ++i) {
+        constexpr size_t kFirstClient = 4;
+        for (size_t i = 0; i + kFirstClient < fds.size() && i < srv.clients.size(); ++i) {
             Client& c = srv.clients[i];
-            if (fds[i + 3].revents & (POLLIN | POLLHUP | POLLERR))
+            if (fds[i + kFirstClient].revents & (POLLIN | POLLHUP | POLLERR))
                 client_read(&srv, &c);
             client_flush(&c);
         }

@@ -1,24 +1,24 @@
-#include <linux/netlink.h>
-
-#include <cerrno>
-#include <cstdlib>
+#include <unistd.h>
 
 #include "netlink_peer.h"
+#include "netlink_peer_rqmsim.h"
 
 // rqmsim is a user process, so the simulation programs reach it on the
 // user-socket protocol at the port it was started with.
-NetlinkPeer netlink_peer() {
-    uint32_t port = RQMSIM_DEFAULT_PORT;
-    if (const char* text = getenv("RQMSIM_PORT"); text != nullptr && *text != '\0') {
-        char* end = nullptr;
-        errno = 0;
-        unsigned long value = strtoul(text, &end, 0);
-        if (errno == 0 && *end == '\0' && value > 0 && value <= 0xFFFFFFFFul)
-            port = static_cast<uint32_t>(value);
-    }
-    return {NETLINK_USERSOCK, port};
+
+int peer_socket() {
+    uint32_t port;
+    if (!rqmsim_port(&port))
+        return -1;
+    return socket(AF_NETLINK, SOCK_RAW, NETLINK_USERSOCK);
 }
 
-int netlink_peer_system(const char*) {
-    return 0;
+socklen_t peer_own_address(PeerAddress* addr) {
+    return peer_netlink_address(addr, static_cast<uint32_t>(getpid()));
+}
+
+socklen_t peer_destination(PeerAddress* addr) {
+    uint32_t port = RQMSIM_DEFAULT_PORT;
+    rqmsim_port(&port);  // refused already by peer_socket when it is bad
+    return peer_netlink_address(addr, port);
 }

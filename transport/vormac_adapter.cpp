@@ -3,17 +3,20 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "common/hi_bytes.h"
-#include "netlink_peer.h"
 
 int sock_fd = -1;
-sockaddr_nl src_addr;
-sockaddr_nl dest_addr;
+PeerAddress src_addr;
+PeerAddress dest_addr;
 uint8_t* recvbuf = nullptr;
+// The lengths of the two addresses: every receive and send passes them.
+static socklen_t src_addr_len = sizeof src_addr.nl;
+static socklen_t dest_addr_len = sizeof dest_addr.nl;
 
 static void close_socket() {
     close(sock_fd);
@@ -21,29 +24,22 @@ static void close_socket() {
 }
 
 int adapter_connect() {
-    const NetlinkPeer peer = netlink_peer();
-    sock_fd = socket(AF_NETLINK, SOCK_RAW, peer.protocol);
+    sock_fd = peer_socket();
     if (sock_fd < 0) {
         printf("%s socket error(%d)!\n", "adapter_connect", sock_fd);
         sock_fd = -1;
         return -1;
     }
 
-    memset(&src_addr, 0, sizeof src_addr);
-    src_addr.nl_family = AF_NETLINK;
-    src_addr.nl_pid = static_cast<uint32_t>(getpid());
-    src_addr.nl_groups = 0;
-    int ret = bind(sock_fd, reinterpret_cast<sockaddr*>(&src_addr), sizeof src_addr);
+    src_addr_len = peer_own_address(&src_addr);
+    int ret = bind(sock_fd, &src_addr.sa, src_addr_len);
     if (ret < 0) {
         printf("%s bind error(%d)!\n", "adapter_connect", ret);
         close_socket();
         return ret;
     }
 
-    memset(&dest_addr, 0, sizeof dest_addr);
-    dest_addr.nl_family = AF_NETLINK;
-    dest_addr.nl_pid = peer.port;
-    dest_addr.nl_groups = 0;
+    dest_addr_len = peer_destination(&dest_addr);
 
     recvbuf = static_cast<uint8_t*>(malloc(NL_RX_BUFFER));
     if (recvbuf == nullptr) {
@@ -93,10 +89,12 @@ int adapter_sendmsg(const void* msg, int len) {
     iovec iov{datagram, static_cast<size_t>(size)};
     msghdr mh{};
     mh.msg_name = &dest_addr;
-    mh.msg_namelen = sizeof dest_addr;
+    mh.msg_namelen = dest_addr_len;
     mh.msg_iov = &iov;
     mh.msg_iovlen = 1;
     ssize_t sent = sendmsg(sock_fd, &mh, 0);
+    if (sent < 0)
+        peer_send_refused(errno);
     free(datagram);
     return static_cast<int>(sent) - NL_HEADER_SIZE;
 }
@@ -108,7 +106,7 @@ static int receive_into(void* dst, int max, int flags) {
     iovec iov{recvbuf, NL_RX_BUFFER};
     msghdr mh{};
     mh.msg_name = &src_addr;
-    mh.msg_namelen = sizeof src_addr;
+    mh.msg_namelen = src_addr_len;
     mh.msg_iov = &iov;
     mh.msg_iovlen = 1;
     ssize_t got = recvmsg(sock_fd, &mh, flags);

@@ -1,10 +1,12 @@
 // The netlink channel to the Wi-Fi driver: one HI message per datagram
-// behind a 16-byte netlink header. One channel per process.
+// behind a 16-byte netlink header. One channel per process. The socket, its
+// addresses and so the way to the other end come from the peer linked in
+// (netlink_peer.h); nothing here depends on which it is.
 #pragma once
 
-#include <linux/netlink.h>
-
 #include <cstdint>
+
+#include "netlink_peer.h"
 
 inline constexpr int NL_HEADER_SIZE = 16;
 inline constexpr int NL_MAX_DATAGRAM = 1536;  // the driver takes no larger datagram
@@ -12,9 +14,9 @@ inline constexpr int NL_MAX_HI_MSG = NL_MAX_DATAGRAM - NL_HEADER_SIZE;
 inline constexpr int NL_RX_PAYLOAD = 4096;
 inline constexpr int NL_RX_BUFFER = NL_HEADER_SIZE + NL_RX_PAYLOAD;
 
-extern int sock_fd;  // -1 while the channel is closed
-extern sockaddr_nl src_addr;
-extern sockaddr_nl dest_addr;
+extern int sock_fd;           // -1 while the channel is closed
+extern PeerAddress src_addr;  // ours; a receive leaves the sender's in it
+extern PeerAddress dest_addr;
 extern uint8_t* recvbuf;
 
 int adapter_connect();

@@ -523,11 +523,28 @@ TEST_F(WithSim, NoDriverBehindThePort) {
     EXPECT_EQ(r.exit_code, 255) << testing::PrintToString(r);
     EXPECT_EQ(r.out,
               "Driver exception!Please check!!\nRQM_GetAPIContext failed (41:unknown error)\nInit error!\n");
-    EXPECT_EQ(r.err, "");
+    // Where it looked, and how to start the stand-in there.
+    EXPECT_EQ(r.err, "rqmsim is not answering on port " + nobody + ": start it with \"rqmsim --port " +
+                         nobody + " &\"\n");
 }
 
 const std::string kNoChannel =
     "adapter_connect socket error(-1)!\nDriver exception!Please check!!\nInit error!\n";
+
+// A port that is not one is refused before the channel opens, never taken
+// for the default port, where another stand-in may be listening.
+TEST_F(WithSim, PortThatIsNotANumberIsRefused) {
+    for (const char* port : {"abc", "0", "-1", "4294967296", "0x", "12 "}) {
+        SCOPED_TRACE(port);
+        const RunResult r =
+            run_program(RQMCLI_SIM_PATH, {"he"}, Settings::None, 10000, {{"RQMSIM_PORT", port}});
+        EXPECT_EQ(r.exit_code, 255) << testing::PrintToString(r);
+        EXPECT_EQ(r.out, kNoChannel);
+        EXPECT_EQ(r.err,
+                  "RQMSIM_PORT \"" + std::string(port) +
+                      "\" is not a port of rqmsim: give 1 to 4294967295, or leave it unset for 4200000\n");
+    }
+}
 
 // The shipped program speaks the driver's own protocol, which this
 // machine does not have.

@@ -55,8 +55,9 @@ std::string at_dir(std::string text, const std::string& dir) {
 }
 
 // "@" is the test's directory, which holds regs.txt (a register-value
-// record) and list.txt (an address list). sent: wire_text of the requests
-// but the driver's; after: "key=value" of the chip.
+// record) and list.txt (an address list), and is the run's RQMSIM_RAMDIR
+// unless the row names another. sent: wire_text of the requests but the
+// driver's; after: "key=value" of the chip.
 struct MemRunCase {
     const char* name;
     const char* presets;
@@ -66,6 +67,8 @@ struct MemRunCase {
     const char* after = "";
     const char* settings = "";
     std::string dump = "";  // @/dump.txt
+    std::string ram = "";   // @/ram.bin
+    const char* ramdir = "@";
 };
 
 const MemRunCase kMemRuns[] = {
@@ -120,6 +123,17 @@ const MemRunCase kMemRuns[] = {
      "Memory region is:1!\nMemory length set to:12!\nFile path is: @/list.txt!\nDest file path is: "
      "@/dump.txt!\nSave registers OK!\n",
      kRfSwitched + "58:0,10,c 686:0,0", "", "", "0x00000010,0x0000000a\n"},
+    // The board's "/sdcard/ram.bin" is a file of RQMSIM_RAMDIR here, and
+    // the line names it.
+    {"ReadRegToTheRamFile", "set ahb 0x100 0x64636261;set ahb 0x104 0x68676665",
+     "read_reg -t AHB -a 0x100 -l 8",
+     "Memory type set to:2!\nMemory start address set to 0x00000100!\nMemory length set to:8!\nopenfile "
+     "[@/ram.bin] success!\nwrite cnt: 1 \n",
+     "1014:2,100,8", "", "", "", "abcdefgh"},
+    {"ReadRegToTheWorkingDirectory", "", "read_reg -t AHB -a 0x100 -l 4",
+     "Memory type set to:2!\nMemory start address set to 0x00000100!\nMemory length set to:4!\nopenfile "
+     "[./ram.bin] success!\nwrite cnt: 1 \n",
+     "1014:2,100,4", "", "", "", "", ""},
 };
 
 class MemRun : public SimRows, public testing::WithParamInterface<MemRunCase> {};
@@ -129,12 +143,14 @@ TEST_P(MemRun, OutputWireAndChip) {
     TempDir dir;
     ASSERT_TRUE(dir.write("regs.txt", "0x00000010,0x00000007\n") && dir.write("list.txt", "0x10\n"));
     presets(std::string("set connected 1;") + c.presets);
-    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, split(at_dir(c.words, dir.path())), settings_of(c.settings));
+    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, split(at_dir(c.words, dir.path())), settings_of(c.settings),
+                                10000, {{"RQMSIM_RAMDIR", at_dir(c.ramdir, dir.path())}});
     EXPECT_EQ(r.out, at_dir(c.out + (c.out.ends_with(kError) ? "" : kOk), dir.path()))
         << testing::PrintToString(r);
     EXPECT_EQ(wire_text(r.wire, kDriverIds), c.sent);
     expect_state(c.after);
     EXPECT_EQ(c.dump.empty() ? "" : file_text(dir.path() + "/dump.txt"), c.dump);
+    EXPECT_EQ(file_text(dir.path() + "/ram.bin"), c.ram);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, MemRun, testing::ValuesIn(kMemRuns), RowName());

@@ -7,7 +7,7 @@
 //
 // Input: a byte choosing the table, then the words, separated by NUL.
 // fuzz-sources: cli/*.cpp api/*.cpp transport/*.cpp common/*.cpp
-// fuzz-sources: !cli/rqmcli.cpp !transport/netlink_peer_kernel.cpp
+// fuzz-sources: !cli/rqmcli.cpp !transport/netlink_peer_kernel.cpp !transport/netlink_peer_unix.cpp
 #include <getopt.h>
 
 #include <cstddef>

@@ -9,7 +9,8 @@
 //
 // Input: a byte choosing the request, a byte of its parameter, a byte of
 // flags, then datagrams, each a 16-bit little-endian length and its bytes.
-// fuzz-sources: transport/*.cpp !transport/netlink_peer_kernel.cpp common/*.cpp api/rqm_request.cpp
+// fuzz-sources: transport/*.cpp !transport/netlink_peer_kernel.cpp !transport/netlink_peer_unix.cpp
+// fuzz-sources: common/*.cpp api/rqm_request.cpp
 #include <semaphore.h>
 
 #include <cstddef>

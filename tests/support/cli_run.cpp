@@ -167,8 +167,41 @@ RunResult run_in(const std::vector<std::string>& args, const std::string& dir, i
     return r;
 }
 
+namespace {
+
+// The variable that names the stand-in for a host simulation program, or
+// nullptr for any other program.
+const char* substitute_variable(const std::string& program) {
+    const std::string name = program.substr(program.rfind('/') + 1);
+    if (name == "rqmcli-sim")
+        return "RQMTEST_RQMCLI_SIM";
+    if (name == "rqmcli-hf-sim")
+        return "RQMTEST_RQMCLI_HF_SIM";
+    return nullptr;
+}
+
+// An emulated program is slower to start and to run; its time limit grows
+// by this much.
+constexpr int kEmulatedTimeFactor = 4;
+
+}  // namespace
+
 RunResult run_program(const std::string& program, std::vector<std::string> words,
                       const SettingsFile& settings, int timeout_ms, const EnvOverrides& env) {
+    std::vector<std::string> command = {program};
+    if (const char* variable = substitute_variable(program)) {
+        const char* marked = getenv("RQMTEST_WHOLE_RUN");
+        if (marked != nullptr && strcmp(marked, "0") == 0)
+            ADD_FAILURE() << program << " runs in a test not marked as a whole run: add its suite to "
+                          << "WHOLE_RUN_SUITES in its tests/ CMakeLists.txt, or the ARM pass leaves it out";
+        const char* other = getenv(variable);
+        if (other != nullptr && *other != '\0') {
+            command = {other};
+            if (const char* emulator = getenv("RQMTEST_EMULATOR"); emulator != nullptr && *emulator != '\0')
+                command.insert(command.begin(), emulator);
+            timeout_ms *= kEmulatedTimeFactor;
+        }
+    }
     TempDir dir;
     RunResult r;
     if (!dir.ok()) {
@@ -180,7 +213,7 @@ RunResult run_program(const std::string& program, std::vector<std::string> words
         r.err = "no settings file";
         return r;
     }
-    words.insert(words.begin(), program);
+    words.insert(words.begin(), command.begin(), command.end());
     return run_in(words, dir.path(), timeout_ms, env);
 }
 

@@ -62,6 +62,15 @@ struct SettingsFile {
 };
 
 // Runs the program with the words in a directory of its own.
+//
+// The ARM pass of tools/run-tests.sh runs the whole-run tests again with
+// the ARM simulation programs: RQMTEST_RQMCLI_SIM and RQMTEST_RQMCLI_HF_SIM
+// name the programs that run in place of the host's rqmcli-sim and
+// rqmcli-hf-sim, and RQMTEST_EMULATOR the emulator they run under. Every
+// other program runs as given. The tests that are whole runs carry
+// RQMTEST_WHOLE_RUN=1 from ctest (the others 0; tests/CMakeLists.txt
+// lists them): a simulation program run from a test marked 0 fails it, as
+// it would be left out of the ARM pass.
 RunResult run_program(const std::string& program, std::vector<std::string> words,
                       const SettingsFile& settings, int timeout_ms = 10000, const EnvOverrides& env = {});
 

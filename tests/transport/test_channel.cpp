@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/hi_msg.h"
@@ -127,6 +128,27 @@ TEST_F(Channel, DriverAnswerComesBackToOurPort) {
     EXPECT_EQ(receive_wait(buf, sizeof buf), 148);
     EXPECT_EQ(hi_msg_len(buf), 148u);
     EXPECT_EQ(hi_msg_id(buf), 0x7F8u);
+}
+
+// More datagrams than a Unix datagram socket queues (10 by default) before
+// the reader gets to them: the stand-in waits for room instead of losing
+// them, on either channel.
+TEST_F(Channel, BurstLargerThanTheQueueArrivesWhole) {
+    constexpr unsigned kBurst = 16;
+    bool sent = true;
+    std::thread sender([&] {
+        for (unsigned i = 0; i < kBurst; ++i)
+            sent = sim.control("send trace " + std::to_string(i)) && sent;
+    });
+    usleep(200000);
+    uint8_t buf[64];
+    for (unsigned i = 0; i < kBurst; ++i) {
+        ASSERT_EQ(receive_wait(buf, sizeof buf), 8) << "trace " << i;
+        EXPECT_EQ(hi_msg_id(buf) & 0x1FFF, 0x802u);
+        EXPECT_EQ(hi_rd32(buf + 4), i);
+    }
+    sender.join();
+    EXPECT_TRUE(sent) << sim.last_error();
 }
 
 TEST(ChannelNoPeer, RefusedDatagramGivesMinus17) {

@@ -1,0 +1,11 @@
+// What the two simulation peers share: the stand-in's port, what they say
+// when it is not there, and where a host keeps what the board keeps in
+// /sdcard.
+#pragma once
+
+#include <cstdint>
+
+// The port in RQMSIM_PORT (decimal, or hex after 0x; 1 to 2^32-1), or the
+// default when it is unset or empty. Anything else is refused: false, and
+// the reason on stderr, never a silent fall back to the default.
+bool rqmsim_port(uint32_t* port);
