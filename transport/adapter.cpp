@@ -19,23 +19,11 @@ inline constexpr uint32_t CONNECT_CNF_SIZE = 184;
 inline constexpr unsigned PLATFORM_CODE_SPAN = 32;  // label bytes searched for the platform code
 inline constexpr uint8_t PLATFORM_CODE_CHIP_VARIANT = 23;
 
-static timespec deadline_after(uint32_t sec, long nsec) {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    ts.tv_sec += static_cast<time_t>(sec) + nsec / 1000000000L;
-    ts.tv_nsec += nsec % 1000000000L;
-    if (ts.tv_nsec >= 1000000000L) {
-        ts.tv_sec += 1;
-        ts.tv_nsec -= 1000000000L;
-    }
-    return ts;
-}
-
 // The deadline is on the monotonic clock, so setting the wall clock during
 // a wait neither ends it early nor stretches it; a signal resumes the same
 // wait instead of counting as a timeout.
 int time_lock(sem_t* sem, uint32_t sec, long nsec) {
-    const timespec deadline = deadline_after(sec, nsec);
+    const timespec deadline = rqm_deadline_after(sec, nsec);
     for (;;) {
         if (sem_clockwait(sem, CLOCK_MONOTONIC, &deadline) == 0)
             return 0;
