@@ -35,7 +35,8 @@ int TargetCli_SendToAdapter(TargetCliContext* p, uint8_t* pMsg, uint8_t Resend, 
         // send's own unconfirmed slot must not block it.
         if (Resend == 1)
             p->TxSeq--;
-        const timespec deadline = rqm_deadline_after(WaitMs / 1000, static_cast<long>(WaitMs % 1000) * 1000000L);
+        const timespec deadline =
+            rqm_deadline_after(WaitMs / 1000, static_cast<long>(WaitMs % 1000) * 1000000L);
         std::lock_guard lock(p->WindowLock);
         // Counted, so that a stopper frees the record only after every
         // waiter has left it.
