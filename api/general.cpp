@@ -1,13 +1,12 @@
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "rqm_api.h"
 #include "rqm_request.h"
 #include "transport/adapter.h"
 
 RqmApiContext* RQM_Create(void* pUserCB_Context, RqmUiPutsCb pfnUI_Puts_Cb) {
-    auto* ctx = new (std::nothrow) RqmApiContext{};
+    auto* ctx = rqm_new<RqmApiContext>();
     if (ctx == nullptr)
         return nullptr;
     ctx->pUserCB_Context = pUserCB_Context;
@@ -109,7 +108,7 @@ int RQM_Stop(RqmApiContext* ctx) {
 int RQM_Destroy(RqmApiContext* ctx) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_Destroy");
-    delete ctx;
+    rqm_delete(ctx);
     return RQM_SUCCESS;
 }
 

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "common/file_read.h"
 #include "common/hi_msg.h"
@@ -43,16 +42,14 @@ static void put_file_failure(const char* path, RqmFileStatus status, uint32_t ma
 
 // The whole file, up to RQM_SDD_FILE_MAX bytes; false after the line that
 // tells why when it cannot be opened or read.
-bool rqm_read_sdd_file(const char* path, std::vector<uint8_t>* bytes) {
-    uint8_t* buffer = nullptr;
+bool rqm_read_sdd_file(const char* path, RqmSddFile* file) {
     uint32_t size = 0;
-    const RqmFileStatus status = rqm_load_file(path, 0, RQM_SDD_FILE_MAX, &buffer, &size);
+    const RqmFileStatus status = rqm_load_file(path, 0, RQM_SDD_FILE_MAX, &file->pBytes, &size);
     if (status != RQM_FILE_OK) {
         put_file_failure(path, status, RQM_SDD_FILE_MAX);
         return false;
     }
-    bytes->assign(buffer, buffer + size);
-    free(buffer);
+    file->Size = size;
     return true;
 }
 
@@ -80,10 +77,10 @@ struct Element {
 };
 
 // The first element with the id; one of length 0 counts as absent.
-Element find_element(const std::vector<uint8_t>& file, uint8_t id) {
+Element find_element(const RqmSddFile& file, uint8_t id) {
     const uint8_t* data = nullptr;
     uint8_t len = 0;
-    const int offset = rqm_get_sdd_param(file.data(), static_cast<int>(file.size()), id, &data, &len);
+    const int offset = rqm_get_sdd_param(file.pBytes, static_cast<int>(file.Size), id, &data, &len);
     if (data == nullptr || len == 0)
         return {-1, nullptr, 0};
     return {offset, data, len};
@@ -162,7 +159,7 @@ int RQM_GetSddPower(RqmApiContext* ctx, uint8_t Id, uint16_t* pTable) {
     char path[SDD_PATH_MAX + 1];
     if (!sdd_path_for(ctx, path, "RQM_GetSddPower"))
         return RQM_STEP_FAILED;
-    std::vector<uint8_t> file;
+    RqmSddFile file;
     const Element e = rqm_read_sdd_file(path, &file) ? find_element(file, Id) : Element{-1, nullptr, 0};
     if (e.Offset < 0) {
         puts("Power_ies not found!");
@@ -183,7 +180,7 @@ int RQM_SetSddPower(RqmApiContext* ctx, uint8_t Id, const uint16_t* pTable) {
     char path[SDD_PATH_MAX + 1];
     if (!sdd_path_for(ctx, path, "RQM_SetSddPower"))
         return RQM_STEP_FAILED;
-    std::vector<uint8_t> file;
+    RqmSddFile file;
     const Element e = rqm_read_sdd_file(path, &file) ? find_element(file, Id) : Element{-1, nullptr, 0};
     // Nothing to write is a failure, as it is for the read.
     if (e.Offset < 0) {
@@ -206,8 +203,8 @@ int RQM_GetSddFreqOffset(RqmApiContext* ctx) {
     char path[SDD_PATH_MAX + 1];
     if (!sdd_path_for(ctx, path, "RQM_GetSddFreqOffset"))
         return RQM_STEP_FAILED;
-    std::vector<uint8_t> file;
-    if (!rqm_read_sdd_file(path, &file) || file.empty()) {
+    RqmSddFile file;
+    if (!rqm_read_sdd_file(path, &file) || file.Size == 0) {
         puts("Failed to read the SDD file!");
         return reported(ctx, RQM_STEP_FAILED, "RQM_GetSddFreqOffset");
     }
@@ -230,8 +227,8 @@ int RQM_SetSddFreqOffset(RqmApiContext* ctx, uint16_t Value) {
     char path[SDD_PATH_MAX + 1];
     if (!sdd_path_for(ctx, path, "RQM_SetSddFreqOffset"))
         return RQM_STEP_FAILED;
-    std::vector<uint8_t> file;
-    if (!rqm_read_sdd_file(path, &file) || file.empty()) {
+    RqmSddFile file;
+    if (!rqm_read_sdd_file(path, &file) || file.Size == 0) {
         puts("Failed to read the SDD file!");
         return RQM_STEP_FAILED;
     }

@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
 
 #include "common/sdd_elements.h"
 
@@ -42,6 +42,19 @@ int RQM_DownloadSdd(RqmApiContext* pRqmApiContext, const char* pchSddFilePath, i
 // Asks the driver where the SDD file lies: true with the terminated path
 // in a buffer of 65 bytes, false with the failure code in *pResult.
 bool rqm_sdd_path_query(RqmApiContext* pRqmApiContext, char* pPath, int* pResult);
+// An SDD file read whole: one buffer of the file's size, which the loader
+// bounds by RQM_SDD_FILE_MAX, freed with the record.
+struct RqmSddFile {
+    uint8_t* pBytes = nullptr;
+    uint32_t Size = 0;
+
+    RqmSddFile() = default;
+    RqmSddFile(const RqmSddFile&) = delete;
+    RqmSddFile& operator=(const RqmSddFile&) = delete;
+    ~RqmSddFile() { free(pBytes); }
+};
+
 // The whole file, up to RQM_SDD_FILE_MAX bytes; false after the line that
 // tells why it cannot be opened or read (not a regular file, too large).
-bool rqm_read_sdd_file(const char* pchPath, std::vector<uint8_t>* pBytes);
+// pFile must be empty.
+bool rqm_read_sdd_file(const char* pchPath, RqmSddFile* pFile);

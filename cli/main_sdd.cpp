@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "api/rqm_api.h"
 #include "api/rqm_sdd.h"
@@ -197,11 +196,11 @@ int proc_get_sdd_file(int, char**) {
     printf("sdd_path = %s\n", path);
     // A file that was read is dumped, an empty one too (its length line and
     // an empty line), before the failure line.
-    std::vector<uint8_t> file;
+    RqmSddFile file;
     const bool read = rqm_read_sdd_file(path, &file);
     if (read)
-        RQM_sddShow(file.data(), static_cast<int>(file.size()));
-    if (!read || file.empty()) {
+        RQM_sddShow(file.pBytes, static_cast<int>(file.Size));
+    if (!read || file.Size == 0) {
         puts("Failed to read the SDD file!");
         return -1;
     }

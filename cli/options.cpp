@@ -148,21 +148,116 @@ const CliOption* cli_find_option(const CliOptionTable& table, int letter) {
     return nullptr;
 }
 
+namespace {
+
+// A line of the table or the row, when it has one.
+void put_line(const char* text) {
+    if (text != nullptr)
+        puts(text);
+}
+
+// A number in range, among the row's values where it lists them, stored
+// rounded up to the row's alignment; refused when the field's cut leaves 0
+// of a value that must not be 0.
+bool store_decimal(const CliOption& row, const char* pchArg, CliSettings* pSettings, CliOptionOut* pOut) {
+    const int32_t v = cli_atoi(pchArg);
+    if (v < row.Min || v > row.Max || (row.bNonzero && v == 0) ||
+        (!row.Ints.empty() && !contains(row.Ints, v)))
+        return false;
+    store_number(row.Dest, pSettings, pOut, aligned(v, row.Align));
+    return !(row.bStoredNonzero && load_number(row.Dest, pSettings, pOut) == 0);
+}
+
+// One of the row's words, whose own success text (where it has one) takes
+// the row's place in *pDone.
+bool store_word(const CliOption& row, const char* pchArg, CliSettings* pSettings, CliOptionOut* pOut,
+                const char** pDone) {
+    auto w = std::find_if(row.Words.begin(), row.Words.end(),
+                          [&](const CliWord& word) { return strcmp(word.pchWord, pchArg) == 0; });
+    if (w == row.Words.end())
+        return false;
+    store_number(row.Dest, pSettings, pOut, w->Value);
+    if (w->pchDone != nullptr)
+        *pDone = w->pchDone;
+    return true;
+}
+
+// Turns the argument into the row's value and stores it; false when the
+// row refuses it. Only a number whose cut leaves 0 is refused after it
+// was stored.
+bool store_value(const CliOption& row, const char* pchArg, CliSettings* pSettings, CliOptionOut* pOut,
+                 const char** pDone) {
+    switch (row.Kind) {
+    case CLI_DECIMAL:
+        return store_decimal(row, pchArg, pSettings, pOut);
+    case CLI_BOOLEAN:
+        store_number(row.Dest, pSettings, pOut, cli_atoi(pchArg) != 0 ? 1 : 0);
+        return true;
+    case CLI_HEX:
+        if (strncmp(pchArg, "0x", 2) != 0)
+            return false;
+        store_number(row.Dest, pSettings, pOut, cli_strtoul_hex(pchArg + 2));
+        return true;
+    case CLI_FLOAT: {
+        const float f = cli_atof(pchArg);
+        if (!contains(row.Floats, f))
+            return false;
+        pSettings->*std::get<float CliSettings::*>(row.Dest) = f;
+        return true;
+    }
+    case CLI_WORD:
+        return store_word(row, pchArg, pSettings, pOut, pDone);
+    case CLI_TEXT:
+        pSettings->*std::get<const char * CliSettings::*>(row.Dest) = pchArg;
+        return true;
+    case CLI_MAC:
+        if (!parse_mac(pchArg, pOut->Mac))
+            return false;
+        pOut->Value = row.Value;
+        return true;
+    case CLI_SET:
+        store_number(row.Dest, pSettings, pOut, row.Value);
+        return true;
+    case CLI_CUSTOM:
+        break;
+    }
+    return true;
+}
+
+// A refused value: the row's reset value stored, its line, and the values
+// it takes.
+void report_refused(const CliOption& row, CliSettings* pSettings, CliOptionOut* pOut) {
+    if (row.Reset.has_value())
+        store_reset(row, pSettings, pOut);
+    put_line(row.pchRefused);
+    print_list(row);
+}
+
+// A stored value: the address after its label, or the success text (the
+// row's text for 0 when 0 was stored and it has one).
+void report_stored(const CliOption& row, const char* done, const CliSettings* pSettings,
+                   const CliOptionOut* pOut) {
+    if (row.Kind == CLI_MAC) {
+        cli_print_mac(done, pOut->Mac);
+        return;
+    }
+    const bool zero =
+        row.Kind != CLI_FLOAT && row.Kind != CLI_TEXT && load_number(row.Dest, pSettings, pOut) == 0;
+    print_done(row, zero && row.pchDoneZero != nullptr ? row.pchDoneZero : done, pSettings, pOut);
+}
+
+}  // namespace
+
 int cli_option_apply(const CliOptionTable& table, int letter, const char* pchArg, CliSettings* pSettings,
                      CliOptionOut* pOut) {
     const CliOption* pRow = cli_find_option(table, letter);
     if (pRow == nullptr) {
-        const char* text =
-            pchArg == nullptr && table.pchMissing != nullptr ? table.pchMissing : table.pchUnknown;
-        if (text != nullptr)
-            puts(text);
+        put_line(pchArg == nullptr && table.pchMissing != nullptr ? table.pchMissing : table.pchUnknown);
         return -1;
     }
     const CliOption& row = *pRow;
     if (row.Kind != CLI_SET && pchArg == nullptr) {
-        const char* text = row.pchMissing != nullptr ? row.pchMissing : table.pchMissing;
-        if (text != nullptr)
-            puts(text);
+        put_line(row.pchMissing != nullptr ? row.pchMissing : table.pchMissing);
         return -1;
     }
     if (!has_place(row.Dest, pSettings, pOut))
@@ -171,73 +266,12 @@ int cli_option_apply(const CliOptionTable& table, int letter, const char* pchArg
         return row.pfnHook(pSettings, pchArg, 0);
 
     const char* done = row.pchDone;
-    bool accepted = true;
-    switch (row.Kind) {
-    case CLI_DECIMAL: {
-        const int32_t v = cli_atoi(pchArg);
-        accepted = v >= row.Min && v <= row.Max && !(row.bNonzero && v == 0) &&
-                   (row.Ints.empty() || contains(row.Ints, v));
-        if (accepted) {
-            store_number(row.Dest, pSettings, pOut, aligned(v, row.Align));
-            accepted = !(row.bStoredNonzero && load_number(row.Dest, pSettings, pOut) == 0);
-        }
-        break;
-    }
-    case CLI_BOOLEAN:
-        store_number(row.Dest, pSettings, pOut, cli_atoi(pchArg) != 0 ? 1 : 0);
-        break;
-    case CLI_HEX:
-        accepted = strncmp(pchArg, "0x", 2) == 0;
-        if (accepted)
-            store_number(row.Dest, pSettings, pOut, cli_strtoul_hex(pchArg + 2));
-        break;
-    case CLI_FLOAT: {
-        const float f = cli_atof(pchArg);
-        accepted = contains(row.Floats, f);
-        if (accepted)
-            pSettings->*std::get<float CliSettings::*>(row.Dest) = f;
-        break;
-    }
-    case CLI_WORD: {
-        auto w = std::find_if(row.Words.begin(), row.Words.end(),
-                              [&](const CliWord& word) { return strcmp(word.pchWord, pchArg) == 0; });
-        accepted = w != row.Words.end();
-        if (accepted) {
-            store_number(row.Dest, pSettings, pOut, w->Value);
-            if (w->pchDone != nullptr)
-                done = w->pchDone;
-        }
-        break;
-    }
-    case CLI_TEXT:
-        pSettings->*std::get<const char * CliSettings::*>(row.Dest) = pchArg;
-        break;
-    case CLI_MAC:
-        accepted = parse_mac(pchArg, pOut->Mac);
-        if (accepted)
-            pOut->Value = row.Value;
-        break;
-    case CLI_SET:
-        store_number(row.Dest, pSettings, pOut, row.Value);
-        break;
-    case CLI_CUSTOM:
-        break;
-    }
-
     int result = 0;
-    if (!accepted) {
-        if (row.Reset.has_value())
-            store_reset(row, pSettings, pOut);
-        if (row.pchRefused != nullptr)
-            puts(row.pchRefused);
-        print_list(row);
-        result = -1;
-    } else if (row.Kind == CLI_MAC) {
-        cli_print_mac(done, pOut->Mac);
+    if (store_value(row, pchArg, pSettings, pOut, &done)) {
+        report_stored(row, done, pSettings, pOut);
     } else {
-        const bool zero =
-            row.Kind != CLI_FLOAT && row.Kind != CLI_TEXT && load_number(row.Dest, pSettings, pOut) == 0;
-        print_done(row, zero && row.pchDoneZero != nullptr ? row.pchDoneZero : done, pSettings, pOut);
+        report_refused(row, pSettings, pOut);
+        result = -1;
     }
     return row.pfnHook != nullptr ? row.pfnHook(pSettings, pchArg, result) : result;
 }

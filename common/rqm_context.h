@@ -8,7 +8,8 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
+
+#include "common/rqm_sync.h"
 
 struct TargetContext;
 
@@ -71,7 +72,7 @@ struct RqmApiContext {
     uint32_t MsgReceivedSize;
     sem_t CnfSemaphore;
     bool bCnfSemaphoreMade;  // the broker's exit may run twice
-    std::mutex CnfLock;
+    RqmMutex CnfLock;
     uint8_t CnfBuffer[RQM_CNF_BUFFER_SIZE];
     // Firmware facts.
     uint32_t MaxMsgSize;

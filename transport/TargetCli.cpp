@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <new>
 
 #include "common/hi_msg.h"
 #include "common/variant.h"
@@ -16,7 +15,7 @@ pthread_t tID = 0;
 std::atomic<int> rxed_boot_ind{0};
 
 TargetCliContext* TargetCli_Create(TargetContext* pTarget) {
-    auto* p = new (std::nothrow) TargetCliContext{};
+    auto* p = rqm_new<TargetCliContext>();
     if (p == nullptr)
         return nullptr;
     p->pTarget = pTarget;
@@ -80,10 +79,10 @@ void TargetCli_Exit(TargetCliContext* p) {
     {
         // A sender waiting for room in the window gives up and leaves
         // before the record goes.
-        std::unique_lock lock(p->WindowLock);
+        std::lock_guard lock(p->WindowLock);
         p->bExit = 1;
         p->WindowCv.notify_all();
-        p->WindowCv.wait(lock, [p] { return p->WindowWaiters == 0; });
+        p->WindowCv.wait(p->WindowLock, [p] { return p->WindowWaiters == 0; });
     }
     if (tID != 0) {
         uint64_t one = 1;
@@ -95,7 +94,7 @@ void TargetCli_Exit(TargetCliContext* p) {
     p->pfnRxCb = nullptr;
     if (p->WakeFd >= 0)
         close(p->WakeFd);
-    delete p;
+    rqm_delete(p);
 }
 
 static void put_boot_res_line(uint32_t res) {

@@ -6,9 +6,9 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
+
+#include "common/rqm_sync.h"
 
 struct TargetContext;
 
@@ -38,8 +38,8 @@ struct TargetCliContext {
     // A sender waiting for room in the send window sleeps on WindowCv; the
     // receive thread wakes it when a confirmation is counted or a startup
     // indication resets the window, and the stopper when the target stops.
-    std::mutex WindowLock;
-    std::condition_variable WindowCv;
+    RqmMutex WindowLock;
+    RqmCond WindowCv;
     uint32_t WindowWaiters;  // senders inside the window wait; under WindowLock
 };
 

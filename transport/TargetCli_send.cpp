@@ -3,7 +3,6 @@
 // wait and the dispatcher of target requests.
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -36,13 +35,14 @@ int TargetCli_SendToAdapter(TargetCliContext* p, uint8_t* pMsg, uint8_t Resend, 
         // send's own unconfirmed slot must not block it.
         if (Resend == 1)
             p->TxSeq--;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs);
-        std::unique_lock lock(p->WindowLock);
+        const timespec deadline =
+            rqm_deadline_after(WaitMs / 1000, static_cast<long>(WaitMs % 1000) * 1000000L);
+        std::lock_guard lock(p->WindowLock);
         // Counted, so that a stopper frees the record only after every
         // waiter has left it.
         p->WindowWaiters++;
         const bool room =
-            p->WindowCv.wait_until(lock, deadline, [p] { return p->bExit != 0 || !window_full(p); });
+            p->WindowCv.wait_until(p->WindowLock, deadline, [p] { return p->bExit != 0 || !window_full(p); });
         const bool sending = room && p->bExit == 0;
         if (!sending) {
             if (Resend == 1)

@@ -1,17 +1,18 @@
+// The request/confirm broker: its start and exit, one request to its
+// confirmation, the connect handshake and the receive callback. The
+// firmware start and the driver-level requests are in adapter_start.cpp.
 #include "adapter.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include "adapter_wait.h"
 #include "common/driver_data.h"
-#include "common/file_read.h"
 #include "common/hi_msg.h"
 #include "common/rqm_context.h"
-#include "common/sdd_elements.h"
 #include "common/variant.h"
 #include "target_temp.h"
 
@@ -19,23 +20,11 @@ inline constexpr uint32_t CONNECT_CNF_SIZE = 184;
 inline constexpr unsigned PLATFORM_CODE_SPAN = 32;  // label bytes searched for the platform code
 inline constexpr uint8_t PLATFORM_CODE_CHIP_VARIANT = 23;
 
-static timespec deadline_after(uint32_t sec, long nsec) {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    ts.tv_sec += static_cast<time_t>(sec) + nsec / 1000000000L;
-    ts.tv_nsec += nsec % 1000000000L;
-    if (ts.tv_nsec >= 1000000000L) {
-        ts.tv_sec += 1;
-        ts.tv_nsec -= 1000000000L;
-    }
-    return ts;
-}
-
 // The deadline is on the monotonic clock, so setting the wall clock during
 // a wait neither ends it early nor stretches it; a signal resumes the same
 // wait instead of counting as a timeout.
 int time_lock(sem_t* sem, uint32_t sec, long nsec) {
-    const timespec deadline = deadline_after(sec, nsec);
+    const timespec deadline = rqm_deadline_after(sec, nsec);
     for (;;) {
         if (sem_clockwait(sem, CLOCK_MONOTONIC, &deadline) == 0)
             return 0;
@@ -105,13 +94,7 @@ static void drain_stale_posts(RqmApiContext* ctx) {
 
 // The request bytes its answer must repeat, bounded by the request and by
 // what the context keeps.
-struct Echo {
-    const uint8_t* pBytes = nullptr;
-    uint32_t Off = 0;
-    uint32_t Len = 0;
-};
-
-static Echo echo_of(const uint8_t* req, uint32_t off, uint32_t len) {
+static AdapterEcho echo_of(const uint8_t* req, uint32_t off, uint32_t len) {
     const uint32_t reqLen = hi_msg_len(req);
     if (off >= reqLen || len == 0)
         return {};
@@ -120,7 +103,7 @@ static Echo echo_of(const uint8_t* req, uint32_t off, uint32_t len) {
     return {req + off, off, len};
 }
 
-static void expect(RqmApiContext* ctx, uint16_t id, uint32_t size, Echo echo = {}) {
+void adapter_expect(RqmApiContext* ctx, uint16_t id, uint32_t size, AdapterEcho echo) {
     drain_stale_posts(ctx);
     std::lock_guard lock(ctx->CnfLock);
     ctx->MsgReceivedSize = 0;
@@ -145,8 +128,7 @@ static bool echo_matches(const RqmApiContext* ctx, const uint8_t* msg, uint32_t 
     return true;
 }
 
-// Ends the wait and copies out the answer, if one was taken.
-static uint32_t take_answer(RqmApiContext* ctx, uint8_t* dst, uint32_t room) {
+uint32_t adapter_take_answer(RqmApiContext* ctx, uint8_t* dst, uint32_t room) {
     std::lock_guard lock(ctx->CnfLock);
     ctx->ExpectedMsgSize = 0;
     uint32_t got = ctx->MsgReceivedSize;
@@ -168,7 +150,7 @@ static void lose_transport(RqmApiContext* ctx) {
 }
 
 // Sends and waits, Attempts times at most. 41 when the transport is lost,
-// else 0 (whether an answer came is for take_answer to tell).
+// else 0 (whether an answer came is for adapter_take_answer to tell).
 static int send_attempts(RqmApiContext* ctx, uint8_t* req, const char* timeoutLine) {
     const uint32_t timeoutMs = ctx->CnfTimeoutMs;
     for (uint32_t attempt = 0; attempt < ctx->Attempts; ++attempt) {
@@ -202,10 +184,11 @@ int Adapter_RequestEcho(RqmApiContext* ctx, uint8_t* pReq, uint8_t* pCnf, uint32
     // Bits 13-15 are the sender's sequence number: a reused request buffer
     // or a resend must still match its confirmation by the id alone.
     const uint16_t id = hi_msg_id(pReq) & HI_MSG_ID_MASK;
-    expect(ctx, static_cast<uint16_t>(id | HI_MSG_KIND_CNF), CnfSize, echo_of(pReq, EchoOff, EchoLen));
+    adapter_expect(ctx, static_cast<uint16_t>(id | HI_MSG_KIND_CNF), CnfSize,
+                   echo_of(pReq, EchoOff, EchoLen));
     if (send_attempts(ctx, pReq, "Wait for cnf timed out!") == RQM_TRANSPORT_LOST)
         return RQM_TRANSPORT_LOST;
-    const uint32_t got = take_answer(ctx, pCnf, CnfSize);
+    const uint32_t got = adapter_take_answer(ctx, pCnf, CnfSize);
     if (got == 0) {
         if (g_variant.bNoAnswerLine)
             printf("%s pRqmApiContext->MsgReceivedSize == 0\n", "Adapter_Request");
@@ -252,12 +235,12 @@ void Adapter_CheckPlatformCode(RqmApiContext* ctx) {
 }
 
 int Adapter_Request_Connect(RqmApiContext* ctx, uint8_t* pReq, uint8_t*, uint32_t) {
-    expect(ctx, HI_STARTUP_IND_ID, CONNECT_CNF_SIZE);
+    adapter_expect(ctx, HI_STARTUP_IND_ID, CONNECT_CNF_SIZE);
     if (send_attempts(ctx, pReq, "Wait for cnf timed out!\nMaybe rqm has already connected!") ==
         RQM_TRANSPORT_LOST)
         return RQM_TRANSPORT_LOST;
     uint8_t ind[CONNECT_CNF_SIZE] = {};
-    const uint32_t got = take_answer(ctx, ind, sizeof ind);
+    const uint32_t got = adapter_take_answer(ctx, ind, sizeof ind);
     if (got == 0)
         return RQM_NO_CONFIRMATION;
     const uint16_t id = hi_msg_id(ind) & HI_MSG_ID_MASK;
@@ -330,199 +313,4 @@ int Adapter_CheckAndDisplayError(RqmApiContext* ctx, int ErrorCode) {
     }
     RQM_UI_Printf(ctx, "Failed. Error = %08x\n", static_cast<unsigned>(ErrorCode));
     return 0;
-}
-
-// Firmware start, downloads and the raw driver-level requests.
-
-inline constexpr uint32_t START_CNF_SIZE = 168;
-
-int GetSddVersion(RqmApiContext* ctx, const uint8_t* pData, uint32_t Size) {
-    if (pData == nullptr || Size < 4 || pData[0] != SDD_ELEMENT_VERSION || pData[1] != 2)
-        return 0;
-    ctx->SddVersionMajor = pData[2];
-    ctx->SddVersionMinor = pData[3];
-    return 1;
-}
-
-static TargetStartRequest* new_start_request(uint32_t type, uint32_t size) {
-    auto* req = static_cast<TargetStartRequest*>(malloc(START_REQ_DATA_OFF + static_cast<size_t>(size)));
-    if (req != nullptr)
-        start_request_set_head(req, type, size);
-    return req;
-}
-
-TargetStartRequest* MakeTargetStartRequest(RqmApiContext* ctx, const char* pchPath) {
-    if (pchPath[0] == '^') {
-        const char* name = pchPath + 1;
-        const auto size = static_cast<uint32_t>(strlen(name) + 1);
-        TargetStartRequest* req = new_start_request(START_REQ_TYPE_NAME, size);
-        if (req == nullptr) {
-            RQM_UI_Printf(ctx, "cannot allocate memory for adapter message\n");
-            return nullptr;
-        }
-        memcpy(req + START_REQ_DATA_OFF, name, size);
-        return req;
-    }
-    // The file goes out whole or not at all: one that cannot be measured
-    // or read whole gives no request.
-    uint32_t size = 0;
-    TargetStartRequest* req = rqm_read_whole_file(ctx, pchPath, START_REQ_DATA_OFF, START_REQ_MAX_DATA,
-                                                  "cannot allocate memory for adapter image\n", &size);
-    if (req != nullptr)
-        start_request_set_head(req, START_REQ_TYPE_CONTENT, size);
-    return req;
-}
-
-static void withdraw_expectation(RqmApiContext* ctx) {
-    std::lock_guard lock(ctx->CnfLock);
-    ctx->ExpectedMsgId = 0;
-    ctx->ExpectedMsgSize = 0;
-}
-
-// Waits for the startup indication that a start or reconnect awaits, and
-// takes the firmware facts from it. Anything else is not a start.
-static int await_startup(RqmApiContext* ctx, uint32_t seconds) {
-    time_lock(&ctx->CnfSemaphore, seconds, 0);
-    uint8_t ind[START_CNF_SIZE] = {};
-    const uint32_t got = take_answer(ctx, ind, sizeof ind);
-    if (got < STARTUP_IND_MIN_SIZE || (hi_msg_id(ind) & HI_MSG_ID_MASK) != HI_STARTUP_IND_ID) {
-        std::lock_guard lock(ctx->CnfLock);
-        ctx->ExpectedMsgId = 0;
-        return 0;
-    }
-    Adapter_TakeStartupFacts(ctx, ind);
-    ctx->LastRxValid = 0;
-    return 1;
-}
-
-int Adapter_Start(RqmApiContext* ctx, const char* pchImagePath) {
-    puts("Adapter_Start");
-    if (ctx->SddPath[0] == '\0') {
-        puts("SDD file not set ... \n");
-        RQM_UI_Printf(ctx, "SDD file not set ... \n");
-    } else {
-        puts("MakeTargetStartRequest");
-        TargetStartRequest* req = MakeTargetStartRequest(ctx, ctx->SddPath);
-        if (req == nullptr) {
-            ctx->SddVersionMajor = 0;
-            ctx->SddVersionMinor = 0;
-            return 0;
-        }
-        if (ctx->SddPath[0] != '^' &&
-            !GetSddVersion(ctx, req + START_REQ_DATA_OFF, start_request_size(req))) {
-            ctx->SddVersionMajor = 0;
-            ctx->SddVersionMinor = 0;
-            RQM_UI_Printf(ctx, "Failed to determine SDD file version!\n");
-        }
-        RQM_UI_Printf(ctx, "start adapter with SDD file %s ... \n", ctx->SddPath);
-        puts("TARGET_MSG_ID_SEND_SDD");
-        const int ok = Target_Request(ctx->Target, TARGET_MSG_ID_SEND_SDD, req, start_request_length(req), 0);
-        free(req);
-        if (ok == 0) {
-            withdraw_expectation(ctx);
-            RQM_UI_Printf(ctx, "start adapter with SDD file %s : failed \n", ctx->SddPath);
-            return 0;
-        }
-    }
-
-    puts("bootloader");
-    if (ctx->BootLoaderPath[0] == '\0') {
-        RQM_UI_Printf(ctx, "BootLoader file not set ... \n");
-    } else {
-        TargetStartRequest* req = MakeTargetStartRequest(ctx, ctx->BootLoaderPath);
-        if (req == nullptr)
-            return 0;
-        RQM_UI_Printf(ctx, "Bootloader :start adapter with image %s ... \n", ctx->BootLoaderPath);
-        puts("TARGET_MSG_ID_SEND_BOOT_LOADER");
-        const int ok =
-            Target_Request(ctx->Target, TARGET_MSG_ID_SEND_BOOT_LOADER, req, start_request_length(req), 0);
-        free(req);
-        if (ok == 0) {
-            withdraw_expectation(ctx);
-            return 0;
-        }
-    }
-
-    TargetStartRequest* image = nullptr;
-    if (pchImagePath == nullptr || pchImagePath[0] == '\0') {
-        image = new_start_request(START_REQ_TYPE_CONTENT, 0);
-        if (image == nullptr)
-            return 0;
-        RQM_UI_Printf(ctx, "start adapter (image is loaded by ARM debugger),  ... \n");
-    } else {
-        RQM_UI_Printf(ctx, ">>start adapter for Fw image ... \n");
-        image = MakeTargetStartRequest(ctx, pchImagePath);
-        if (image == nullptr)
-            return 0;
-        RQM_UI_Printf(ctx, "start adapter with image %s ... \n", pchImagePath);
-    }
-    expect(ctx, HI_STARTUP_IND_ID, START_CNF_SIZE);
-    puts("TARGET_MSG_ID_START_ADAPTER");
-    const int ok =
-        Target_Request(ctx->Target, TARGET_MSG_ID_START_ADAPTER, image, start_request_length(image), 0);
-    free(image);
-    if (ok == 0) {
-        withdraw_expectation(ctx);
-        return 0;
-    }
-    return await_startup(ctx, 10);
-}
-
-int Adapter_Reconnect(RqmApiContext* ctx) {
-    expect(ctx, HI_STARTUP_IND_ID, START_CNF_SIZE);
-    if (Target_Request(ctx->Target, TARGET_MSG_ID_RECONNECT, nullptr, 0, 0) == 0) {
-        withdraw_expectation(ctx);
-        return 0;
-    }
-    return await_startup(ctx, 5);
-}
-
-int Adapter_Stop(RqmApiContext* ctx) {
-    return Target_Request(ctx->Target, TARGET_MSG_ID_STOP, nullptr, 0, 0);
-}
-
-int Adapter_RawRequestToDriver(RqmApiContext* ctx, uint8_t MsgId, void* pData, uint32_t DataLen,
-                               uint32_t ReplyLen) {
-    if (Target_Request(ctx->Target, MsgId, pData, DataLen, ReplyLen) == 0) {
-        RQM_UI_Printf(ctx, "Driver Reported Failure\n");
-        return RQM_TRANSPORT_LOST;
-    }
-    return RQM_SUCCESS;
-}
-
-// A raw configuration body: three words, the first repeating the id.
-static int raw_config(RqmApiContext* ctx, uint8_t id, uint32_t word2, uint32_t word3) {
-    uint8_t body[12] = {};
-    hi_wr32(body, id);
-    hi_wr32(body + 4, word2);
-    hi_wr32(body + 8, word3);
-    return Adapter_RawRequestToDriver(ctx, id, body, sizeof body, 0);
-}
-
-int Adapter_ProgramWupBit(RqmApiContext* ctx, uint8_t Enable) {
-    if (ctx == nullptr)
-        return RQM_NO_CONTEXT;
-    return raw_config(ctx, TARGET_MSG_ID_RAW_CONFIG, 3, Enable == 0 ? 1 : 0);
-}
-
-int Adapter_ConfigSbus(RqmApiContext* ctx, const SbusConfig* pCfg) {
-    if (ctx == nullptr)
-        return RQM_NO_CONTEXT;
-    if (pCfg == nullptr) {
-        RQM_UI_Printf(ctx, "NULL Param\n");
-        return RQM_INVALID_PARAMETER;
-    }
-    // Words a mode does not use go out as 0.
-    int result = pCfg->Mode == 0 ? raw_config(ctx, TARGET_MSG_ID_RAW_CONFIG_SBUS0, pCfg->Param1, 0)
-                 : pCfg->Mode == 1
-                     ? raw_config(ctx, TARGET_MSG_ID_RAW_CONFIG_SBUS1, pCfg->Param1, pCfg->Param2)
-                     : raw_config(ctx, TARGET_MSG_ID_RAW_CONFIG_SBUS1, 0, 0);
-    if (result != RQM_SUCCESS) {
-        RQM_UI_Printf(ctx, "%s", "HIF [%1] Config Failed\n");
-        return result;
-    }
-    result = raw_config(ctx, TARGET_MSG_ID_RAW_CONFIG, 8, pCfg->DriveStrength & 0xFF);
-    if (result != RQM_SUCCESS)
-        RQM_UI_Printf(ctx, "HIF Drive Strength Set Failed\n");
-    return result;
 }

@@ -1,7 +1,8 @@
 #include "target_temp.h"
 
 #include <cstdio>
-#include <new>
+
+#include "common/rqm_sync.h"
 
 void UI_Printf(TargetContext*, const char*, ...) {}
 
@@ -12,7 +13,7 @@ void Target_Internal_UiPuts(void*, const char* pText) {
 }
 
 TargetContext* Target_Create() {
-    return new (std::nothrow) TargetContext{};
+    return rqm_new<TargetContext>();
 }
 
 int Target_Init(TargetContext* pTarget, TargetConfig* pCfg, TargetCliRxCb pfnRxCb, void* pAdapterContext) {
@@ -54,7 +55,7 @@ void Target_Exit(TargetContext* pTarget) {
     pTarget->ConnectionType = 0;
     pTarget->pfnRequest = nullptr;
     pTarget->pfnSendToAdapter = nullptr;
-    delete pTarget;
+    rqm_delete(pTarget);
 }
 
 int Target_Request(TargetContext* pTarget, uint32_t MsgId, void* pData, uint32_t DataLen, uint32_t ReplyLen) {

@@ -1,0 +1,21 @@
+# cmake -DNM= -DSTRIP= -DPROGRAM= -DSTRIPPED= -DBUDGET= -P check_lean.cmake
+execute_process(COMMAND ${NM} ${PROGRAM} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${NM} ${PROGRAM} failed")
+endif()
+# Throwing, catching, the C++ personality routine and the demangler of the
+# verbose terminate handler.
+foreach(symbol __cxa_throw __cxa_begin_catch __gxx_personality_v0 __cxa_demangle)
+  if(symbols MATCHES "[ \n]${symbol}\n")
+    message(SEND_ERROR "${PROGRAM} links ${symbol}")
+  endif()
+endforeach()
+execute_process(COMMAND ${STRIP} -o ${STRIPPED} ${PROGRAM} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${STRIP} ${PROGRAM} failed")
+endif()
+file(SIZE ${STRIPPED} size)
+message(STATUS "${PROGRAM}: ${size} bytes stripped, budget ${BUDGET}")
+if(size GREATER BUDGET)
+  message(FATAL_ERROR "${PROGRAM} is ${size} bytes stripped, over its budget of ${BUDGET}")
+endif()
