@@ -28,7 +28,7 @@ int driver_request(RqmApiContext* ctx, uint16_t id, bool connectShaped, const ch
     else
         req.start(id, HI_MSG_HEADER_SIZE);
     RqmCnf<DRIVER_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, DRIVER_CNF_NEED);
     if (result == RQM_SUCCESS)
         result = cnf.reader().status_at(DRIVER_CNF_RESULT_OFF);
     return reported(ctx, result, name);
@@ -82,7 +82,7 @@ int RQM_ReadRegType(RqmApiContext* ctx, uint32_t Type, uint32_t Address, uint32_
     auto* cnf = static_cast<uint8_t*>(calloc(REG_TYPE_READ_CNF_SIZE, 1));
     if (cnf == nullptr)
         return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_ReadRegType");
-    int result = rqm_exchange(ctx, req, cnf, REG_TYPE_READ_CNF_SIZE);
+    int result = rqm_exchange(ctx, req, cnf, REG_TYPE_READ_CNF_SIZE, REG_TYPE_READ_CNF_NEED);
     if (result == RQM_SUCCESS)
         result = rqm_decode_read_reg_type(RqmCnfReader(cnf, REG_TYPE_READ_CNF_SIZE), Count, pDst);
     free(cnf);
@@ -115,7 +115,7 @@ int RQM_SleepControl(RqmApiContext* ctx, uint32_t Mode, uint64_t Param) {
         RqmRequest<SLEEP_REQ_LEN> req;
         rqm_encode_sleep(req, Mode, Param);
         RqmCnf<SLEEP_CNF_SIZE> cnf;
-        result = rqm_exchange(ctx, req, cnf);
+        result = rqm_exchange(ctx, req, cnf, STATUS_CNF_NEED);
         if (result == RQM_SUCCESS) {
             result = cnf.reader().status();
             // Asleep, the firmware takes no requests, whatever it answered.
@@ -153,7 +153,7 @@ int RQM_GetMacAddr(RqmApiContext* ctx, uint32_t Kind, uint8_t* pMac) {
     RqmRequest<MAC_REQ_LEN> req;
     rqm_encode_mac(req, HI_GET_MAC_REQ_ID, Kind, nullptr);
     RqmCnf<MAC_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, MAC_CNF_NEED);
     if (result == RQM_SUCCESS)
         result = rqm_decode_get_mac(cnf.reader(), pMac);
     return reported(ctx, result, "RQM_GetMacAddr");
@@ -189,14 +189,10 @@ int hw_tests(RqmApiContext* ctx, uint16_t p1, uint16_t p2, uint32_t* pResults, c
         RqmRequest<HW_TEST_REQ_LEN> req;
         rqm_encode_hw_test(req, steps[i].TestId, p1, p2, steps[i].EncStep);
         RqmCnf<HW_TEST_CNF_SIZE> cnf;
-        result |= rqm_exchange(ctx, req, cnf);
+        result |= rqm_exchange(ctx, req, cnf, HW_TEST_CNF_NEED);
         if (result != 0)
             break;
         const RqmCnfReader answer = cnf.reader();
-        if (!answer.has(0, HI_MSG_PARAM_OFF)) {
-            result = RQM_NO_CONFIRMATION;
-            break;
-        }
         result |= answer.status();
         pResults[i] = answer.get32(HW_TEST_CNF_RESULT_OFF);
     }
@@ -237,9 +233,7 @@ int RQM_Get_HWId(RqmApiContext* ctx, uint32_t* pId) {
     RqmRequest<WORD_REQ_IN_OFF> req;
     rqm_encode_words(req, HI_GET_HWID_REQ_ID, nullptr, 0);
     RqmCnf<HW_ID_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
-    if (result == RQM_SUCCESS && !cnf.reader().has(HI_MSG_STATUS_OFF, 4))
-        result = RQM_NO_CONFIRMATION;
+    const int result = rqm_exchange(ctx, req, cnf, STATUS_CNF_NEED);
     if (result == RQM_SUCCESS)
         *pId = cnf.reader().get32(HI_MSG_STATUS_OFF);
     return reported(ctx, result, "RQM_Get_HWId");
@@ -261,7 +255,7 @@ int RQM_SelfTest_ReadCtrlBlock(RqmApiContext* ctx, uint8_t* pBlock1, uint8_t* pB
     RqmRequest<CTRL_BLOCK_READ_REQ_LEN> req;
     rqm_encode_words(req, HI_SELF_TEST_READ_CB_REQ_ID, nullptr, 0);
     RqmCnf<CTRL_BLOCK_MSG_LEN> cnf;
-    const int result = rqm_exchange(ctx, req, cnf);
+    const int result = rqm_exchange(ctx, req, cnf, CTRL_BLOCK_READ_CNF_NEED);
     if (result == RQM_SUCCESS) {
         uint8_t* const blocks[CTRL_BLOCK_COUNT] = {pBlock1, pBlock2, pBlock3, pBlock4, pBlock5};
         rqm_decode_ctrl_blocks(cnf.reader(), blocks);

@@ -1,5 +1,6 @@
 // The generic request senders: most firmware requests are an id and up to
 // four words, answered by a status and up to two words.
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -7,10 +8,12 @@
 #include "rqm_request.h"
 #include "transport/adapter.h"
 
-int rqm_exchange(RqmApiContext* ctx, RqmReqBuilder& Req, uint8_t* pCnf, uint32_t Room) {
+int rqm_exchange(RqmApiContext* ctx, RqmReqBuilder& Req, uint8_t* pCnf, uint32_t Room, uint32_t Need) {
     if (!Req.ok())
         return RQM_INVALID_PARAMETER;
-    return Adapter_RequestEcho(ctx, Req.msg(), pCnf, Room, Req.echo_off(), Req.echo_len());
+    const int result = Adapter_RequestEcho(ctx, Req.msg(), pCnf, Room, Req.echo_off(), Req.echo_len());
+    // A cut answer would pass its missing fields off as zeros.
+    return result != RQM_SUCCESS ? result : RqmCnfReader(pCnf, Room).whole(Need);
 }
 
 namespace {
@@ -21,21 +24,22 @@ struct Output {
 };
 
 // Builds the request of the input words, waits for a confirmation of at
-// most cnfSize bytes and hands back the status and the outputs that
-// arrived; an output the confirmation lacks reads 0.
+// most cnfSize bytes and hands back the status and the outputs. The answer
+// must reach the last output word of the member, given or not.
 int send_words(RqmApiContext* ctx, uint16_t msgId, std::initializer_list<uint32_t> in, uint32_t cnfSize,
                std::initializer_list<Output> out) {
     if (ctx == nullptr)
         return RQM_NO_CONTEXT;
+    uint32_t need = STATUS_CNF_NEED;
+    for (const Output& o : out)
+        need = std::max(need, o.Offset + 4);
     RqmRequest<WORD_REQ_MAX_LEN> req;
     rqm_encode_words(req, msgId, in.begin(), static_cast<uint32_t>(in.size()));
     RqmCnf<WORD_CNF_MAX_SIZE> cnf;
-    const int result = rqm_exchange(ctx, req, cnf.Bytes.data(), cnfSize);
+    const int result = rqm_exchange(ctx, req, cnf.Bytes.data(), cnfSize, need);
     if (result != RQM_SUCCESS)
         return result;
     const RqmCnfReader answer(cnf.Bytes.data(), cnfSize);
-    if (!answer.has(0, HI_MSG_PARAM_OFF))
-        return RQM_NO_CONFIRMATION;
     for (const Output& o : out)
         if (o.pWord != nullptr)
             *o.pWord = answer.get32(o.Offset);

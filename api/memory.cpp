@@ -4,7 +4,6 @@
 // com-bus bracket, and the firmware's parameter block.
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "common/variant.h"
 #include "rqm_api.h"
@@ -103,8 +102,9 @@ constexpr int COM_BUS_MODE_MAX = 2;
 constexpr uint32_t COM_BUS_MODE_RF = 1;
 
 // Reads Length bytes in chunks; the first chunk that failed decides the
-// result, while the later chunks are still read. A transport failure ends
-// the read.
+// result, while the later chunks are still read. A transport failure, or
+// an answer without all the bytes of its chunk, ends the read, leaving
+// that chunk's bytes as they were.
 int read_memory(RqmApiContext* ctx, uint32_t Address, uint8_t* pOut, uint32_t Length) {
     int result = RQM_SUCCESS;
     for (uint32_t done = 0; done < Length;) {
@@ -114,22 +114,13 @@ int read_memory(RqmApiContext* ctx, uint32_t Address, uint8_t* pOut, uint32_t Le
         req.put16(MEM_COUNT_OFF, static_cast<uint16_t>(chunk));
         req.put16(MEM_FLAGS_OFF, MEM_FLAGS_WORDS);
         RqmCnf<MEM_READ_CNF_SIZE> cnf;
-        const int sent = rqm_exchange(ctx, req, cnf);
+        const int sent = rqm_exchange(ctx, req, cnf, MEM_READ_CNF_DATA_OFF + chunk);
         if (sent != RQM_SUCCESS)
             return sent;
         const RqmCnfReader answer = cnf.reader();
-        int status = answer.status();
-        // A chunk whose bytes did not all arrive is not a read: the bytes
-        // missing read 0, and the chunk counts as unanswered rather than
-        // passing the caller's old bytes off as memory.
-        const uint32_t got = answer.copy(MEM_READ_CNF_DATA_OFF, pOut + done, chunk);
-        if (got < chunk) {
-            memset(pOut + done + got, 0, chunk - got);
-            if (status == RQM_SUCCESS)
-                status = RQM_NO_CONFIRMATION;
-        }
+        answer.copy(MEM_READ_CNF_DATA_OFF, pOut + done, chunk);
         if (result == RQM_SUCCESS)
-            result = status;
+            result = answer.status();
         done += chunk;
     }
     return result;
@@ -191,17 +182,17 @@ int block_reg_init(RqmApiContext* ctx, const char* pchPath) {
 
 // One hardware-register request: the address and the value (the read's
 // mark); the answer brings the register's value (taken when pValue is
-// given) and its status at +12.
+// given) and its status at +12, behind the value.
 int hw_reg(RqmApiContext* ctx, uint16_t Id, uint32_t Address, uint32_t Value, uint32_t* pValue) {
     RqmRequest<HW_REG_REQ_LEN> req(Id);
     req.put32(HW_REG_ADDR_OFF, Address);
     req.put32(HW_REG_VALUE_OFF, Value);
     RqmCnf<HW_REG_CNF_SIZE> cnf;
-    const int sent = rqm_exchange(ctx, req, cnf);
+    const int sent = rqm_exchange(ctx, req, cnf, HW_REG_CNF_SIZE);
     if (sent != RQM_SUCCESS)
         return sent;
     const RqmCnfReader answer = cnf.reader();
-    if (pValue != nullptr && answer.has(HW_REG_VALUE_OFF, 4))
+    if (pValue != nullptr)
         *pValue = answer.get32(HW_REG_VALUE_OFF);
     return answer.status_at(HW_REG_CNF_STATUS_OFF);
 }
@@ -216,10 +207,12 @@ int gpio(RqmApiContext* ctx, GpioOp Op, uint8_t Pin, uint16_t Value, uint16_t* p
     req.put8(GPIO_PIN_OFF, Pin);
     req.put16(GPIO_VALUE_OFF, Value);
     RqmCnf<GPIO_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    // The operations that read the pins need their word; the others only
+    // the status.
+    int result = rqm_exchange(ctx, req, cnf, pValue != nullptr ? GPIO_CNF_SIZE : STATUS_CNF_NEED);
     if (result == RQM_SUCCESS) {
         const RqmCnfReader answer = cnf.reader();
-        if (pValue != nullptr && answer.has(GPIO_CNF_VALUE_OFF, 4))
+        if (pValue != nullptr)
             *pValue = static_cast<uint16_t>(answer.get32(GPIO_CNF_VALUE_OFF));
         result = answer.status();
     }
@@ -314,13 +307,13 @@ int RQM_ReadRegsterEx(RqmApiContext* ctx, const uint32_t* pAddrs, uint32_t* pVal
         for (uint32_t i = 0; i < k; ++i)
             req.put32(REG_LIST_ADDR_OFF + 4 * i, pAddrs[done + i]);
         RqmCnf<REG_LIST_READ_CNF_SIZE> cnf;
-        const int sent = rqm_exchange(ctx, req, cnf);
+        const int sent = rqm_exchange(ctx, req, cnf, REG_LIST_READ_CNF_VALUES_OFF + 4 * k);
         if (sent != RQM_SUCCESS)
             return reported(ctx, sent, "RQM_ReadRegsterEx");
         const RqmCnfReader answer = cnf.reader();
         if (result == RQM_SUCCESS)
             result = answer.status();
-        for (uint32_t i = 0; i < k && answer.has(REG_LIST_READ_CNF_VALUES_OFF + 4 * i, 4); ++i)
+        for (uint32_t i = 0; i < k; ++i)
             pValues[done + i] = answer.get32(REG_LIST_READ_CNF_VALUES_OFF + 4 * i);
         done += k;
     }
@@ -388,11 +381,10 @@ int RQM_ReadPRCMRegister(RqmApiContext* ctx, uint32_t Address, uint32_t* pValue)
     RqmRequest<PRCM_REQ_LEN> req(HI_READ_PRCM_REQ_ID);
     req.put32(PRCM_ADDR_OFF, Address);
     RqmCnf<PRCM_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, PRCM_VALUE_OFF + 4);
     if (result == RQM_SUCCESS) {
         const RqmCnfReader answer = cnf.reader();
-        if (answer.has(PRCM_VALUE_OFF, 4))
-            *pValue = answer.get32(PRCM_VALUE_OFF);
+        *pValue = answer.get32(PRCM_VALUE_OFF);
         result = answer.status();
     }
     return reported(ctx, result, "RQM_ReadPRCMRegister");

@@ -15,7 +15,7 @@ int RQM_GetAPIContext(RqmApiContext* ctx) {
     RqmRequest<API_CONTEXT_REQ_LEN> req;
     rqm_encode_words(req, HI_GET_API_CONTEXT_REQ_ID, nullptr, 0);
     RqmCnf<API_CONTEXT_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, API_CONTEXT_CNF_NEED);
     if (result == RQM_SUCCESS)
         result = rqm_decode_api_context(cnf.reader(), ctx);
     return reported(ctx, result, "RQM_GetAPIContext");
@@ -47,20 +47,21 @@ int RQM_Get_Cli_Param(RqmApiContext* ctx, CliDriverData* pData, int* pOk, int Ve
     RqmRequest<CLI_PARAM_FETCH_LEN> req;
     rqm_encode_cli_param_fetch(req);
     RqmCnf<CLI_PARAM_FETCH_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, CLI_PARAM_FETCH_CNF_NEED);
+    // A record cut short is no answer, as none at all: the one kept stands.
+    CliDriverData record{};
+    if (result == RQM_SUCCESS)
+        result = rqm_decode_cli_record(cnf.reader(), &record);
     if (result != RQM_SUCCESS) {
         printf("%s-%d ErrCode = %d\n", "RQM_Get_Cli_Param", 1376, result);
         return reported(ctx, result, "RQM_Get_Cli_Param");
     }
     const RqmCnfReader answer = cnf.reader();
-    // Without status, length and version there is nothing to take.
-    if (!answer.has(0, CLI_PARAM_RECORD_OFF))
-        return reported(ctx, RQM_NO_CONFIRMATION, "RQM_Get_Cli_Param");
     result = answer.status();
     *pOk = CheckVersion(answer.get32(CLI_PARAM_VERSION_OFF), Verbose);
     if (*pOk == 0)
         return RQM_STEP_FAILED;
-    rqm_decode_cli_record(answer, pData);
+    *pData = record;
     return reported(ctx, result, "RQM_Get_Cli_Param");
 }
 
@@ -71,7 +72,7 @@ int RQM_SetParamToDrive(RqmApiContext* ctx, const CliDriverData* pData) {
     rqm_encode_cli_param_push(req, *pData);
     RqmCnf<CLI_PARAM_PUSH_CNF_SIZE> cnf;
     // The driver's status is told, not returned.
-    const int result = rqm_exchange(ctx, req, cnf);
+    const int result = rqm_exchange(ctx, req, cnf, STATUS_CNF_NEED);
     if (result == RQM_SUCCESS && cnf.reader().get32(HI_MSG_STATUS_OFF) != 0)
         puts("Error saving parameter!");
     return reported(ctx, result, "RQM_SetParamToDrive");

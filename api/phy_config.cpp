@@ -4,7 +4,6 @@
 // answered by a status, sent through the generic senders.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "common/variant.h"
 #include "phy_request.h"
@@ -89,16 +88,14 @@ int RQM_CalibrateTransmitter(RqmApiContext* ctx, int Word1, int Word2, int Word3
         req.put32(WORD_REQ_IN_OFF + 4 * i, static_cast<uint32_t>(words[i]));
     RqmCnf<CAL_TX_CNF_SIZE> cnf;
     // The firmware's verdict is in the block, which the caller reads; any
-    // answer counts as done.
-    const int result = rqm_exchange(ctx, req, cnf);
+    // whole answer counts as done.
+    const int result = rqm_exchange(ctx, req, cnf, CAL_TX_CNF_SIZE);
     if (result == RQM_SUCCESS) {
         const RqmCnfReader answer = cnf.reader();
         if (pOut != nullptr)
             *pOut = answer.get32(CAL_TX_CNF_OUT_OFF);
-        if (pBlock != nullptr) {
-            memset(pBlock, 0, RQM_CAL_BLOCK_SIZE);
+        if (pBlock != nullptr)
             answer.copy(CAL_TX_CNF_BLOCK_OFF, pBlock, RQM_CAL_BLOCK_SIZE);
-        }
     }
     return reported(ctx, result, "RQM_CalibrateTransmitter");
 }

@@ -3,6 +3,7 @@
 // its low byte), and the firmware refuses the request when they disagree.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "rqm_api.h"
 #include "rqm_request.h"
@@ -29,6 +30,7 @@ constexpr uint32_t EFUSE_WRITE_CHECK_OFF = 12;
 constexpr uint32_t EFUSE_WRITE_DATA_OFF = 13;
 constexpr uint32_t EFUSE_WRITE_CNF_SIZE = 96;
 constexpr uint32_t EFUSE_WRITE_CNF_STORED_OFF = 11;
+constexpr uint32_t EFUSE_WRITE_CNF_STORED_NEED = EFUSE_WRITE_CNF_STORED_OFF + EFUSE_WRITE_DATA_BYTES;
 
 // Both: the element type, and for the user area where its bits lie.
 constexpr uint32_t EFUSE_TYPE_OFF = 4;
@@ -39,6 +41,22 @@ constexpr uint32_t EFUSE_LENGTH_BITS_OFF = 8;
 constexpr uint32_t ANTIFUSE_REQ_LEN = 8;
 constexpr uint32_t ANTIFUSE_CNF_SIZE = 48;
 constexpr uint32_t ANTIFUSE_CNF_WORDS_OFF = 8;
+constexpr uint32_t ANTIFUSE_CNF_NEED = ANTIFUSE_CNF_WORDS_OFF + 4 * ANTIFUSE_WORDS;
+static_assert(ANTIFUSE_CNF_NEED == ANTIFUSE_CNF_SIZE);
+
+// The bytes of each element's value: what a read must bring of the bytes
+// it makes room for (the room may be larger: the trim is one byte, the
+// output-power calibration 21 bits). The user area's are its bits, and a
+// type the firmware does not know has no value but the room asked for.
+uint32_t element_bytes(const EfuseElement& e) {
+    static constexpr uint8_t VALUE_BYTES[] = {0, 16, 1, 3, 6, 0, 3};  // by EfuseElementType
+    uint32_t n = e.LengthBytes;
+    if (e.Type == EFUSE_USER_AREA)
+        n = (e.LengthBits + 7u) / 8u;
+    else if (e.Type < std::size(VALUE_BYTES))
+        n = VALUE_BYTES[e.Type];
+    return n < e.LengthBytes ? n : e.LengthBytes;
+}
 
 uint8_t complement(uint16_t Type) {
     return static_cast<uint8_t>(~Type);
@@ -66,11 +84,6 @@ void encode_efuse_write(RqmReqBuilder& Req, const EfuseElement& e, const uint8_t
     Req.put_bytes(EFUSE_WRITE_DATA_OFF, pData, EFUSE_WRITE_DATA_BYTES);
 }
 
-// An answer too short to hold a status is no answer from the firmware.
-bool has_status(const RqmCnfReader& Cnf) {
-    return Cnf.has(HI_MSG_STATUS_OFF, 4);
-}
-
 void set_from_firmware(bool* pbFromFirmware, bool bValue) {
     if (pbFromFirmware != nullptr)
         *pbFromFirmware = bValue;
@@ -90,12 +103,11 @@ int RQM_Read_Efuse_Element(RqmApiContext* ctx, const EfuseElement* pElement, Efu
     encode_efuse_read(req, *pElement);
     RqmCnf<EFUSE_READ_CNF_MAX> cnf;
     const uint32_t room = EFUSE_READ_CNF_DATA_OFF + pElement->LengthBytes;
-    const int result = rqm_exchange(ctx, req, cnf.Bytes.data(), room);
+    const int result =
+        rqm_exchange(ctx, req, cnf.Bytes.data(), room, EFUSE_READ_CNF_DATA_OFF + element_bytes(*pElement));
     if (result != RQM_SUCCESS)
         return result;
     const RqmCnfReader answer(cnf.Bytes.data(), room);
-    if (!has_status(answer))
-        return RQM_NO_CONFIRMATION;
     set_from_firmware(pbFromFirmware, true);
     memset(pResult->Data, 0, pElement->LengthBytes);
     answer.copy(EFUSE_READ_CNF_DATA_OFF, pResult->Data, pElement->LengthBytes);
@@ -118,14 +130,16 @@ int RQM_Write_Efuse_Element(RqmApiContext* ctx, const EfuseElement* pElement, co
     RqmRequest<EFUSE_WRITE_REQ_LEN> req;
     encode_efuse_write(req, *pElement, pData);
     RqmCnf<EFUSE_WRITE_CNF_SIZE> cnf;
-    const int result = rqm_exchange(ctx, req, cnf);
+    const int result = rqm_exchange(ctx, req, cnf, STATUS_CNF_NEED);
     if (result != RQM_SUCCESS)
         return result;
     const RqmCnfReader answer = cnf.reader();
-    if (!has_status(answer))
+    const uint32_t status = answer.get32(HI_MSG_STATUS_OFF);
+    // Refused as written before, the answer must show all that is stored.
+    if (status == EFUSE_STATUS_CODE__HAVEWRITE_ERR &&
+        answer.whole(EFUSE_WRITE_CNF_STORED_NEED) != RQM_SUCCESS)
         return RQM_NO_CONFIRMATION;
     set_from_firmware(pbFromFirmware, true);
-    const uint32_t status = answer.get32(HI_MSG_STATUS_OFF);
     RW_EFUSE_ERROR_CHECK(ctx, status);
     if (status == EFUSE_STATUS_CODE__HAVEWRITE_ERR) {
         uint8_t stored[EFUSE_WRITE_DATA_BYTES] = {};
@@ -145,7 +159,7 @@ int RQM_GetAntiFuseBits(RqmApiContext* ctx, uint32_t* pBits) {
         return RQM_INVALID_PARAMETER;
     RqmRequest<ANTIFUSE_REQ_LEN> req(HI_ANTIFUSE_READ_REQ_ID);
     RqmCnf<ANTIFUSE_CNF_SIZE> cnf;
-    const int result = rqm_exchange(ctx, req, cnf);
+    const int result = rqm_exchange(ctx, req, cnf, ANTIFUSE_CNF_NEED);
     if (result != RQM_SUCCESS)
         return result;
     const RqmCnfReader answer = cnf.reader();

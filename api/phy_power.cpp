@@ -27,13 +27,13 @@ constexpr uint32_t USER_POWER_TABLE_BYTES = 2 * SDD_USER_POWER_ENTRIES;
 }  // namespace
 
 bool rqm_decode_user_power_entry(const RqmCnfReader& Cnf, int Row, uint16_t* pEntry) {
-    if (Row < 0)
+    if (Row < 0 || static_cast<uint32_t>(Row) >= SDD_USER_POWER_ENTRIES)
         return false;
     const uint32_t off = 2 * static_cast<uint32_t>(Row);
-    // Only a whole table is taken: an element cut anywhere before its last
-    // row is no table of this SDD, whichever row the caller asks for.
-    if (Cnf.get32(SDD_ELEMENT_CNF_LEN_OFF) < USER_POWER_TABLE_BYTES ||
-        !Cnf.has(SDD_ELEMENT_CNF_DATA_OFF + off, 2))
+    // Only a whole table is taken: an element shorter than its last row is
+    // no table of this SDD, whichever row the caller asks for.
+    uint32_t len = 0;
+    if (rqm_sdd_element_length(Cnf, &len) != RQM_SUCCESS || len < USER_POWER_TABLE_BYTES)
         return false;
     *pEntry = Cnf.get16(SDD_ELEMENT_CNF_DATA_OFF + off);
     return true;
@@ -56,20 +56,18 @@ void give(T* p, uint32_t Word) {
         *p = static_cast<T>(Word);
 }
 
-// A reading whose request is zeros as long as its answer. True with the
-// status in *pResult and the answer's words from +8 (0 where it fell
-// short) once an answer with a status came; else false with the broker's
-// code. pCnf holds Len zero bytes.
+// A reading whose request is zeros as long as its answer, which must come
+// whole. True with the status in *pResult and the answer's words from +8
+// once it came; else false with the broker's code. pCnf holds Len zero
+// bytes.
 bool fixed_query(RqmApiContext* ctx, uint16_t id, uint32_t len, uint8_t* pCnf, uint32_t* pWords,
                  int* pResult) {
     RqmRequest<FIXED_QUERY_MAX_LEN> req(id, len);
-    *pResult = rqm_exchange(ctx, req, pCnf, len);
+    *pResult = rqm_exchange(ctx, req, pCnf, len, len);
     if (*pResult != RQM_SUCCESS)
         return false;
     const RqmCnfReader answer(pCnf, len);
     *pResult = answer.status();
-    if (!answer.has(0, FIXED_QUERY_OUT_OFF))
-        return false;
     for (uint32_t i = 0; i < (len - FIXED_QUERY_OUT_OFF) / 4; ++i)
         pWords[i] = answer.get32(FIXED_QUERY_OUT_OFF + 4 * i);
     return true;
@@ -136,7 +134,10 @@ int RQM_GetOpPwrAuto_Dbm(RqmApiContext* ctx, int Row, float* pDbm, uint8_t Eleme
     RqmRequest<SDD_ELEMENT_REQ_LEN> req;
     rqm_encode_sdd_element(req, id);
     RqmCnf<SDD_ELEMENT_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    uint32_t len = 0;
+    int result = rqm_exchange(ctx, req, cnf, SDD_ELEMENT_CNF_NEED);
+    if (result == RQM_SUCCESS)
+        result = rqm_sdd_element_length(cnf.reader(), &len);
     if (result == RQM_SUCCESS) {
         // The entry is taken whatever the status; an element short of its
         // twelve entries gives no power, and the caller must not go on

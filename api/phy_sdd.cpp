@@ -18,12 +18,14 @@
 bool rqm_sdd_path_query(RqmApiContext* ctx, char* path, int* pResult) {
     RqmRequest<SDD_PATH_REQ_LEN> req(HI_GET_SDD_PATH_REQ_ID);
     RqmCnf<SDD_PATH_CNF_SIZE> cnf;
-    const int result = rqm_exchange(ctx, req, cnf);
+    uint32_t len = 0;
+    int result = rqm_exchange(ctx, req, cnf, SDD_PATH_CNF_NEED);
+    if (result == RQM_SUCCESS)
+        result = rqm_decode_sdd_path(cnf.reader(), path, &len);
     if (result != RQM_SUCCESS) {
         *pResult = result;
         return false;
     }
-    const uint32_t len = rqm_decode_sdd_path(cnf.reader(), path);
     if (len == 0) {
         puts("get sdd path error!");
         *pResult = RQM_STEP_FAILED;
@@ -253,7 +255,7 @@ int RQM_GetSddVeresion(RqmApiContext* ctx, uint8_t* pVersion) {
     auto* cnf = static_cast<uint8_t*>(calloc(SDD_ELEMENT_CNF_SIZE, 1));
     if (cnf == nullptr)
         return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_GetSddVeresion");
-    int result = rqm_exchange(ctx, req, cnf, SDD_ELEMENT_CNF_SIZE);
+    int result = rqm_exchange(ctx, req, cnf, SDD_ELEMENT_CNF_SIZE, SDD_ELEMENT_CNF_NEED);
     if (result == RQM_SUCCESS)
         result = rqm_decode_sdd_version(RqmCnfReader(cnf, SDD_ELEMENT_CNF_SIZE), pVersion);
     free(cnf);

@@ -60,12 +60,15 @@ static_assert(offsetof(EfuseReadResult, WriteSlots) == 4 && offsetof(EfuseReadRe
 // Each returns the firmware's efuse status when the firmware answered, else
 // a result code (transport, driver refusal, bad argument). pbFromFirmware,
 // when given, tells the two apart: a driver's Res 6 is not "no data".
-// A read fills pResult only from an answer; data bytes the answer lacks
-// read 0. A write sends exactly six data bytes.
+// A read fills pResult only from an answer that carries the element's
+// value whole (the chip id's 16 bytes, the trim's one, a calibration's
+// three, the address's six, the user area's bits); the bytes past it that
+// the answer lacks read 0. A write sends exactly six data bytes; refused
+// as written before, its answer must show six stored bytes.
 int RQM_Read_Efuse_Element(RqmApiContext* pRqmApiContext, const EfuseElement* pElement,
                            EfuseReadResult* pResult, bool* pbFromFirmware = nullptr);
 int RQM_Write_Efuse_Element(RqmApiContext* pRqmApiContext, const EfuseElement* pElement, const uint8_t* pData,
                             bool* pbFromFirmware = nullptr);
-// The ten antifuse words, whatever the answer's status (0 where the answer
-// ends early); the status, or the transport's code.
+// The ten antifuse words, whatever the answer's status; the status, or the
+// transport's code (1 too for an answer without all ten).
 int RQM_GetAntiFuseBits(RqmApiContext* pRqmApiContext, uint32_t* pBits);

@@ -19,8 +19,8 @@ int RQM_SetChannel(RqmApiContext* pRqmApiContext, uint32_t ChannelWord);
 int RQM_EnablePhy(RqmApiContext* pRqmApiContext, int Enable);
 int RQM_ResetPhy(RqmApiContext* pRqmApiContext, int A, int B);
 // The four words go to the firmware's calibration; its output word and its
-// 256-byte result block come back (each optional). 0 once an answer came,
-// whatever its status.
+// 256-byte result block come back (each optional). 0 once a whole answer
+// came, whatever its status.
 inline constexpr unsigned RQM_CAL_BLOCK_SIZE = 256;
 int RQM_CalibrateTransmitter(RqmApiContext* pRqmApiContext, int Word1, int Word2, int Word3, int Word4,
                              uint32_t* pOut, uint8_t* pBlock);

@@ -95,6 +95,12 @@ uint32_t RqmCnfReader::copy(uint32_t Off, void* pDst, uint32_t Count) const {
     return n;
 }
 
+int RqmCnfReader::counted(uint32_t CountOff, uint32_t DataOff, uint32_t Max, uint32_t* pCount) const {
+    const uint32_t count = get32(CountOff);
+    *pCount = count < Max ? count : Max;
+    return has(CountOff, 4) && has(DataOff, *pCount) ? RQM_SUCCESS : RQM_NO_CONFIRMATION;
+}
+
 void rqm_encode_words(RqmReqBuilder& Req, uint16_t MsgId, const uint32_t* pWords, uint32_t Count) {
     Req.start(MsgId, WORD_REQ_IN_OFF + 4 * Count);
     for (uint32_t i = 0; i < Count; ++i)
@@ -122,15 +128,15 @@ void rqm_encode_read_reg_type(RqmReqBuilder& Req, uint32_t Type, uint32_t Addres
 }
 
 int rqm_decode_read_reg_type(const RqmCnfReader& Cnf, uint32_t Asked, void* pDst) {
-    if (!Cnf.has(0, REG_TYPE_READ_CNF_DATA_OFF))
+    const uint32_t asked = Asked < RQM_REG_TYPE_MAX_BYTES ? Asked : RQM_REG_TYPE_MAX_BYTES;
+    uint32_t n = 0;
+    if (Cnf.counted(REG_TYPE_READ_CNF_COUNT_OFF, REG_TYPE_READ_CNF_DATA_OFF, asked, &n) != RQM_SUCCESS)
         return RQM_NO_CONFIRMATION;
-    uint32_t n = Cnf.get32(REG_TYPE_READ_CNF_COUNT_OFF);
-    if (n > Asked)
-        n = Asked;
-    if (n > RQM_REG_TYPE_MAX_BYTES)
-        n = RQM_REG_TYPE_MAX_BYTES;
+    const int status = Cnf.status();
+    if (status == RQM_SUCCESS && n < asked)
+        return RQM_NO_CONFIRMATION;
     Cnf.copy(REG_TYPE_READ_CNF_DATA_OFF, pDst, n);
-    return Cnf.status();
+    return status;
 }
 
 void rqm_encode_write_reg_type(RqmReqBuilder& Req, uint32_t Type, uint32_t Address, uint32_t Value) {
@@ -166,8 +172,6 @@ void rqm_encode_mac(RqmReqBuilder& Req, uint16_t MsgId, uint32_t Kind, const uin
 }
 
 int rqm_decode_get_mac(const RqmCnfReader& Cnf, uint8_t* pMac) {
-    if (!Cnf.has(MAC_CNF_ADDR_OFF, MAC_ADDR_BYTES))
-        return RQM_NO_CONFIRMATION;
     Cnf.copy(MAC_CNF_ADDR_OFF, pMac, MAC_ADDR_BYTES);
     return Cnf.status();
 }
@@ -202,14 +206,9 @@ void rqm_decode_ctrl_blocks(const RqmCnfReader& Cnf, uint8_t* const pBlocks[CTRL
 }
 
 int rqm_decode_api_context(const RqmCnfReader& Cnf, RqmApiContext* ctx) {
-    if (!Cnf.has(0, HI_MSG_PARAM_OFF))
-        return RQM_NO_CONFIRMATION;
-    if (Cnf.has(API_CONTEXT_FW_RUNNING_OFF, 1))
-        ctx->FwRunning = Cnf.get8(API_CONTEXT_FW_RUNNING_OFF);
-    if (Cnf.has(API_CONTEXT_MIB_BASE_OFF, 4))
-        ctx->MibBaseAddress = Cnf.get32(API_CONTEXT_MIB_BASE_OFF);
-    if (Cnf.has(API_CONTEXT_API_VER_OFF, 2))
-        ctx->FirmwareApiVer = Cnf.get16(API_CONTEXT_API_VER_OFF);
+    ctx->FwRunning = Cnf.get8(API_CONTEXT_FW_RUNNING_OFF);
+    ctx->MibBaseAddress = Cnf.get32(API_CONTEXT_MIB_BASE_OFF);
+    ctx->FirmwareApiVer = Cnf.get16(API_CONTEXT_API_VER_OFF);
     return Cnf.status();
 }
 
@@ -218,14 +217,15 @@ void rqm_encode_cli_param_fetch(RqmReqBuilder& Req) {
     Req.put32(CLI_PARAM_VERSION_OFF, CliVersion);
 }
 
-void rqm_decode_cli_record(const RqmCnfReader& Cnf, CliDriverData* pData) {
-    uint32_t count = Cnf.get32(CLI_PARAM_LEN_OFF);
-    if (count > CLI_DRIVER_DATA_SIZE)
-        count = CLI_DRIVER_DATA_SIZE;
+int rqm_decode_cli_record(const RqmCnfReader& Cnf, CliDriverData* pData) {
+    uint32_t count = 0;
+    if (Cnf.counted(CLI_PARAM_LEN_OFF, CLI_PARAM_RECORD_OFF, CLI_DRIVER_DATA_SIZE, &count) != RQM_SUCCESS)
+        return RQM_NO_CONFIRMATION;
     uint8_t record[CLI_DRIVER_DATA_SIZE] = {};
     Cnf.copy(CLI_PARAM_RECORD_OFF, record, count);
     for (uint32_t i = 0; i < CLI_DRIVER_DATA_WORDS; ++i)
         pData->Word[i] = hi_rd16(record + 2 * i);
+    return RQM_SUCCESS;
 }
 
 void rqm_encode_cli_param_push(RqmReqBuilder& Req, const CliDriverData& Data) {
@@ -236,13 +236,19 @@ void rqm_encode_cli_param_push(RqmReqBuilder& Req, const CliDriverData& Data) {
         Req.put16(CLI_PARAM_RECORD_OFF + 2 * i, Data.Word[i]);
 }
 
-uint32_t rqm_decode_sdd_path(const RqmCnfReader& Cnf, char* pPath) {
-    const uint32_t len = Cnf.get32(SDD_PATH_CNF_LEN_OFF);
-    if (len == 0 || len > SDD_PATH_MAX || len > Cnf.avail(SDD_PATH_CNF_PATH_OFF))
-        return 0;
+int rqm_decode_sdd_path(const RqmCnfReader& Cnf, char* pPath, uint32_t* pLength) {
+    *pLength = 0;
+    // A length no path can have names none, whatever came after it.
+    const uint32_t claimed = Cnf.get32(SDD_PATH_CNF_LEN_OFF);
+    if (claimed == 0 || claimed > SDD_PATH_MAX)
+        return RQM_SUCCESS;
+    uint32_t len = 0;
+    if (Cnf.counted(SDD_PATH_CNF_LEN_OFF, SDD_PATH_CNF_PATH_OFF, SDD_PATH_MAX, &len) != RQM_SUCCESS)
+        return RQM_NO_CONFIRMATION;
     Cnf.copy(SDD_PATH_CNF_PATH_OFF, pPath, len);
     pPath[len] = '\0';
-    return len;
+    *pLength = len;
+    return RQM_SUCCESS;
 }
 
 void rqm_encode_sdd_element(RqmReqBuilder& Req, uint8_t ElementId) {
@@ -250,14 +256,23 @@ void rqm_encode_sdd_element(RqmReqBuilder& Req, uint8_t ElementId) {
     Req.put8(SDD_ELEMENT_REQ_ID_OFF, ElementId);
 }
 
+int rqm_sdd_element_length(const RqmCnfReader& Cnf, uint32_t* pLength) {
+    return Cnf.counted(SDD_ELEMENT_CNF_LEN_OFF, SDD_ELEMENT_CNF_DATA_OFF,
+                       SDD_ELEMENT_CNF_SIZE - SDD_ELEMENT_CNF_DATA_OFF, pLength);
+}
+
 int rqm_decode_sdd_version(const RqmCnfReader& Cnf, uint8_t* pVersion) {
+    uint32_t len = 0;
+    if (rqm_sdd_element_length(Cnf, &len) != RQM_SUCCESS)
+        return RQM_NO_CONFIRMATION;
+    const int status = Cnf.status();
     // A version needs both its bytes; a shorter element is no version, and
     // a stale one must not travel on to the driver's record.
-    if (!Cnf.has(SDD_ELEMENT_CNF_DATA_OFF, 2) || Cnf.get32(SDD_ELEMENT_CNF_LEN_OFF) < 2)
-        return RQM_STEP_FAILED;
+    if (len < 2)
+        return status != RQM_SUCCESS ? status : RQM_STEP_FAILED;
     *pVersion = static_cast<uint8_t>(10 * Cnf.get8(SDD_ELEMENT_CNF_DATA_OFF) +
                                      Cnf.get8(SDD_ELEMENT_CNF_DATA_OFF + 1));
-    return Cnf.status();
+    return status;
 }
 
 void rqm_encode_sdd_download(RqmReqBuilder& Req, const uint8_t* pData, uint32_t Count, uint8_t Trailer) {

@@ -21,6 +21,14 @@
 // field that did not arrive whole reads 0 (has() tells the two apart), and
 // copies take only what arrived.
 //
+// Whole answers only: an answer that ends before a field its function
+// reads is no answer (RQM_NO_CONFIRMATION), exactly as one that never
+// came, and nothing is taken from it. Each request states next to its
+// layout how far its answer must reach (its "need"), and rqm_exchange
+// holds every answer to it. Where that depends on the answer itself, the
+// rest is checked by the reader before any field is read: whole() for a
+// need that the status decides, counted() for data the answer counts.
+//
 // A request with a layout of its own has its encoder here and, where its
 // answer carries more than a status, its decoder: pure functions over a
 // builder or a reader that need no transport.
@@ -30,7 +38,7 @@
 //     int result = rqm_status_exchange<SLEEP_CNF_SIZE>(ctx, req);
 //
 //     RqmCnf<MAC_CNF_SIZE> cnf;
-//     int result = rqm_exchange(ctx, req, cnf);
+//     int result = rqm_exchange(ctx, req, cnf, MAC_CNF_NEED);
 //     if (result == RQM_SUCCESS)
 //         result = rqm_decode_get_mac(cnf.reader(), pMac);
 #pragma once
@@ -121,6 +129,12 @@ public:
     uint32_t get32(uint32_t Off) const;
     // Copies what arrived of the Count bytes at Off; returns how many.
     uint32_t copy(uint32_t Off, void* pDst, uint32_t Count) const;
+    // 0 when the answer reaches Need bytes, else RQM_NO_CONFIRMATION.
+    int whole(uint32_t Need) const { return has(0, Need) ? RQM_SUCCESS : RQM_NO_CONFIRMATION; }
+    // For data the answer counts itself: the 32-bit count at CountOff, at
+    // most Max, in *pCount; 0 when that many bytes arrived from DataOff,
+    // else RQM_NO_CONFIRMATION (the answer was cut inside what it counts).
+    int counted(uint32_t CountOff, uint32_t DataOff, uint32_t Max, uint32_t* pCount) const;
 
 private:
     const uint8_t* p_;
@@ -129,10 +143,17 @@ private:
 
 // ---- Sending ----
 
+// How far the answers reach that are read for their status alone, and
+// the header that an answer read for nothing at all still is.
+inline constexpr uint32_t STATUS_CNF_NEED = HI_MSG_PARAM_OFF;
+inline constexpr uint32_t HEADER_CNF_NEED = HI_MSG_HEADER_SIZE;
+
 // Sends a finished build through the broker and waits for a confirmation
 // of at most Room bytes into pCnf, which holds Room zero bytes. The
-// broker's code; on 0, RqmCnfReader(pCnf, Room) reads the answer.
-int rqm_exchange(RqmApiContext* pRqmApiContext, RqmReqBuilder& Req, uint8_t* pCnf, uint32_t Room);
+// broker's code, or RQM_NO_CONFIRMATION for an answer that ends before
+// Need bytes; on 0, RqmCnfReader(pCnf, Room) reads the answer.
+int rqm_exchange(RqmApiContext* pRqmApiContext, RqmReqBuilder& Req, uint8_t* pCnf, uint32_t Room,
+                 uint32_t Need);
 
 // The confirmation buffer of a request that accepts at most N bytes.
 template <uint32_t N>
@@ -142,8 +163,8 @@ struct RqmCnf {
 };
 
 template <uint32_t N>
-int rqm_exchange(RqmApiContext* pRqmApiContext, RqmReqBuilder& Req, RqmCnf<N>& Cnf) {
-    return rqm_exchange(pRqmApiContext, Req, Cnf.Bytes.data(), N);
+int rqm_exchange(RqmApiContext* pRqmApiContext, RqmReqBuilder& Req, RqmCnf<N>& Cnf, uint32_t Need) {
+    return rqm_exchange(pRqmApiContext, Req, Cnf.Bytes.data(), N, Need);
 }
 
 // The broker's code when it is not 0, else the confirmation's status: the
@@ -151,7 +172,7 @@ int rqm_exchange(RqmApiContext* pRqmApiContext, RqmReqBuilder& Req, RqmCnf<N>& C
 template <uint32_t N>
 int rqm_status_exchange(RqmApiContext* pRqmApiContext, RqmReqBuilder& Req) {
     RqmCnf<N> cnf;
-    const int result = rqm_exchange(pRqmApiContext, Req, cnf);
+    const int result = rqm_exchange(pRqmApiContext, Req, cnf, STATUS_CNF_NEED);
     return result != RQM_SUCCESS ? result : cnf.reader().status();
 }
 
@@ -184,10 +205,11 @@ inline constexpr uint32_t CONNECT_REQ_LEN = 12;
 inline constexpr uint32_t CONNECT_REQ_SHORT_LEN = 8;
 inline constexpr uint32_t DRIVER_CNF_SIZE = 12;
 inline constexpr uint32_t DRIVER_CNF_RESULT_OFF = 8;
+inline constexpr uint32_t DRIVER_CNF_NEED = DRIVER_CNF_RESULT_OFF + 4;
 void rqm_encode_connect(RqmReqBuilder& Req, uint16_t MsgId, bool bWithVersion);
 
 // Register read by bus type (1014): the answer holds a byte count and the
-// bytes.
+// bytes; it must reach the count, and the bytes are checked against it.
 inline constexpr uint32_t REG_TYPE_READ_REQ_LEN = 16;
 inline constexpr uint32_t REG_TYPE_READ_TYPE_OFF = 4;
 inline constexpr uint32_t REG_TYPE_READ_ADDR_OFF = 8;
@@ -195,10 +217,14 @@ inline constexpr uint32_t REG_TYPE_READ_COUNT_OFF = 12;
 inline constexpr uint32_t REG_TYPE_READ_CNF_COUNT_OFF = 8;
 inline constexpr uint32_t REG_TYPE_READ_CNF_DATA_OFF = 12;
 inline constexpr uint32_t REG_TYPE_READ_CNF_SIZE = REG_TYPE_READ_CNF_DATA_OFF + RQM_REG_TYPE_MAX_BYTES;
+inline constexpr uint32_t REG_TYPE_READ_CNF_NEED = REG_TYPE_READ_CNF_DATA_OFF;
 void rqm_encode_read_reg_type(RqmReqBuilder& Req, uint32_t Type, uint32_t Address, uint32_t Count);
-// The status (no confirmation under 12 bytes); copies to pDst the bytes the
-// answer counts, never more than arrived, than were asked for, or than an
-// answer holds.
+// The status, with the bytes the answer counts copied to pDst, never more
+// than were asked for or than an answer holds (the driver rounds up to
+// whole registers). No confirmation, and nothing copied, when the answer
+// is cut inside the bytes it counts, or when a read it calls good brings
+// fewer bytes than were asked for: those would reach the caller as
+// register contents. A refusal counts what it carries, none as a rule.
 int rqm_decode_read_reg_type(const RqmCnfReader& Cnf, uint32_t Asked, void* pDst);
 
 // Register write by bus type (1015); the answer repeats the request with
@@ -235,10 +261,11 @@ inline constexpr uint32_t MAC_REQ_ADDR_OFF = 12;
 inline constexpr uint32_t MAC_ADDR_BYTES = 6;
 inline constexpr uint32_t MAC_CNF_SIZE = 20;
 inline constexpr uint32_t MAC_CNF_ADDR_OFF = 12;
+inline constexpr uint32_t MAC_CNF_NEED = MAC_CNF_ADDR_OFF + MAC_ADDR_BYTES;  // the read's
 // pMac null: the read request, whose address bytes stay 0.
 void rqm_encode_mac(RqmReqBuilder& Req, uint16_t MsgId, uint32_t Kind, const uint8_t* pMac);
-// The status, with the address copied out; no confirmation unless the
-// whole address arrived.
+// The status, with the address copied out, whatever the status: the read's
+// answer reaches MAC_CNF_NEED.
 int rqm_decode_get_mac(const RqmCnfReader& Cnf, uint8_t* pMac);
 
 // Hardware test (4): 16-bit test id and parameters; the encryption test
@@ -253,6 +280,7 @@ inline constexpr uint32_t HW_TEST_REQ_ENC_VALUE_OFF = 17;
 inline constexpr uint8_t HW_TEST_ENC_VALUE = 16;
 inline constexpr uint32_t HW_TEST_CNF_SIZE = 32;
 inline constexpr uint32_t HW_TEST_CNF_RESULT_OFF = 14;
+inline constexpr uint32_t HW_TEST_CNF_NEED = HW_TEST_CNF_RESULT_OFF + 4;
 // EncStep 0: not an encryption step.
 void rqm_encode_hw_test(RqmReqBuilder& Req, uint16_t TestId, uint16_t Param1, uint16_t Param2,
                         uint8_t EncStep);
@@ -261,7 +289,8 @@ void rqm_encode_hw_test(RqmReqBuilder& Req, uint16_t TestId, uint16_t Param1, ui
 inline constexpr uint32_t HW_ID_CNF_SIZE = 8;
 
 // Self-test control blocks (95 read, 96 write): five opaque blocks in an
-// 80-byte message, the first in the status word's place.
+// 80-byte message, the first in the status word's place. The read's
+// answer has no status and must bring all five.
 struct RqmCtrlBlock {
     uint32_t Offset;
     uint32_t Size;
@@ -271,10 +300,12 @@ inline constexpr RqmCtrlBlock CTRL_BLOCKS[CTRL_BLOCK_COUNT] = {
     {4, 12}, {16, 20}, {36, 20}, {56, 12}, {68, 12}};
 inline constexpr uint32_t CTRL_BLOCK_MSG_LEN = 80;
 inline constexpr uint32_t CTRL_BLOCK_READ_REQ_LEN = 8;
+inline constexpr uint32_t CTRL_BLOCK_READ_CNF_NEED = CTRL_BLOCK_MSG_LEN;
 inline constexpr uint32_t CTRL_BLOCK_WRITE_CNF_SIZE = 8;
 // Null blocks are left 0 in the request and are not filled from an answer.
 void rqm_encode_ctrl_blocks(RqmReqBuilder& Req, const uint8_t* const pBlocks[CTRL_BLOCK_COUNT]);
-// Bytes the answer did not carry read 0.
+// Bytes the answer did not carry read 0 (the read's answer reaches
+// CTRL_BLOCK_READ_CNF_NEED).
 void rqm_decode_ctrl_blocks(const RqmCnfReader& Cnf, uint8_t* const pBlocks[CTRL_BLOCK_COUNT]);
 
 // API context from the driver (1016).
@@ -284,8 +315,9 @@ inline constexpr uint32_t API_CONTEXT_CNF_SIZE = 148;
 inline constexpr uint32_t API_CONTEXT_FW_RUNNING_OFF = 8;  // 8-bit
 inline constexpr uint32_t API_CONTEXT_MIB_BASE_OFF = 12;
 inline constexpr uint32_t API_CONTEXT_API_VER_OFF = 144;  // 16-bit
-// The status (no confirmation under 8 bytes); whatever it says, the
-// context takes each firmware fact that arrived.
+inline constexpr uint32_t API_CONTEXT_CNF_NEED = API_CONTEXT_API_VER_OFF + 2;
+// The status; whatever it says, the context takes the firmware facts (the
+// answer reaches API_CONTEXT_CNF_NEED).
 int rqm_decode_api_context(const RqmCnfReader& Cnf, RqmApiContext* pRqmApiContext);
 
 // Tool state kept by the driver: fetch (993) and push (994). Both carry
@@ -298,13 +330,15 @@ inline constexpr uint32_t CLI_PARAM_VERSION_OFF = 12;
 inline constexpr uint32_t CLI_PARAM_RECORD_OFF = 16;
 inline constexpr uint32_t CLI_PARAM_FETCH_LEN = 16;
 inline constexpr uint32_t CLI_PARAM_FETCH_CNF_SIZE = 68;
+inline constexpr uint32_t CLI_PARAM_FETCH_CNF_NEED = CLI_PARAM_RECORD_OFF;  // then the record it counts
 inline constexpr uint32_t CLI_PARAM_PUSH_LEN = 68;  // the record and two bytes to spare
 static_assert(CLI_PARAM_PUSH_LEN >= CLI_PARAM_RECORD_OFF + CLI_DRIVER_DATA_SIZE);
 inline constexpr uint32_t CLI_PARAM_PUSH_CNF_SIZE = 8;
 void rqm_encode_cli_param_fetch(RqmReqBuilder& Req);
-// The record bytes the answer claims, bounded by the record and by what
-// arrived; the words the answer lacks read 0.
-void rqm_decode_cli_record(const RqmCnfReader& Cnf, CliDriverData* pData);
+// The record bytes the answer counts, bounded by the record; the words
+// beyond the count read 0. No confirmation, and the record left alone,
+// when the answer is cut inside the bytes it counts.
+int rqm_decode_cli_record(const RqmCnfReader& Cnf, CliDriverData* pData);
 void rqm_encode_cli_param_push(RqmReqBuilder& Req, const CliDriverData& Data);
 
 // SDD path from the driver (995): the answer's length word and path bytes,
@@ -314,9 +348,12 @@ inline constexpr uint32_t SDD_PATH_REQ_LEN = 16;
 inline constexpr uint32_t SDD_PATH_CNF_SIZE = 76;
 inline constexpr uint32_t SDD_PATH_CNF_LEN_OFF = 8;
 inline constexpr uint32_t SDD_PATH_CNF_PATH_OFF = 12;
+inline constexpr uint32_t SDD_PATH_CNF_NEED = SDD_PATH_CNF_PATH_OFF;  // then the path it counts
 // The path's length (1 to 64) with the path and a NUL in pPath (65 bytes),
-// or 0 when the answer names no path that it carries whole.
-uint32_t rqm_decode_sdd_path(const RqmCnfReader& Cnf, char* pPath);
+// or 0 when the answer names no path, or one longer than a path can be.
+// No confirmation, with pPath untouched, when the answer is cut inside
+// the path it counts.
+int rqm_decode_sdd_path(const RqmCnfReader& Cnf, char* pPath, uint32_t* pLength);
 
 // One element of the SDD in use (1017): the element id at +5; the answer
 // holds the element's length and data.
@@ -326,9 +363,17 @@ inline constexpr uint32_t SDD_ELEMENT_REQ_ID_OFF = 5;
 inline constexpr uint32_t SDD_ELEMENT_CNF_SIZE = 1036;
 inline constexpr uint32_t SDD_ELEMENT_CNF_LEN_OFF = 8;
 inline constexpr uint32_t SDD_ELEMENT_CNF_DATA_OFF = 12;
+inline constexpr uint32_t SDD_ELEMENT_CNF_NEED = SDD_ELEMENT_CNF_DATA_OFF;  // then the data it counts
 void rqm_encode_sdd_element(RqmReqBuilder& Req, uint8_t ElementId);
-// The status with the version (10 x major + minor) stored, or -1 when the
-// element does not carry both its bytes.
+// The element's length as the answer counts it (at most the data an
+// answer holds); no confirmation when the answer is cut inside the data
+// it counts. Every reader of an element answer asks this first.
+int rqm_sdd_element_length(const RqmCnfReader& Cnf, uint32_t* pLength);
+// The status, whatever it is, with the version (10 x major + minor) stored
+// when the element carries both its bytes. An element without them leaves
+// the version alone: with status 0 the result is -1, as the answer said it
+// had one; otherwise the status says why there is none. No confirmation
+// for an answer cut inside its element.
 int rqm_decode_sdd_version(const RqmCnfReader& Cnf, uint8_t* pVersion);
 
 // SDD download (54): the data straight after MsgId, then the trailer byte

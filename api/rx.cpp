@@ -13,8 +13,6 @@ void rqm_encode_rx_packets(RqmReqBuilder& Req, uint32_t Command) {
 }
 
 int rqm_decode_rx_words(const RqmCnfReader& Cnf, uint32_t* const pOut[], uint32_t Count) {
-    if (!Cnf.has(0, HI_MSG_PARAM_OFF))
-        return RQM_NO_CONFIRMATION;
     for (uint32_t i = 0; i < Count; ++i)
         if (pOut[i] != nullptr)
             *pOut[i] = Cnf.get32(RX_WORDS_OUT_OFF + 4 * i);
@@ -22,8 +20,6 @@ int rqm_decode_rx_words(const RqmCnfReader& Cnf, uint32_t* const pOut[], uint32_
 }
 
 int rqm_decode_rx_status(const RqmCnfReader& Cnf, uint32_t* const pOut[RX_STATUS_FIELDS]) {
-    if (!Cnf.has(0, HI_MSG_PARAM_OFF))
-        return RQM_NO_CONFIRMATION;
     // Byte 15 is the 8-bit field's padding.
     const uint32_t fields[RX_STATUS_FIELDS] = {Cnf.get32(8),  Cnf.get16(12), Cnf.get8(14), Cnf.get32(16),
                                                Cnf.get32(20), Cnf.get32(24), Cnf.get32(28)};
@@ -43,8 +39,10 @@ int rqm_decode_get_rx(const RqmCnfReader& Cnf, RxDataHead* pHead, uint8_t* pData
     const int status = Cnf.status();
     if (status != RQM_SUCCESS)
         return status;
-    // The data are what arrived after the head: an answer that ends within
-    // its head has none, and the caller's buffer bounds the rest.
+    if (Cnf.whole(RX_DATA_HEAD_SIZE) != RQM_SUCCESS)
+        return RQM_NO_CONFIRMATION;
+    // The data are what arrived after the head, and the caller's buffer
+    // bounds them.
     uint32_t len = Cnf.avail(RX_DATA_HEAD_SIZE);
     if (len > Room)
         len = Room;
@@ -82,6 +80,8 @@ int rqm_decode_rx_frame(const RqmCnfReader& Cnf, RxFrameInfo* pInfo, uint8_t* pD
     const int status = Cnf.status();
     if (status != RQM_SUCCESS)
         return status;
+    if (Cnf.whole(RX_FRAME_CNF_SIZE) != RQM_SUCCESS)
+        return RQM_NO_CONFIRMATION;
     rqm_decode_rx_frame_info(Cnf, RX_FRAME_INFO_OFF, pInfo);
     if (pData != nullptr) {
         memset(pData, 0, RX_FRAME_DATA_SIZE);
@@ -119,7 +119,7 @@ int RQM_ReceivePackets_Extended(RqmApiContext* ctx, uint32_t Command, uint32_t* 
     RqmRequest<RX_WORDS_MSG_LEN> req;
     rqm_encode_rx_packets(req, Command);
     RqmCnf<RX_WORDS_MSG_LEN> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, RX_WORDS_MSG_LEN);
     if (result == RQM_SUCCESS) {
         uint32_t* const out[RX_WORDS_OUT_COUNT] = {pOut1, pOut2, pOut3, pOut4};
         result = rqm_decode_rx_words(cnf.reader(), out, RX_WORDS_OUT_COUNT);
@@ -151,7 +151,7 @@ int RQM_GetRxStatus(RqmApiContext* ctx, uint32_t* pOut1, uint32_t* pOut2, uint32
         return reported(ctx, RQM_NO_CONTEXT, "RQM_GetRxStatus");
     RqmRequest<RX_STATUS_REQ_LEN> req(HI_RX_STATUS_REQ_ID);
     RqmCnf<RX_STATUS_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, RX_STATUS_CNF_SIZE);
     if (result == RQM_SUCCESS) {
         uint32_t* const out[RX_STATUS_FIELDS] = {pOut1, pOut2, pOut3, pOut4, pOut5, pOut6, pOut7};
         result = rqm_decode_rx_status(cnf.reader(), out);
@@ -169,7 +169,7 @@ int RQM_GetRx(RqmApiContext* ctx, uint32_t Type, RxDataHead* pHead, uint8_t* pDa
     auto* cnf = static_cast<uint8_t*>(calloc(GET_RX_CNF_SIZE, 1));
     if (cnf == nullptr)
         return reported(ctx, RQM_OUT_OF_MEMORY, "RQM_GetRx");
-    int result = rqm_exchange(ctx, req, cnf, GET_RX_CNF_SIZE);
+    int result = rqm_exchange(ctx, req, cnf, GET_RX_CNF_SIZE, STATUS_CNF_NEED);
     if (result == RQM_SUCCESS)
         result = rqm_decode_get_rx(RqmCnfReader(cnf, GET_RX_CNF_SIZE), pHead, pData, RX_DATA_BUFFER_SIZE,
                                    pDataLen);
@@ -185,13 +185,14 @@ int RQM_DownloadCSI(RqmApiContext* ctx, uint8_t* pCsi, uint32_t Type) {
     RqmRequest<RX_TYPED_REQ_LEN> req;
     rqm_encode_rx_typed(req, HI_DOWNLOAD_CSI_REQ_ID, Type);
     RqmCnf<CSI_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, STATUS_CNF_NEED);
     if (result == RQM_SUCCESS)
         result = cnf.reader().status();
-    if (result == RQM_SUCCESS) {
-        memset(pCsi, 0, RX_CSI_SIZE);
+    // Only a good answer carries the information, and all of it.
+    if (result == RQM_SUCCESS)
+        result = cnf.reader().whole(CSI_CNF_SIZE);
+    if (result == RQM_SUCCESS)
         cnf.reader().copy(CSI_CNF_DATA_OFF, pCsi, RX_CSI_SIZE);
-    }
     return reported(ctx, result, "RQM_DownloadCSI");
 }
 
@@ -201,7 +202,7 @@ int RQM_GetRxStatistics_Extended(RqmApiContext* ctx, uint32_t* pOut1, uint32_t* 
         return reported(ctx, RQM_NO_CONTEXT, "RQM_GetRxStatistics_Extended");
     RqmRequest<RX_WORDS_MSG_LEN> req(HI_RX_STATISTICS_REQ_ID);
     RqmCnf<RX_WORDS_MSG_LEN> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, RX_WORDS_MSG_LEN);
     if (result == RQM_SUCCESS) {
         uint32_t* const out[RX_WORDS_OUT_COUNT] = {pOut1, pOut2, pOut3, pOut4};
         result = rqm_decode_rx_words(cnf.reader(), out, RX_WORDS_OUT_COUNT);
@@ -222,7 +223,7 @@ int RQM_GetRxFrame_Extended(RqmApiContext* ctx, RxFrameInfo* pInfo, uint8_t* pDa
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetRxFrame_Extended");
     RqmRequest<RX_FRAME_REQ_LEN> req(HI_RX_FRAME_REQ_ID);
     RqmCnf<RX_FRAME_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    int result = rqm_exchange(ctx, req, cnf, STATUS_CNF_NEED);
     if (result == RQM_SUCCESS) {
         bool haveEndStatus1 = false;
         result = rqm_decode_rx_frame(cnf.reader(), pInfo, pData, pTrailer, &haveEndStatus1);

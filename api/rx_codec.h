@@ -29,8 +29,8 @@ inline constexpr uint32_t RX_PACKETS_CMD_OFF = 8;
 inline constexpr uint32_t RX_WORDS_OUT_OFF = 8;
 inline constexpr uint32_t RX_WORDS_OUT_COUNT = 4;
 void rqm_encode_rx_packets(RqmReqBuilder& Req, uint32_t Command);
-// The status, with each output given filled from the answer (0 for a word
-// that did not arrive); no confirmation under 8 bytes, outputs untouched.
+// The status, with each output given filled from the answer, whatever the
+// status; the answer reaches RX_WORDS_MSG_LEN.
 int rqm_decode_rx_words(const RqmCnfReader& Cnf, uint32_t* const pOut[], uint32_t Count);
 
 // Receive status (100): a header-only request in 8 bytes; 32 bytes back
@@ -38,6 +38,8 @@ int rqm_decode_rx_words(const RqmCnfReader& Cnf, uint32_t* const pOut[], uint32_
 inline constexpr uint32_t RX_STATUS_REQ_LEN = 8;
 inline constexpr uint32_t RX_STATUS_CNF_SIZE = 32;
 inline constexpr uint32_t RX_STATUS_FIELDS = 7;
+// The status with the fields, whatever the status; the answer reaches
+// RX_STATUS_CNF_SIZE.
 int rqm_decode_rx_status(const RqmCnfReader& Cnf, uint32_t* const pOut[RX_STATUS_FIELDS]);
 
 // Receive data (79) and channel-state information (103): the type in the
@@ -49,10 +51,10 @@ inline constexpr bool rx_type_known(uint32_t Type) {
 }
 void rqm_encode_rx_typed(RqmReqBuilder& Req, uint16_t MsgId, uint32_t Type);
 inline constexpr uint32_t GET_RX_CNF_SIZE = RX_DATA_HEAD_SIZE + RX_DATA_BUFFER_SIZE;
-// The status; with status 0 the head (the bytes of it that arrived), the
-// data bytes after it, never more than arrived or than Room, and their
-// count, each to the output given. An answer shorter than its head carries
-// no data.
+// The status; with status 0 the head, the data bytes after it, never more
+// than arrived or than Room, and their count, each to the output given.
+// The data are as many as came: the answer's length is theirs. A good
+// answer that ends within its head is no confirmation.
 int rqm_decode_get_rx(const RqmCnfReader& Cnf, RxDataHead* pHead, uint8_t* pData, uint32_t Room,
                       uint32_t* pDataLen);
 inline constexpr uint32_t CSI_CNF_DATA_OFF = 8;
@@ -79,7 +81,8 @@ inline constexpr uint32_t RX_INFO_UNREAD_OFF = 28;
 // The frame information at Off, field by field; what did not arrive reads 0.
 void rqm_decode_rx_frame_info(const RqmCnfReader& Cnf, uint32_t Off, RxFrameInfo* pInfo);
 // The status; with status 0 the frame information, and the data and the
-// trailer when given (what did not arrive reads 0), and whether end status
-// 1 arrived whole: a measurement the answer lacks is no measurement.
+// trailer when given, and whether end status 1 arrived. A good answer that
+// does not reach RX_FRAME_CNF_SIZE is no confirmation, and nothing is
+// taken from it.
 int rqm_decode_rx_frame(const RqmCnfReader& Cnf, RxFrameInfo* pInfo, uint8_t* pData, RxFrameTrailer* pTrailer,
                         bool* pHaveEndStatus1);

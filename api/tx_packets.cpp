@@ -144,7 +144,7 @@ int RQM_TransmitPRBS(RqmApiContext* ctx, TxCommand Command, uint32_t Seed, uint1
     RqmRequest<TRANSMIT_MSG_LEN> req;
     rqm_encode_transmit(req, Command, Length, Seed);
     RqmCnf<TRANSMIT_MSG_LEN> cnf;
-    const int result = rqm_exchange(ctx, req, cnf);
+    const int result = rqm_exchange(ctx, req, cnf, TRANSMIT_MSG_LEN);
     if (result != RQM_SUCCESS)
         return reported(ctx, result, "RQM_TransmitPRBS");
     // The counts are all the caller learns: the status is not looked at.

@@ -9,18 +9,16 @@ namespace {
 
 constexpr int CCA_TYPE_MAX = 2;
 
-// A request of zeros as long as its answer; each output given takes its
-// word of the answer (0 when the answer stops short of it), whatever the
-// status says. An answer without a status leaves them alone.
+// A request of zeros as long as its answer, which must bring every word;
+// each output given takes its word, whatever the status says.
 int read_words(RqmApiContext* ctx, uint16_t Id, uint32_t* const pOut[], uint32_t Count) {
-    RqmRequest<TX_STATS_MSG_LEN> req(Id, TX_WORDS_OUT_OFF + 4 * Count);
+    const uint32_t len = TX_WORDS_OUT_OFF + 4 * Count;
+    RqmRequest<TX_STATS_MSG_LEN> req(Id, len);
     RqmCnf<TX_STATS_MSG_LEN> cnf;
-    const int result = rqm_exchange(ctx, req, cnf.Bytes.data(), TX_WORDS_OUT_OFF + 4 * Count);
+    const int result = rqm_exchange(ctx, req, cnf.Bytes.data(), len, len);
     if (result != RQM_SUCCESS)
         return result;
-    const RqmCnfReader answer(cnf.Bytes.data(), TX_WORDS_OUT_OFF + 4 * Count);
-    if (!answer.has(0, TX_WORDS_OUT_OFF))
-        return RQM_NO_CONFIRMATION;
+    const RqmCnfReader answer(cnf.Bytes.data(), len);
     for (uint32_t i = 0; i < Count; ++i)
         if (pOut[i] != nullptr)
             *pOut[i] = answer.get32(TX_WORDS_OUT_OFF + 4 * i);

@@ -303,8 +303,10 @@ int read_reg_run(int argc, char** argv, const char* pchDumpPath, FILE* pInput) {
     for (int c = fgetc(pInput); c != EOF && c != 'q'; c = fgetc(pInput))
         printf("read: %c\n", c);
     mem_r_start_store(0);
-    wait_r_thread_end();
-    return 0;
+    void* end = nullptr;
+    if (wait_r_thread_end(&end) != 0)
+        end = nullptr;
+    return end == RAM_DUMP_LOST ? -1 : 0;
 }
 
 int proc_read_reg(int argc, char** argv) {

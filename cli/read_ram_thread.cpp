@@ -12,6 +12,8 @@ pthread_t tReadThreadID{};
 
 namespace {
 
+int g_dump_lost_mark;
+
 constexpr uint32_t HIF_REG_0 = 0;
 constexpr uint32_t HIF_REG_1 = 1;
 constexpr uint32_t WAKEUP_BIT = 0x1000;   // HIF register 1
@@ -27,31 +29,38 @@ int set_hif_bit(uint32_t Reg, uint32_t Bit) {
     return RQM_WriteRegType(cli_api(), RAM_REG_TYPE_HIF, Reg, &value) == RQM_SUCCESS ? 0 : -1;
 }
 
+enum class Take { TAKEN, FAILED, DUMP_LOST };
+
 // One announced block into the file and the buffer back to the chip.
-// False ends the loop; a block that did not reach the file whole stays
-// announced, so nothing is lost.
-bool take_block(const char* pchPath, int Buffer, uint32_t Length, uint8_t* pBlock, unsigned* pCount) {
+// Anything but TAKEN ends the loop; a block that did not reach the file
+// whole stays announced, so nothing is lost in the chip, and the file
+// that could not take it is named.
+Take take_block(const char* pchPath, int Buffer, uint32_t Length, uint8_t* pBlock, unsigned* pCount) {
     FILE* file = fopen(pchPath, "a+");
     if (file == nullptr) {
         printf("openfile [%s] error!\n", pchPath);
-        return false;
+        return Take::DUMP_LOST;
     }
     fseek(file, 0, SEEK_END);
     memset(pBlock, 0, RAM_BUFFER_SIZE);
     if (read_ram_data(Buffer, Length, pBlock) != 0) {
         fclose(file);
-        return false;
+        return Take::FAILED;
     }
     bool written = Length == 0 || fwrite(pBlock, Length, 1, file) == 1;
     // Buffered bytes meet a full disk only here.
     written = fclose(file) == 0 && written;
-    if (!written)
-        return false;
+    if (!written) {
+        printf("writefile [%s] error!\n", pchPath);
+        return Take::DUMP_LOST;
+    }
     ++*pCount;
-    return clear_flag_and_len(Buffer) == 0;
+    return clear_flag_and_len(Buffer) == 0 ? Take::TAKEN : Take::FAILED;
 }
 
 }  // namespace
+
+void* const RAM_DUMP_LOST = &g_dump_lost_mark;
 
 uint16_t mem_r_start_load() {
     return std::atomic_ref<uint16_t>(setting.mem_r_start).load();
@@ -111,6 +120,7 @@ void* ReadThread(void* pArg) {
     const auto* pchPath = static_cast<const char*>(pArg);
     puts("Reading mem thread begin!");
     unsigned count = 0;
+    Take last = Take::TAKEN;
     if (set_wakeup_bit() == 0 && set_dmode_bit() == 0 && set_bt_hif_bit() == 0) {
         // The thread's own block buffer, for as long as it runs.
         std::array<uint8_t, RAM_BUFFER_SIZE> block;
@@ -120,14 +130,17 @@ void* ReadThread(void* pArg) {
         while (going && mem_r_start_load() != 0) {
             uint32_t words[RAM_BUFFERS];
             going = read_flag_and_len(words) == 0;
-            for (int n = 0; going && n < static_cast<int>(RAM_BUFFERS); ++n)
-                if ((words[n] & RAM_FLAG_READY) != 0)
-                    going = take_block(pchPath, n, words[n] & RAM_FLAG_LENGTH_MASK, block.data(), &count);
+            for (int n = 0; going && n < static_cast<int>(RAM_BUFFERS); ++n) {
+                if ((words[n] & RAM_FLAG_READY) == 0)
+                    continue;
+                last = take_block(pchPath, n, words[n] & RAM_FLAG_LENGTH_MASK, block.data(), &count);
+                going = last == Take::TAKEN;
+            }
         }
     }
     printf("read cnt: %d \n", static_cast<int>(count));
     puts("Reading mem thread end!");
-    return nullptr;
+    return last == Take::DUMP_LOST ? RAM_DUMP_LOST : nullptr;
 }
 
 int start_read_thread_to(const char* pchDumpPath) {
@@ -142,6 +155,6 @@ int start_read_thread() {
     return start_read_thread_to(peer_ram_dump_path());
 }
 
-int wait_r_thread_end() {
-    return pthread_join(tReadThreadID, nullptr);
+int wait_r_thread_end(void** ppEnd) {
+    return pthread_join(tReadThreadID, ppEnd);
 }

@@ -39,8 +39,12 @@ extern pthread_t tReadThreadID;
 // error!".
 int start_read_thread();
 int start_read_thread_to(const char* pchDumpPath);
-// Joins the thread; the join's result.
-int wait_r_thread_end();
+// Joins the thread; the join's result, with what the thread ended with in
+// *ppEnd when given.
+int wait_r_thread_end(void** ppEnd = nullptr);
+// The thread ends with this when a block could not be appended to the
+// dump file (after a line that names the file), else with nullptr.
+extern void* const RAM_DUMP_LOST;
 void* ReadThread(void* pArg);
 
 // The run flag, shared with the thread.
@@ -60,5 +64,6 @@ int clear_flag_and_len(int Buffer);
 int read_ram_data(int Buffer, uint32_t Length, uint8_t* pOut);
 
 // read_reg with the dump path and the input the 'q' comes from as
-// arguments; proc_read_reg passes peer_ram_dump_path() and stdin.
+// arguments; proc_read_reg passes peer_ram_dump_path() and stdin. With -s it
+// fails when the thread could not keep the blocks it took in the file.
 int read_reg_run(int argc, char** argv, const char* pchDumpPath, FILE* pInput);

@@ -31,7 +31,8 @@ int RQM_SetParamToDev(RqmApiContext* ctx, uint32_t Value, uint32_t Id) {
     req.put32(PARAM_PUSH_VALUE_OFF, Value);
     req.put32(PARAM_PUSH_ID_OFF, Id);
     RqmCnf<PARAM_PUSH_CNF_SIZE> cnf;
-    return reported(ctx, rqm_exchange(ctx, req, cnf), "RQM_SetParamToDev");
+    // Nothing of the answer is read: that it came is all.
+    return reported(ctx, rqm_exchange(ctx, req, cnf, HEADER_CNF_NEED), "RQM_SetParamToDev");
 }
 
 int RQM_Get_Cli_Param(RqmApiContext* ctx, CliSavedParams* pParams) {
@@ -39,16 +40,13 @@ int RQM_Get_Cli_Param(RqmApiContext* ctx, CliSavedParams* pParams) {
         return reported(ctx, ctx == nullptr ? RQM_NO_CONTEXT : RQM_INVALID_PARAMETER, "RQM_Get_Cli_Param");
     RqmRequest<PARAM_FETCH_LEN> req(HI_GET_CLI_PARAM_REQ_ID);
     RqmCnf<PARAM_FETCH_CNF_SIZE> cnf;
-    int result = rqm_exchange(ctx, req, cnf);
+    // Words that never came would pass for saved zeros: the caller must be
+    // able to tell, and fall back on its own defaults.
+    int result = rqm_exchange(ctx, req, cnf, PARAM_FETCH_CNF_SIZE);
     if (result != RQM_SUCCESS)
         return reported(ctx, result, "RQM_Get_Cli_Param");
     const RqmCnfReader answer = cnf.reader();
     for (unsigned w = 0; w < CLI_SAVED_WORDS; ++w)
         pParams->Word[w] = answer.get32(PARAM_FETCH_WORDS_OFF + 4 * w);
-    result = answer.status();
-    // Words that never came would pass for saved zeros: the caller must be
-    // able to tell, and fall back on its own defaults.
-    if (result == RQM_SUCCESS && !answer.has(PARAM_FETCH_WORDS_OFF, 4 * CLI_SAVED_WORDS))
-        result = RQM_NO_CONFIRMATION;
-    return reported(ctx, result, "RQM_Get_Cli_Param");
+    return reported(ctx, answer.status(), "RQM_Get_Cli_Param");
 }

@@ -62,22 +62,24 @@ bool check_ok(const SimRequest& rq, unsigned check_off) {
 // ---- requests ----
 
 // The answer holds exactly the bytes of what was asked: the element's
-// size, or the user area's bits rounded up to bytes.
+// size, or the user area's bits rounded up to bytes, refused or not (as
+// zeros then). A type it does not know has no size: the answer ends after
+// the slot count.
 void fw_efuse_read(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     const uint16_t type = hi_rd16(rq.msg.data() + EFUSE_TYPE_OFF);
     uint32_t status = 0;
-    unsigned n = 0;
     std::array<uint8_t, SIM_EFUSE_USER_BYTES> data{};
     uint8_t slots = 0;
+    const unsigned bits = hi_rd16(rq.msg.data() + EFUSE_LENGTH_BITS_OFF);
+    const unsigned n =
+        type == SIM_EFUSE_USER_AREA ? std::min((bits + 7) / 8, SIM_EFUSE_USER_BYTES) : sim_efuse_size(type);
     if (!check_ok(rq, EFUSE_READ_CHECK_OFF)) {
         status = SIM_EFUSE_CS_ERR;
     } else if (type == SIM_EFUSE_USER_AREA) {
         const unsigned start = hi_rd16(rq.msg.data() + EFUSE_START_BIT_OFF);
-        const unsigned bits = hi_rd16(rq.msg.data() + EFUSE_LENGTH_BITS_OFF);
         if (bits == 0 || start + bits > SIM_EFUSE_USER_BITS) {
             status = SIM_EFUSE_INVALID_PARAMS;
         } else {
-            n = (bits + 7) / 8;
             const auto& user = m->fw.efuse.user;
             for (unsigned i = 0; i < bits; ++i) {
                 const unsigned b = start + i;
@@ -89,7 +91,6 @@ void fw_efuse_read(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
         status = SIM_EFUSE_INVALID_PARAMS;
     } else {
         const SimEfuseElement& el = m->fw.efuse.elements[type - 1];
-        n = sim_efuse_size(type);
         slots = el.slots;
         status = el.written ? 0 : SIM_EFUSE_NODATA;
         if (el.written)

@@ -1,12 +1,15 @@
 // The request builder and the confirmation reader on bytes alone: writes at
 // and past the message's end, answers shorter than a status, fields at and
-// beyond what arrived, and copies bounded by it.
+// beyond what arrived, and copies bounded by it; then the one rule for
+// answers cut short, at the exchange (on a fake Target) and for data an
+// answer counts itself.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 #include "api/rqm_request.h"
+#include "tests/support/fake_target.h"
 #include "tests/support/rows.h"
 
 namespace {
@@ -92,9 +95,9 @@ TEST(BuilderBytes, RefusedBuildIsNotSent) {
     req.put32(8, 1);
     uint8_t cnf[8] = {};
     // No context: a build that went to the broker would crash on it.
-    EXPECT_EQ(rqm_exchange(nullptr, req, cnf, sizeof cnf), RQM_INVALID_PARAMETER);
+    EXPECT_EQ(rqm_exchange(nullptr, req, cnf, sizeof cnf, sizeof cnf), RQM_INVALID_PARAMETER);
     RqmRequest<8> never;
-    EXPECT_EQ(rqm_exchange(nullptr, never, cnf, sizeof cnf), RQM_INVALID_PARAMETER);
+    EXPECT_EQ(rqm_exchange(nullptr, never, cnf, sizeof cnf, sizeof cnf), RQM_INVALID_PARAMETER);
 }
 
 struct ReadCase {
@@ -144,5 +147,67 @@ INSTANTIATE_TEST_SUITE_P(
                  4},
         ReadCase{"RoomUnderAHeader", 40, 3, 0, RQM_NO_CONFIRMATION, RQM_NO_CONFIRMATION, 0, 0, 0, 4, 0}),
     RowName());
+
+// Whole answers only: an answer is taken when it reaches the need its
+// request states, and one that ends before it is none, whatever its
+// status says; a longer one is the firmware's business.
+struct NeedCase {
+    const char* name;
+    uint16_t msgLen;
+    uint32_t status;
+    uint32_t need;
+    int result;
+};
+
+class Need : public OnFakeTarget, public testing::WithParamInterface<NeedCase> {};
+
+TEST_P(Need, CutAnswerIsNoAnswer) {
+    const NeedCase& c = GetParam();
+    answer(fake_message(c.msgLen, 0x40 | HI_MSG_KIND_CNF, c.status));
+    RqmRequest<8> req(0x40);
+    RqmCnf<24> cnf;
+    EXPECT_EQ(rqm_exchange(ctx, req, cnf, c.need), c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Need,
+                         testing::Values(NeedCase{"ReachesItsNeed", 20, 0, 20, RQM_SUCCESS},
+                                         NeedCase{"OneByteShort", 19, 0, 20, RQM_NO_CONFIRMATION},
+                                         NeedCase{"OneByteShortWithAStatus", 19, 5, 20, RQM_NO_CONFIRMATION},
+                                         NeedCase{"LongerThanItsNeed", 24, 0, 12, RQM_SUCCESS},
+                                         NeedCase{"StatusAlone", 8, 3, STATUS_CNF_NEED, RQM_SUCCESS},
+                                         NeedCase{"UnderAStatus", 7, 0, STATUS_CNF_NEED,
+                                                  RQM_NO_CONFIRMATION}),
+                         RowName());
+
+// Data an answer counts itself: the count, bounded by what the reader
+// takes, must have arrived whole.
+struct CountCase {
+    const char* name;
+    uint16_t msgLen;
+    uint32_t count;  // the word at +8
+    uint32_t max;
+    int result;
+    uint32_t counted;
+};
+
+class Counted : public testing::TestWithParam<CountCase> {};
+
+TEST_P(Counted, TheBytesItCountsArrived) {
+    const CountCase& c = GetParam();
+    Bytes cnf(64, 0);
+    hi_set_msg_len(cnf.data(), c.msgLen);
+    hi_wr32(cnf.data() + 8, c.count);
+    uint32_t n = 0xEEEE;
+    EXPECT_EQ(RqmCnfReader(cnf.data(), 64).counted(8, 12, c.max, &n), c.result);
+    EXPECT_EQ(n, c.counted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Counted,
+                         testing::Values(CountCase{"AllArrived", 17, 5, 50, RQM_SUCCESS, 5},
+                                         CountCase{"CutInsideTheData", 16, 5, 50, RQM_NO_CONFIRMATION, 5},
+                                         CountCase{"NoneCounted", 12, 0, 50, RQM_SUCCESS, 0},
+                                         CountCase{"BoundedByTheReader", 20, 0xFFFFFFFF, 8, RQM_SUCCESS, 8},
+                                         CountCase{"CountNotArrived", 11, 0, 50, RQM_NO_CONFIRMATION, 0}),
+                         RowName());
 
 }  // namespace

@@ -28,7 +28,8 @@ struct RequestCase {
     const char* name;
     int (*call)(Ctx);
     int result;
-    Bytes request;  // empty: refused before anything is sent
+    Bytes request;          // empty: refused before anything is sent
+    uint16_t answered = 8;  // bytes of the answer, status 0
 };
 
 class Requests : public OnFakeTarget, public testing::WithParamInterface<RequestCase> {};
@@ -36,7 +37,7 @@ class Requests : public OnFakeTarget, public testing::WithParamInterface<Request
 TEST_P(Requests, BytesOrRefusal) {
     const RequestCase& c = GetParam();
     if (!c.request.empty())
-        answer(fake_message(8, hi_msg_id(c.request.data()) | HI_MSG_KIND_CNF));
+        answer(fake_message(c.answered, hi_msg_id(c.request.data()) | HI_MSG_KIND_CNF));
     EXPECT_EQ(c.call(ctx), c.result);
     ASSERT_EQ(fake.sent.size(), c.request.empty() ? 0u : 1u);
     if (!c.request.empty()) {
@@ -50,12 +51,12 @@ Bytes g_data(RX_DATA_BUFFER_SIZE);
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Shapes, Requests, testing::Values(
     RequestCase{"Statistics", [](Ctx c) { return RQM_GetRxStatistics(c, &g_out[0], nullptr, nullptr); }, 0,
-                HiBuild(52, {0, 0, 0, 0, 0})},
+                HiBuild(52, {0, 0, 0, 0, 0}), 24},
     RequestCase{"Status", [](Ctx c) { return RQM_GetRxStatus(c, &g_out[0], 0, 0, 0, 0, 0, 0); }, 0,
-                HiBuild(100, {0})},
+                HiBuild(100, {0}), 32},
     RequestCase{"FrameWithoutInfo", [](Ctx c) { return RQM_GetRxFrame(c, nullptr, nullptr); }, 9, {}},
     RequestCase{"Data", [](Ctx c) { return RQM_GetRx(c, 4, nullptr, g_data.data(), nullptr); }, 0,
-                HiBuild(79, {4})},
+                HiBuild(79, {4}), 20},
     RequestCase{"DataType3", [](Ctx c) { return RQM_GetRx(c, 3, nullptr, nullptr, nullptr); }, 9, {}},
     RequestCase{"Monitor", [](Ctx c) { return RQM_RxSetMonitorMode(c, 21846, 7, 1); }, 0,
                 HiBuild(124, {0, 0x55560017})},
@@ -104,10 +105,11 @@ TEST_F(Rx, LastMeasurementsNeedAFrameOfThisReception) {
     EXPECT_EQ(RQM_GetLastRxMeasurements(ctx, nullptr), 9);
     EXPECT_EQ(RQM_GetLastRxMeasurements(ctx, m), 1);
     Bytes cut = frame_cnf(0, 0, 0xA0001BC4);
-    hi_set_msg_len(cut.data(), 27);
+    hi_set_msg_len(cut.data(), RX_FRAME_CNF_SIZE - 1);
     answer(cut);
     RxFrameInfo info{};
-    EXPECT_EQ(RQM_GetRxFrame_Extended(ctx, &info, nullptr, nullptr), 0);
+    EXPECT_EQ(RQM_GetRxFrame_Extended(ctx, &info, nullptr, nullptr), RQM_NO_CONFIRMATION);
+    EXPECT_EQ(info.Tsf, 0u) << "nothing is taken from an answer cut short";
     EXPECT_EQ(RQM_GetLastRxMeasurements(ctx, m), 1);
     answer(frame_cnf(0, 0, 0xA0001BC4));
     RxFrameTrailer trailer{};
@@ -197,7 +199,7 @@ TEST_P(DataBounds, CopiesOnlyWhatArrived) {
 INSTANTIATE_TEST_SUITE_P(Lengths, DataBounds,
                          testing::Values(DataCase{"NoStatus", 7, 0, 64, 64, 1, 0, 0},
                                          DataCase{"StatusSet", 40, 3, 64, 64, 3, 0, 0},
-                                         DataCase{"HeadCut", 19, 0, 64, 64, 0, 0, 0},
+                                         DataCase{"HeadCut", 19, 0, 64, 64, 1, 0, 0},
                                          DataCase{"HeadOnly", 20, 0, 64, 64, 0, 0, 0x13121110},
                                          DataCase{"ClaimsMoreThanArrived", 60, 0, 30, 64, 0, 10, 0x13121110},
                                          DataCase{"MoreThanTheCallersBuffer", 84, 0, 84, 16, 0, 16,

@@ -225,11 +225,13 @@ TEST_F(Sdd, FrequencyOffsetAbsentAndOutOfRange) {
     EXPECT_NE(out.find("sdd freq offset not found!\nsdd_freq_offset = 0\n"), std::string::npos) << out;
 }
 
+enum PathOutcome { PATH_TAKEN, NO_PATH, CUT_ANSWER };
+
 struct PathCase {
     const char* name;
     uint32_t claimed;
     size_t carried;  // path bytes in the answer
-    bool ok;
+    PathOutcome outcome;
 };
 
 class PathAnswer : public Sdd, public testing::WithParamInterface<PathCase> {};
@@ -242,22 +244,31 @@ TEST_P(PathAnswer, LengthMustNameCarriedPath) {
     testing::internal::CaptureStdout();
     const int result = RQM_GetSddPatch(ctx, buf);
     const std::string out = testing::internal::GetCapturedStdout();
-    if (c.ok) {
+    switch (c.outcome) {
+    case PATH_TAKEN:
         EXPECT_EQ(result, static_cast<int>(c.claimed));
         EXPECT_EQ(strlen(buf), c.claimed);
-    } else {
+        break;
+    case NO_PATH:
         EXPECT_EQ(result, -1);
         EXPECT_EQ(out.rfind("get sdd path error!\n", 0), 0u) << out;
+        break;
+    case CUT_ANSWER:
+        // Cut inside the path it counts: no answer, and nothing of it taken.
+        EXPECT_EQ(result, RQM_NO_CONFIRMATION);
+        EXPECT_EQ(out, "RQM_GetSddPatch failed (1:BOOT_ERR_DECODE\tFirmware error!)\n");
+        EXPECT_EQ(buf[0], 'x');
+        break;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, PathAnswer,
-                         testing::Values(PathCase{"Zero", 0, 0, false}, PathCase{"One", 1, 1, true},
-                                         PathCase{"SixtyFour", 64, 64, true},
-                                         PathCase{"SixtyFive", 65, 64, false},
-                                         PathCase{"Seventy", 70, 64, false},
-                                         PathCase{"MoreThanCarried", 20, 10, false},
-                                         PathCase{"NegativeAsSigned", 0xFFFFFFFF, 10, false}),
+                         testing::Values(PathCase{"Zero", 0, 0, NO_PATH}, PathCase{"One", 1, 1, PATH_TAKEN},
+                                         PathCase{"SixtyFour", 64, 64, PATH_TAKEN},
+                                         PathCase{"SixtyFive", 65, 64, NO_PATH},
+                                         PathCase{"Seventy", 70, 64, NO_PATH},
+                                         PathCase{"MoreThanCarried", 20, 10, CUT_ANSWER},
+                                         PathCase{"NegativeAsSigned", 0xFFFFFFFF, 10, NO_PATH}),
                          [](const testing::TestParamInfo<PathCase>& info) { return info.param.name; });
 
 TEST_F(Sdd, PathTransportFailureIsNoLength) {

@@ -127,12 +127,15 @@ INSTANTIATE_TEST_SUITE_P(
                                words(12, 766, {0, 9}), 20, 12, 16}),
     [](const testing::TestParamInfo<SenderCase>& info) { return info.param.name; });
 
-TEST_F(Api, OutputsBeyondTheAnswerReadZero) {
-    answer(words(12, 766 | 0x400, {0, 0x5}));
+// An answer that ends before the member's last output is none, even for
+// a caller that does not take that output.
+TEST_F(Api, AnswerCutBeforeAnOutputIsNoAnswer) {
+    answer(words(16, 766 | 0x400, {0, 0x5, 0x6}));
     uint32_t o1 = 1, o2 = 1;
-    EXPECT_EQ(RQM_SendReqToFw_InpOneWords_OutTwoWords(ctx, 766, 0, &o1, &o2), 0);
-    EXPECT_EQ(o1, 0u);
-    EXPECT_EQ(o2, 0u);
+    EXPECT_EQ(RQM_SendReqToFw_InpOneWords_OutTwoWords(ctx, 766, 0, &o1, &o2), RQM_NO_CONFIRMATION);
+    EXPECT_EQ(RQM_SendReqToFw_InpOneWords_OutTwoWords(ctx, 766, 0, &o1, nullptr), RQM_NO_CONFIRMATION);
+    EXPECT_EQ(o1, 1u);
+    EXPECT_EQ(o2, 1u);
 }
 
 TEST_F(Api, AnswerShorterThanAStatusIsNoAnswer) {
@@ -220,11 +223,12 @@ struct RegCase {
     uint32_t count;   // the answer's byte count
     uint32_t asked;
     size_t copied;
+    int result;
 };
 
 class ReadRegType : public Api, public testing::WithParamInterface<RegCase> {};
 
-TEST_P(ReadRegType, CopiesWhatArrivedAndWasAskedFor) {
+TEST_P(ReadRegType, CopiesWhatWasAskedForFromAWholeAnswer) {
     const RegCase& c = GetParam();
     Bytes a(c.msgLen < 12 ? 12 : c.msgLen, 0);
     hi_set_msg_len(a.data(), c.msgLen);
@@ -234,18 +238,19 @@ TEST_P(ReadRegType, CopiesWhatArrivedAndWasAskedFor) {
         a[i] = static_cast<uint8_t>(i);
     answer(a);
     Bytes dst(2048, 0xEE);
-    EXPECT_EQ(RQM_ReadRegType(ctx, 2, 0x40040058, c.asked, dst.data()), c.msgLen < 12 ? 1 : 0);
+    EXPECT_EQ(RQM_ReadRegType(ctx, 2, 0x40040058, c.asked, dst.data()), c.result);
     EXPECT_EQ(sent(), words(16, 1014, {2, 0x40040058, c.asked}));
     for (size_t i = 0; i < dst.size(); ++i)
         ASSERT_EQ(dst[i], i < c.copied ? static_cast<uint8_t>(i + 12) : 0xEE) << "byte " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ReadRegType,
-                         testing::Values(RegCase{"AsAnswered", 16, 4, 4, 4},
-                                         RegCase{"CountPastTheArrivedBytes", 20, 2000, 64, 8},
-                                         RegCase{"CountPastTheAsked", 28, 16, 4, 4},
-                                         RegCase{"Largest", 1036, 1024, 1024, 1024},
-                                         RegCase{"ShortAnswer", 10, 4, 4, 0}),
+                         testing::Values(RegCase{"AsAnswered", 16, 4, 4, 4, 0},
+                                         RegCase{"CountPastTheArrivedBytes", 20, 2000, 64, 0, 1},
+                                         RegCase{"CountPastTheAsked", 28, 16, 4, 4, 0},
+                                         RegCase{"FewerThanAskedIsNoRead", 16, 4, 8, 0, 1},
+                                         RegCase{"Largest", 1036, 1024, 1024, 1024, 0},
+                                         RegCase{"ShortAnswer", 10, 4, 4, 0, 1}),
                          [](const testing::TestParamInfo<RegCase>& info) { return info.param.name; });
 
 TEST_F(Api, RegisterAndMacRequests) {

@@ -574,15 +574,16 @@ const RegReadCase kRegReadCases[] = {
      {5, 0, 0, 0}},
     // The driver answers whole words; the tool copies what it asked for.
     {"CountBelowAWord", {"set hif 0 0x04030201", "set hif 4 0x08070605"}, 1, 0, 5, 0, {1, 2, 3, 4, 5}},
-    // The answer says 16 bytes but carries 8: only those are copied.
+    // The answer says 16 bytes but carries 8: no answer, nothing copied.
     {"AnswerCutShort",
      {"set hif 0 0x04030201", "set hif 4 0x08070605", "set hif 8 0x0C0B0A09", "fault 1014 short 20"},
      1,
      0,
      16,
-     0,
-     {1, 2, 3, 4, 5, 6, 7, 8}},
-    {"AnswerWithoutItsData", {"set hif 0 0x04030201", "fault 1014 short 12"}, 1, 0, 4, 0, {}},
+     1,
+     {},
+     kReadDecode},
+    {"AnswerWithoutItsData", {"set hif 0 0x04030201", "fault 1014 short 12"}, 1, 0, 4, 1, {}, kReadDecode},
     {"AnswerShorterThanItsHead", {"set hif 0 1", "fault 1014 short 10"}, 1, 0, 4, 1, {}, kReadDecode},
     {"StatusStillCopies",
      {"set ahb 0x20 0x0D0C0B0A", "fault 1014 status 6"},

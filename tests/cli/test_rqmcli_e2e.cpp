@@ -633,6 +633,7 @@ struct FetchCase {
 };
 
 const std::string kShortAnswer = "RQM_Get_Cli_Param failed (1:BOOT_ERR_DECODE\tFirmware error!)\n";
+const std::string kCutAnswer = "RQM_Get_Cli_Param-1376 ErrCode = 1\n" + kShortAnswer;
 
 const FetchCase kFetchCases[] = {
     {"PresetRecord", {set_record(kRecA)}, 0, 0, 1, kRecA, ""},
@@ -655,22 +656,28 @@ const FetchCase kFetchCases[] = {
      1,
      kRecA,
      "RQM_Get_Cli_Param failed (11:unknown error)\n"},
-    // Whatever the length word says, bytes that did not arrive are zeros.
+    // An answer cut before the end of the record bytes it counts is none.
     {"AnswerCutInsideTheRecord",
      {set_record(kRecA), "fault 993 short 40"},
      0,
+     1,
+     kUntouched,
+     std::nullopt,
+     kCutAnswer},
+    {"AnswerEndingBeforeTheRecord",
+     {set_record(kRecA), "fault 993 short 16"},
      0,
      1,
-     first_bytes(kRecA, 24),
-     ""},
-    {"AnswerEndingBeforeTheRecord", {set_record(kRecA), "fault 993 short 16"}, 0, 0, 1, kZero, ""},
+     kUntouched,
+     std::nullopt,
+     kCutAnswer},
     {"AnswerWithoutVersionWord",
      {set_record(kRecA), "fault 993 short 12"},
      0,
      1,
      kUntouched,
      std::nullopt,
-     kShortAnswer},
+     kCutAnswer},
     {"Refused", {set_record(kRecA), "fault 993 refuse 7"}, 1, 7, kUntouched, std::nullopt, kFetchRefused},
     {"Unanswered",
      {set_record(kRecA), "fault 993 noanswer"},

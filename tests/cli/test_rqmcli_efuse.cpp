@@ -132,15 +132,20 @@ const EfuseCase kCases[] = {
      "read_efuse USER_AREA -s 650 -l 9",
      "Sum of satrt_bit and length can't be larger than 658!\n" + kError,
      {}},
-    // ---- short answers: what did not arrive reads 0 ----
-    {"ShortRead", "set efuse 4 a0b1c2d3e4f5;fault 43 short 14", "read_efuse MAC", "a0:b1:00:00:00:00\n" + kOk,
-     Msgs{efuse_read(4)}},
-    {"ShortWriteRefusal", "set efuse 4 a0b1c2d3e4f5;fault 44 short 14", "write_efuse MAC 00:11:22:33:44:55",
-     written_before("a0:b1:c2:00:00:00", -1), Msgs{efuse_write(4, 0, kMac)}},
-    {"Antifuse", "set antifuse 0 0x12345678;set antifuse 1 0xABCD;set antifuse 9 1;fault 676 short 16",
+    // The first eight words of ten.
+    {"Antifuse", "set antifuse 0 0x12345678;set antifuse 1 0xABCD;set antifuse 7 0x89ABCDEF;set antifuse 9 1",
      "get_antifuse",
-     "\nRead antifuse bits:\n\t0x12345678\n\t0x0000abcd\n" + repeated("\t0x00000000\n", 6) + "\n" + kOk,
+     "\nRead antifuse bits:\n\t0x12345678\n\t0x0000abcd\n" + repeated("\t0x00000000\n", 5) +
+         "\t0x89abcdef\n\n" + kOk,
      Msgs{kAntifuse}},
+    // ---- answers cut short are none: nothing of them is shown ----
+    {"ReadCutShort", "set efuse 4 a0b1c2d3e4f5;fault 43 short 13 1", "read_efuse MAC", kError,
+     Msgs{efuse_read(4)}},
+    {"WriteRefusalCutShort", "set efuse 4 a0b1c2d3e4f5;fault 44 short 14",
+     "write_efuse MAC 00:11:22:33:44:55", "ret = -1\n" + kError, Msgs{efuse_write(4, 0, kMac)}},
+    {"AntifuseCutShort",
+     "set antifuse 0 0x12345678;set antifuse 1 0xABCD;set antifuse 9 1;fault 676 short 16", "get_antifuse",
+     kError, Msgs{kAntifuse}},
     {"AntifuseStatus", "fault 676 status 3", "get_antifuse", failed("RQM_GetAntiFuseBits", 3) + kError,
      Msgs{kAntifuse}},
     // ---- the driver refuses: its 6 is not the firmware's "no data" ----

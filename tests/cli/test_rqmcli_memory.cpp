@@ -176,18 +176,31 @@ protected:
     std::string dump_;
 };
 
-// One read a run, appended to the dump file, for each bus type; a length
-// above the buffer and a file that cannot be opened fail the command.
+// One read a run, appended to the dump file, for each bus type; an answer
+// cut inside its data, a length above the buffer and a file that cannot
+// be opened fail the command.
 TEST_F(InProc, ReadRegAppendsEachRead) {
-    start("set hif 1 0x04030201;set ahb 0x100 0x04030201;set ahb 0x104 0x08070605;set apb 0x8 0x0201");
-    const std::pair<const char*, const char*> kReads[] = {
-        {"-t hif -a 0x1 -l 4", "1!\nMemory start address set to 0x00000001!\nMemory length set to:4!\n"},
-        {"-t AHB -a 0x100 -l 6", "2!\nMemory start address set to 0x00000100!\nMemory length set to:8!\n"},
-        {"-t apb -a 0x8 -l 1", "3!\nMemory start address set to 0x00000008!\nMemory length set to:4!\n"}};
-    for (const auto& [words, printedType] : kReads)
-        EXPECT_EQ(
-            printed([&] { EXPECT_EQ(read_reg(words, dump_), 0); }),
-            "Memory type set to:" + (printedType + ("openfile [" + dump_ + "] success!\nwrite cnt: 1 \n")));
+    start(
+        "set hif 1 0x04030201;set ahb 0x100 0x04030201;set ahb 0x104 0x08070605;set apb 0x8 0x0201;"
+        "fault 1014 short 13 1 after 3");
+    const std::string appended = "openfile [" + dump_ + "] success!\nwrite cnt: 1 \n";
+    const struct {
+        const char* words;
+        const char* printedType;
+        int result;
+        std::string last;
+    } kReads[] = {
+        {"-t hif -a 0x1 -l 4", "1!\nMemory start address set to 0x00000001!\nMemory length set to:4!\n", 0,
+         appended},
+        {"-t AHB -a 0x100 -l 6", "2!\nMemory start address set to 0x00000100!\nMemory length set to:8!\n", 0,
+         appended},
+        {"-t apb -a 0x8 -l 1", "3!\nMemory start address set to 0x00000008!\nMemory length set to:4!\n", 0,
+         appended},
+        {"-t ahb -a 0x104 -l 4", "2!\nMemory start address set to 0x00000104!\nMemory length set to:4!\n", -1,
+         failed("RQM_ReadRegType", 1)}};
+    for (const auto& r : kReads)
+        EXPECT_EQ(printed([&] { EXPECT_EQ(read_reg(r.words, dump_), r.result); }),
+                  "Memory type set to:" + (r.printedType + r.last));
     EXPECT_EQ(file_text(dump_), std::string("\1\2\3\4\1\2\3\4\5\6\7\x08\1\2\0\0", 16));
     EXPECT_EQ(printed([&] {
                   EXPECT_EQ(read_reg("-l 4", "/nonexistent-dir/ram.bin"), -1);
@@ -210,6 +223,7 @@ struct StreamCase {
     std::string thread_lines;  // between the start bits and the count
     const char* after;
     const char* path = nullptr;  // nullptr: the test's dump file
+    int result = 0;
 };
 
 const StreamCase kStreams[] = {
@@ -217,8 +231,9 @@ const StreamCase kStreams[] = {
      1000, "", "hif 0=0x00000400;hif 1=0x00081000;ahb 0x01817bfc=0x00000000"},
     {"ZeroLengthBlocksCount", "set ramread length 0;set ramread blocks 2", "ramread.taken 2", "q", 2, 0, "",
      "ahb 0x01817bf8=0x00000000"},
-    {"FailedWriteKeepsTheBlock", "set ramread blocks 1", "ramread.produced 1", "q", 0, 0, "",
-     "ahb 0x01817bf8=0x80000400;ramread.taken=0", "/dev/full"},
+    // A file that cannot take the block is named, and the command fails.
+    {"FailedWriteKeepsTheBlock", "set ramread blocks 1", "ramread.produced 1", "q", 0, 0,
+     "writefile [/dev/full] error!\n", "ahb 0x01817bf8=0x80000400;ramread.taken=0", "/dev/full", -1},
     // The first block reaches the file, its clear fails: the second waits.
     {"FailedClearEndsTheThread", "set ramread length 8;set ramread blocks 2;fault 1015 status 3 0 after 3",
      "ramread.produced 2", "q", 1, 8, failed("RQM_WriteRegType", 3),
@@ -244,7 +259,7 @@ TEST_P(Stream, FileCountAndChip) {
         close(fds[1]);
     });
     const std::string out =
-        printed([&] { EXPECT_EQ(read_reg("-s", c.path != nullptr ? c.path : dump_, in), 0); });
+        printed([&] { EXPECT_EQ(read_reg("-s", c.path != nullptr ? c.path : dump_, in), c.result); });
     typist.join();
     fclose(in);
 

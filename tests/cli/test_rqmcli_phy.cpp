@@ -48,8 +48,7 @@ const std::string kMcs2 = "mode is _802_11_N_OFDM_SHORT_GREENFIELD_\nrate is _19
 const std::string kPowerLevelRefused = "Params set error!Power should be 2 to 120 \n" + kError;
 const std::string kPhyUp = "Phy mode is OFDM_DSSS_2GHZ!\nChannel is ";
 const std::string kNoVersion =
-    "RQM_GetSddVeresion failed (-1:unknown error)\nRQM CLI WARN: Unable to get SDD version number. "
-    "default:V2.";
+    failed("RQM_GetSddVeresion", 1) + "RQM CLI WARN: Unable to get SDD version number. default:V2.";
 const std::string kCalRefused =
     "RQM not connect,please connect first!\n" + failed("RQM_CalibrateTransmitter", 7);
 const std::string kIllegal = "the freq_offset is illegality, reference value:0~127\n";
@@ -134,6 +133,8 @@ const PhyCase kCases[] = {
      kNoVersion + "500000\npower level:22\n" + kGain + kPhyUp + "11!\n" + kCalRefused + kOk,
      kPhyUpSent + "1017:00b0 767:0,50 694:0,2 757:0,b " + kCalSent, "17=25", "[phy_control]\nchannel=11\n"},
     {"CalibrationRefused", "fault 742 refuse 7", "calibration", kCalRefused + kError, kCalSent},
+    // A reading cut short is none: no gain is shown from it.
+    {"GainCutShort", "fault 763 short 13 1", "gain", failed("RQM_GetRawPADetReading", 1) + kError, ""},
     // frequency offset: parameter word 296, or the variant's PRCM bits
     {"FreqOffsetInBlock", "", "set_freq_offset 100", "Cur freq_offset = 100.\n" + kOk, "38:128,64,0"},
     {"FreqOffsetIllegalWritesCurrent", "set txmib freq_offset 16", "set_freq_offset 128",

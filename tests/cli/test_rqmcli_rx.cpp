@@ -20,6 +20,9 @@ std::string block(const std::string& mode, const std::string& flags, const std::
            std::to_string(crc) + "\n\n" + kOk;
 }
 
+// main's line after a result of 1.
+const std::string kHelpHint = "Input [help] for help message.Add options for more details!\n";
+
 struct RxStopCase {
     const char* name;
     const char* between;        // control lines between the runs, ';' between them
@@ -60,6 +63,11 @@ const RxStopCase kCases[] = {
            {"152.587891", "6.870866", "-100.000000", "-15.051500", "-110.000000"}, 1, 0, 0),
      {75, 79, 122, 0}},
     {"NoFrame", "", "No frame Rxed!\n" + kOk, {75}},
+    // Counters cut short are none: the stop's failure, as for no answer.
+    {"StopAnswerCutShort",
+     "set rxinject count 2 errors 1;fault 75 short 13 1",
+     failed("RQM_ReceivePackets_Extended", 1) + "No frame Rxed!\n" + kHelpHint,
+     {75}},
     {"NoData", "set rxinject count 2 length 0", kOk, {75, 79}},
     // Nothing measured: a fresh run's zeros.
     {"FrameFetchFails",

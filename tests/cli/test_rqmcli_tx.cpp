@@ -67,6 +67,14 @@ const TxCase kCases[] = {
      -1,
      "set txmib short_gi 1;set txmib mode 4;set txmib bw40 1;set txmib length 1000"},
     {"StatusFails", "tx_status", "RQM_GetFwTxConfig" + kBadOp, {}, 0, -1, "fault 63 status 4"},
+    // Counters cut short are none: not one is printed.
+    {"CountersCutShort",
+     "tx_cfg",
+     failed("RQM_GetTxStatistics", 1) + kError,
+     {},
+     0,
+     -1,
+     "fault 53 short 13 1"},
     {"Counters",
      "tx_cfg",
      "Num tx successes:\t\t0\nNum tx acked:\t\t\t0\nNum tx fail(ptcs abort):\t0\nNum tx fail(bt "

@@ -200,7 +200,8 @@ void run(RqmApiContext* ctx, Request kind, uint8_t param) {
     }
     case SDD_PATH: {
         char path[SDD_PATH_MAX + 1];
-        const uint32_t len = rqm_decode_sdd_path(answer, path);
+        uint32_t len = 0;
+        rqm_decode_sdd_path(answer, path, &len);
         require(len <= SDD_PATH_MAX && (len == 0 || strlen(path) <= len));
         break;
     }

@@ -51,8 +51,7 @@ const std::string kOfdm =
 const std::string kTx = "993 67 33 38 101 0 38 0 38 0 38 0 38 126 38 125 67 38 38 38 70";
 const std::string kPhyUp = "power level:42\n" + kGain + "Phy mode is OFDM_DSSS_2GHZ!\nChannel is 11!\n";
 const std::string kNoVersion =
-    "RQM_GetSddVeresion failed (-1:unknown error)\nRQM CLI WARN: Unable to get SDD version number. "
-    "default:V2.3\n";
+    failed("RQM_GetSddVeresion", 1) + "RQM CLI WARN: Unable to get SDD version number. default:V2.3\n";
 const std::string kCalRefused =
     "RQM not connect,please connect first!\n" + failed("RQM_CalibrateTransmitter", 7);
 // The generator's lines for the settings' tones.
@@ -320,7 +319,7 @@ struct FetchCase {
 // The driver keeps 5 for both; the words start as 0xEE.
 const FetchCase kFetches[] = {
     {"StatusStillFills", "fault 993 status 5", 5, 5, 5},
-    {"LastWordMissing", "fault 993 short 36", RQM_NO_CONFIRMATION, 5, 0},
+    {"LastWordMissing", "fault 993 short 36", RQM_NO_CONFIRMATION, 0xEE, 0xEE},
     {"Refused", "fault 993 refuse 7", 7, 0xEE, 0xEE},
 };
 

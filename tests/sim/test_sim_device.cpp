@@ -267,11 +267,12 @@ const Exchange kDeviceCases[] = {
      {{"asleep", "0"}, {"connected", "1"}}},
 
     // Efuse: a request whose complement byte disagrees with its type is
-    // refused with status 2 and changes nothing.
+    // refused with status 2 and changes nothing; the read's refusal is as
+    // long as its answer (MAC: six bytes).
     {"EfuseReadWithAWrongComplement",
      {"set connected 1"},
      {w16(blank(43, 12), 4, 4)},
-     {w32(blank(0x42B, 12), 4, 2)}},
+     {padded(w32(blank(0x42B, 18), 4, 2))}},
     {"EfuseWriteWithAWrongComplement",
      {"set connected 1"},
      {w16(blank(44, 96), 4, 4)},
