@@ -1,5 +1,7 @@
 #include "sim/sim_util.h"
 
+#include "common/parse_u32.h"
+
 #include <time.h>
 
 std::string sim_hex(const uint8_t* p, size_t n) {
@@ -38,24 +40,7 @@ bool sim_parse_hex(std::string_view text, std::vector<uint8_t>* out) {
 }
 
 bool sim_parse_u32(std::string_view text, uint32_t* out) {
-    unsigned base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty())
-        return false;
-    uint64_t value = 0;
-    for (char c : text) {
-        const int d = hex_digit(c);
-        if (d < 0 || static_cast<unsigned>(d) >= base)
-            return false;
-        value = value * base + static_cast<unsigned>(d);
-        if (value > 0xFFFFFFFFu)
-            return false;
-    }
-    *out = static_cast<uint32_t>(value);
-    return true;
+    return rqm_parse_u32(text, out);
 }
 
 static bool is_space(char c) {

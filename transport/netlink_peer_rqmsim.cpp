@@ -7,36 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "common/parse_u32.h"
 #include "netlink_peer.h"
 
 // The same forms rqmsim takes for its --port and RQMSIM_PORT, so that both
-// ends read one text as one port.
+// ends read one text as one port; 0 is the kernel's own port.
 static bool parse_port(std::string_view text, uint32_t* port) {
-    unsigned base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty())
+    uint32_t value = 0;
+    if (!rqm_parse_u32(text, &value) || value == 0)
         return false;
-    uint64_t value = 0;
-    for (char c : text) {
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else
-            return false;
-        value = value * base + digit;
-        if (value > 0xFFFFFFFFu)
-            return false;
-    }
-    if (value == 0)  // the kernel's own port
-        return false;
-    *port = static_cast<uint32_t>(value);
+    *port = value;
     return true;
 }
 
