@@ -10,11 +10,10 @@
 #include <span>
 
 #include "api/rqm_api.h"
+#include "cli/cli_variant.h"
 #include "cli/numbers.h"
-#include "common/driver_data.h"
 #include "common/hi_bytes.h"
 #include "common/sdd_elements.h"
-#include "common/variant.h"
 #include "main.h"
 
 const char* const TxMode[TX_MODE_COUNT] = {
@@ -93,7 +92,7 @@ int mode_chosen(CliSettings* pSettings, const char*, int iResult) {
     const int p = FIRST_RATE[pSettings->mode];
     pSettings->rate = static_cast<uint16_t>(p < 16 ? p : p - 16);
     pwrRegN = PwrRegNum[p];
-    g_variant.Kept.pfnModeChosen(pSettings->mode, pSettings->rate);
+    g_cli_variant.Kept.pfnModeChosen(pSettings->mode, pSettings->rate);
     return 0;
 }
 
@@ -109,14 +108,14 @@ int rate_chosen(CliSettings* pSettings, const char* pchArg, int) {
     // The position matched is kept before it is checked against the mode,
     // so a refused rate still leaves it for the next run.
     g_iRateIndex = p;
-    g_variant.Kept.pfnRateIndex(p);
+    g_cli_variant.Kept.pfnRateIndex(p);
 
     const RateGroup* group = rate_group(pSettings->mode);
     if (group == nullptr) {
         pSettings->mode = 1;
         pSettings->rate = 0;
         g_iRateIndex = 16;
-        g_variant.Kept.pfnRateFallback(g_iRateIndex, pSettings->rate);
+        g_cli_variant.Kept.pfnRateFallback(g_iRateIndex, pSettings->rate);
         return -1;
     }
     if (inGroup < group->First || inGroup > group->Last) {
@@ -284,12 +283,12 @@ int checked_2ghz(int32_t n, int32_t last, bool tone) {
 void bandwidth_kept(uint16_t bandwidth, uint16_t subchannel) {
     setting.Tx_bandwidth = bandwidth;
     setting.Tx_subchannel = subchannel;
-    g_variant.Kept.pfnBandwidthSet(bandwidth, subchannel);
+    g_cli_variant.Kept.pfnBandwidthSet(bandwidth, subchannel);
 }
 
 void subchannel_kept(uint16_t subchannel) {
     setting.Tx_subchannel = subchannel;
-    g_variant.Kept.pfnSubchannelSet(subchannel);
+    g_cli_variant.Kept.pfnSubchannelSet(subchannel);
 }
 
 // ---- the steps rate and enable_phy share ----
@@ -299,7 +298,7 @@ void settings_problem(int line) {
 }
 
 void phy_settings_problem(int line) {
-    if (g_variant.bEnablePhyStepLines)
+    if (g_cli_variant.bEnablePhyStepLines)
         settings_problem(line);
     else
         puts(SETTINGS_PROBLEM);
@@ -322,7 +321,7 @@ bool set_mode_and_rate(int modeLine, int rateLine, void (*problem)(int)) {
 // (the request failed, the element is missing or short) is never used.
 bool set_rate_power(int readLine, int setLine, void (*problem)(int)) {
     const uint8_t element =
-        g_driver_data.Word[CLI_WORD_SDD_VERSION] > 24 ? SDD_ELEMENT_USER_POWER : SDD_ELEMENT_USER_POWER_OLD;
+        g_cli_variant.Kept.pfnSddVersion() > 24 ? SDD_ELEMENT_USER_POWER : SDD_ELEMENT_USER_POWER_OLD;
     float dbm = 0.0f;
     if (RQM_GetOpPwrAuto_Dbm(cli_api(), pwrRegN, &dbm, element) != RQM_SUCCESS) {
         problem(readLine);
@@ -338,17 +337,18 @@ bool set_rate_power(int readLine, int setLine, void (*problem)(int)) {
 
 // Without the SDD's own version, the version each chip ships with.
 void sdd_version_kept() {
+    const RqmKeptState& kept = g_cli_variant.Kept;
     uint8_t version = 0;
     if (RQM_GetSddVeresion(cli_api(), &version) == RQM_SUCCESS) {
-        g_driver_data.Word[CLI_WORD_SDD_VERSION] = version;
+        kept.pfnSddVersionSet(version);
         return;
     }
-    if (g_driver_data.Word[CLI_WORD_CHIP_VARIANT] != 0) {
-        g_driver_data.Word[CLI_WORD_SDD_VERSION] = 25;
+    if (kept.pfnChipVariant()) {
+        kept.pfnSddVersionSet(25);
         printf("RQM CLI WARN: Unable to get SDD version number. default:V%01f\n",
-               g_driver_data.Word[CLI_WORD_SDD_VERSION] / 10.0);
+               kept.pfnSddVersion() / 10.0);
     } else {
-        g_driver_data.Word[CLI_WORD_SDD_VERSION] = 23;
+        kept.pfnSddVersionSet(23);
         puts("RQM CLI WARN: Unable to get SDD version number. default:V2.3");
     }
 }
@@ -372,7 +372,7 @@ int rate_force_20mhz() {
     if (RQM_SetChannel(ctx, setting.channel) != RQM_SUCCESS)
         return rate_step_failed(1595);
     bandwidth_kept(BANDWIDTH_20MHZ, SUBCHANNEL_UPPER);
-    g_variant.Kept.pfnRateChannelAgain(setting.channel);
+    g_cli_variant.Kept.pfnRateChannelAgain(setting.channel);
     return 0;
 }
 
@@ -382,7 +382,7 @@ void rate_default() {
     setting.rate = 0;
     printf("mode is %s\n", TxMode[MODE_DSSS_LONG]);
     printf("rate is %s\n", TxRateName[RATE_1MBPS]);
-    g_variant.Kept.pfnModeChosen(setting.mode, setting.rate);
+    g_cli_variant.Kept.pfnModeChosen(setting.mode, setting.rate);
 }
 
 // ---- calibration ----
@@ -455,7 +455,7 @@ int set_channel(uint16_t channel, uint16_t regClass, int tone) {
 
 int proc_rate(int argc, char** argv) {
     // The rate itself comes from the options or the settings.
-    g_variant.Kept.pfnRateRestore();
+    g_cli_variant.Kept.pfnRateRestore();
     if (cli_parse_options(argc, argv, rate_options) != 0)
         return -1;
     if (setting.mode == 0 && setting.rate == 0) {
@@ -471,7 +471,7 @@ int proc_rate(int argc, char** argv) {
         rate_default();
     if (!set_mode_and_rate(1616, 1622, settings_problem) || !set_rate_power(1633, 1641, settings_problem))
         return -1;
-    g_variant.Kept.pfnRateDone();
+    g_cli_variant.Kept.pfnRateDone();
     return 0;
 }
 
@@ -485,12 +485,12 @@ int proc_channel(int argc, char** argv) {
         setting.regulatory_class = 0;
         setting.channel = CHANNEL_2GHZ_DEFAULT;
     } else {
-        const BandWord* b = band_word(band, g_variant.bChannelWord5Ghz);
+        const BandWord* b = band_word(band, g_cli_variant.bChannelWord5Ghz);
         int checked = 0;
         if (b != nullptr && b->Mode != PHY_MODE_5GHZ) {
             if (strcmp(band, "2GHZ") == 0)
                 puts("band = 2GHZ");
-            tone = g_variant.bChannelToneWord && second != nullptr && strcmp(second, "tone") == 0;
+            tone = g_cli_variant.bChannelToneWord && second != nullptr && strcmp(second, "tone") == 0;
             if (tone == 0)
                 checked = Channel_Check(first, nullptr, b->Mode);
             else if (const int32_t n = cli_atoi(first); n > 0)
@@ -509,7 +509,7 @@ int proc_channel(int argc, char** argv) {
     }
     if (set_channel(setting.channel, setting.regulatory_class, tone) != 0)
         return -1;
-    g_variant.Kept.pfnChannelSet(setting.channel, setting.regulatory_class);
+    g_cli_variant.Kept.pfnChannelSet(setting.channel, setting.regulatory_class);
     puts("Here phy mode param is only for channel check!");
     return 0;
 }
@@ -570,12 +570,12 @@ int Enable_Phy() {
         phy_settings_problem(1019);
         return -1;
     }
-    g_driver_data.Word[CLI_WORD_SDD_VERSION] = 0;
+    g_cli_variant.Kept.pfnSddVersionSet(0);
     if (RQM_SetPhyOpState(ctx, PHY_OP_ON) != RQM_SUCCESS)
         return -1;
     if (!set_mode_and_rate(1019, 1025, phy_settings_problem))
         return -1;
-    if (g_variant.bEnablePhySddVersion)
+    if (g_cli_variant.bEnablePhySddVersion)
         sdd_version_kept();
     if (!set_rate_power(1049, 1055, phy_settings_problem))
         return -1;
@@ -704,7 +704,7 @@ int proc_set_freq_offset(int argc, char** argv) {
     if (value >= 0 && value <= RQM_FREQ_OFFSET_MAX) {
         setting.freq_offset = static_cast<uint8_t>(value);
     } else {
-        printf("%s", g_variant.pchFreqOffsetIllegal);
+        printf("%s", g_cli_variant.pchFreqOffsetIllegal);
         // The current offset goes back, unless it could not be read.
         if (current < 0)
             return -1;
