@@ -1,8 +1,8 @@
 // The front end: the command table and its dispatcher, the help pages,
 // the start and end of the API context and the driver channel, and what the
 // command handlers share. The handlers live by family: main_connect
-// (connection and MAC), main_phy, main_tx, rx_cli, main_tone, main_memory,
-// main_efuse and main_sdd.
+// (connection and MAC), main_rate, main_channel, main_phy, main_tx, rx_cli,
+// main_tone, main_memory, main_efuse and main_sdd.
 #pragma once
 
 #include <cstdint>
