@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "api_variant.h"
 #include "common/hi_msg.h"
-#include "common/variant.h"
 #include "rqm_api.h"
 #include "rqm_request.h"
 #include "transport/TargetCli.h"
@@ -24,7 +24,7 @@ int driver_request(RqmApiContext* ctx, uint16_t id, bool connectShaped, const ch
         return reported(ctx, RQM_NO_CONTEXT, name);
     RqmRequest<CONNECT_REQ_LEN> req;
     if (connectShaped)
-        rqm_encode_connect(req, id, g_variant.bVersionInConnect);
+        rqm_encode_connect(req, id, g_api_variant.bVersionInConnect);
     else
         req.start(id, HI_MSG_HEADER_SIZE);
     RqmCnf<DRIVER_CNF_SIZE> cnf;
@@ -43,7 +43,7 @@ int RQM_Connect(RqmApiContext* ctx) {
     if (netlink_peer_system("pkill hciattach") == -1)
         puts("==========pkill hciattach err!==========");
     RqmRequest<CONNECT_REQ_LEN> req;
-    rqm_encode_connect(req, HI_CONNECT_REQ_ID, g_variant.bVersionInConnect);
+    rqm_encode_connect(req, HI_CONNECT_REQ_ID, g_api_variant.bVersionInConnect);
     int result = req.ok() ? Adapter_Request_Connect(ctx, req.msg(), nullptr, 0) : RQM_INVALID_PARAMETER;
     if (result == RQM_SUCCESS) {
         result = RQM_STEP_FAILED;

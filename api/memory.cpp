@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "common/variant.h"
+#include "api_variant.h"
 #include "rqm_api.h"
 #include "rqm_memory_internal.h"
 #include "rqm_request.h"
@@ -374,7 +374,7 @@ int RQM_HwWriteReg(RqmApiContext* ctx, uint32_t Address, uint32_t Value) {
 int RQM_ReadPRCMRegister(RqmApiContext* ctx, uint32_t Address, uint32_t* pValue) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_ReadPRCMRegister");
-    if (!g_variant.bPrcmRequests)
+    if (!g_api_variant.bPrcmRequests)
         return reported(ctx, RQM_NOT_SUPPORTED, "RQM_ReadPRCMRegister");
     if (pValue == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_ReadPRCMRegister");
@@ -393,7 +393,7 @@ int RQM_ReadPRCMRegister(RqmApiContext* ctx, uint32_t Address, uint32_t* pValue)
 int RQM_WritePRCMRegister(RqmApiContext* ctx, uint32_t Address, uint32_t Value) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_WritePRCMRegister");
-    if (!g_variant.bPrcmRequests)
+    if (!g_api_variant.bPrcmRequests)
         return reported(ctx, RQM_NOT_SUPPORTED, "RQM_WritePRCMRegister");
     RqmRequest<PRCM_REQ_LEN> req(HI_WRITE_PRCM_REQ_ID);
     req.put32(PRCM_ADDR_OFF, Address);

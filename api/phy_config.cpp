@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "common/variant.h"
+#include "api_variant.h"
 #include "phy_request.h"
 #include "rqm_api.h"
 #include "rqm_request.h"
@@ -42,7 +42,7 @@ int RQM_SetSubChannel(RqmApiContext* ctx, int SubChannel) {
 }
 
 int RQM_SetChannelFec(RqmApiContext* ctx, int Low, int Mid, int High) {
-    if (!g_variant.bChannelFec)
+    if (!g_api_variant.bChannelFec)
         return reported(ctx, RQM_NOT_SUPPORTED, "RQM_SetChannelFec");
     if (!in_range(Low, 0, 127) || !in_range(Mid, 0, 127) || !in_range(High, 0, 127))
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetChannelFec");

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "api_variant.h"
 #include "common/driver_data.h"
-#include "common/variant.h"
 #include "phy_request.h"
 #include "rqm_api.h"
 #include "rqm_request.h"
@@ -40,7 +40,7 @@ bool rqm_decode_user_power_entry(const RqmCnfReader& Cnf, int Row, uint16_t* pEn
 }
 
 float rqm_user_power_to_dbm(uint16_t Entry) {
-    const double offset = g_driver_data.Word[CLI_WORD_SDD_VERSION] < 25 ? 3.0 : 0.0;
+    const double offset = driver_data_sdd_version() < 25 ? 3.0 : 0.0;
     return static_cast<float>(Entry / 16.0 - offset);
 }
 
@@ -130,7 +130,8 @@ int RQM_GetOpPwrAuto_Dbm(RqmApiContext* ctx, int Row, float* pDbm, uint8_t Eleme
         return reported(ctx, RQM_NO_CONTEXT, "RQM_GetOpPwrAuto_Dbm");
     if (pDbm == nullptr || Row < 0 || Row >= static_cast<int>(SDD_USER_POWER_ENTRIES))
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetOpPwrAuto_Dbm");
-    const uint8_t id = g_variant.FixedUserPowerElement != 0 ? g_variant.FixedUserPowerElement : ElementId;
+    const uint8_t id =
+        g_api_variant.FixedUserPowerElement != 0 ? g_api_variant.FixedUserPowerElement : ElementId;
     RqmRequest<SDD_ELEMENT_REQ_LEN> req;
     rqm_encode_sdd_element(req, id);
     RqmCnf<SDD_ELEMENT_CNF_SIZE> cnf;
@@ -146,7 +147,7 @@ int RQM_GetOpPwrAuto_Dbm(RqmApiContext* ctx, int Row, float* pDbm, uint8_t Eleme
         uint16_t entry = 0;
         result = answer.status();
         if (rqm_decode_user_power_entry(answer, Row, &entry)) {
-            *pDbm = g_variant.pfnUserPowerToDbm(entry);
+            *pDbm = g_api_variant.pfnUserPowerToDbm(entry);
         } else {
             *pDbm = 0.0f;
             if (result == RQM_SUCCESS)
@@ -175,7 +176,7 @@ int RQM_GetRawPADetReading(RqmApiContext* ctx, uint32_t* pWord1, uint32_t* pWord
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_GetRawPADetReading");
     // The chip variant's detector also reports the gains it chose.
-    const bool longForm = g_variant.bPaDetLongForm && g_driver_data.Word[CLI_WORD_CHIP_VARIANT] != 0;
+    const bool longForm = g_api_variant.bPaDetLongForm && driver_data_chip_variant();
     const uint32_t len = longForm ? PA_DET_LONG_LEN : PA_DET_LEN;
     auto* cnf = static_cast<uint8_t*>(calloc(len, 1));
     if (cnf == nullptr) {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "common/variant.h"
+#include "api_variant.h"
 #include "rqm_api.h"
 #include "rqm_request.h"
 #include "tx_request.h"
@@ -157,7 +157,7 @@ int RQM_TransmitPRBS(RqmApiContext* ctx, TxCommand Command, uint32_t Seed, uint1
     if (pAcked != nullptr)
         *pAcked = acked;
     printf("txed=%d, acked=%d\n", static_cast<int>(txed), static_cast<int>(acked));
-    if (g_variant.bTxRefusalIsResult)
+    if (g_api_variant.bTxRefusalIsResult)
         return reported(ctx, static_cast<int>(invalid), "RQM_TransmitPRBS");
     if (invalid != 0)
         puts("[WARN]Invalid operation.");

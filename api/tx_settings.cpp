@@ -5,9 +5,9 @@
 #include <bit>
 #include <cstdio>
 
+#include "api_variant.h"
 #include "common/driver_data.h"
 #include "common/hi_bytes.h"
-#include "common/variant.h"
 #include "rqm_api.h"
 #include "rqm_request.h"
 
@@ -56,7 +56,7 @@ int get_field(RqmApiContext* ctx, uint32_t Mask, const char* name) {
 
 // Whether this chip keeps its frequency offset in the PRCM register.
 bool freq_offset_in_prcm() {
-    return g_variant.bFreqOffsetPrcm && g_driver_data.Word[CLI_WORD_CHIP_VARIANT] != 0;
+    return g_api_variant.bFreqOffsetPrcm && driver_data_chip_variant();
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ int RQM_GetTxBandWidth(RqmApiContext* ctx) {
 
 int RQM_SetTxSubChannel(RqmApiContext* ctx, int SubChannel) {
     return set_field(ctx, MIB_TX_CONTROL_WORD_OFF, TX_CONTROL_LOWER_SUBCHANNEL,
-                     SubChannel == g_variant.TxLowerSubChannel ? TX_CONTROL_LOWER_SUBCHANNEL : 0,
+                     SubChannel == g_api_variant.TxLowerSubChannel ? TX_CONTROL_LOWER_SUBCHANNEL : 0,
                      "RQM_SetTxSubChannel");
 }
 
@@ -131,7 +131,7 @@ int RQM_GetFreqOffset(RqmApiContext* ctx, uint32_t Address) {
     }
     if (RQM_ReadRegister(ctx, Address, &value) != RQM_SUCCESS)
         return -1;
-    return static_cast<int>(value & g_variant.FreqOffsetReadMask);
+    return static_cast<int>(value & g_api_variant.FreqOffsetReadMask);
 }
 
 int RQM_SetFreqOffset(RqmApiContext* ctx, uint32_t MibOffset, uint8_t Value) {
@@ -140,7 +140,7 @@ int RQM_SetFreqOffset(RqmApiContext* ctx, uint32_t MibOffset, uint8_t Value) {
     uint32_t offset = Value;
     if (static_cast<int8_t>(Value) < 0) {
         printf("[%s],%d:set the frequency offset is too large,reference value:0~127\n", "RQM_SetFreqOffset",
-               g_variant.FreqOffsetWarningLine);
+               g_api_variant.FreqOffsetWarningLine);
         offset = RQM_FREQ_OFFSET_MAX;
     }
     if (freq_offset_in_prcm()) {

@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "api_variant.h"
 #include "common/file_read.h"
-#include "common/variant.h"
 #include "rqm_api.h"
 #include "rqm_memory_internal.h"
 #include "rqm_request.h"
@@ -38,7 +38,7 @@ const char* const EfuseStatusStr[RQM_RESULT_NAMED_CODES] = {
 };
 
 static uint32_t last_named_code() {
-    return g_variant.LastNamedResultCode;
+    return g_api_variant.LastNamedResultCode;
 }
 
 void RQM_ErrorCheck(RqmApiContext* pRqmApiContext, uint32_t ErrCode, const char* pFuncName) {

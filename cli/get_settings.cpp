@@ -9,9 +9,9 @@
 #include <type_traits>
 #include <variant>
 
+#include "cli/cli_variant.h"
 #include "cli/numbers.h"
 #include "common/file_read.h"
-#include "common/variant.h"
 
 CliSettings setting{};
 
@@ -101,7 +101,7 @@ constexpr bool kinds_fit_fields() {
 static_assert(kinds_fit_fields());
 
 double key_default(const SettingKey& k) {
-    return k.bProgramDefault ? g_variant.TxSubchannelDefault : k.dDefault;
+    return k.bProgramDefault ? g_cli_variant.TxSubchannelDefault : k.dDefault;
 }
 
 // Integer readings keep the low bits the field has room for.

@@ -13,15 +13,13 @@
 #include <cstring>
 
 #include "api/rqm_api.h"
+#include "cli/cli_variant.h"
 #include "cli/get_settings.h"
-#include "common/driver_data.h"
 #include "common/hi_msg.h"
-#include "common/variant.h"
 #include "transport/adapter.h"
 #include "transport/vormac_adapter.h"
 
 RqmConfig g_rqm_config{};
-int g_ver_support = 0;
 
 const HelpEntry help_msg[HELP_ROWS] = {
     {0, 0, {"", nullptr, nullptr, nullptr, nullptr}},
@@ -100,8 +98,8 @@ void print_single_msg(const HelpEntry* pRow) {
 namespace {
 
 void print_banner() {
-    if (g_variant.pchFixedBanner != nullptr) {
-        puts(g_variant.pchFixedBanner);
+    if (g_cli_variant.pchFixedBanner != nullptr) {
+        puts(g_cli_variant.pchFixedBanner);
         return;
     }
     printf("RQM version: %d.%d.%d  %s %s\n\n", RQM_VERSION_MAJOR, RQM_VERSION_MINOR, RQM_VERSION_PATCH,
@@ -240,7 +238,7 @@ int Help_Handler(int argc, char** argv) {
 namespace {
 
 bool dispatched(const char* name) {
-    for (const char* w : g_variant.CommandWords)
+    for (const char* w : g_cli_variant.CommandWords)
         if (strcmp(w, name) == 0)
             return true;
     return false;
@@ -253,8 +251,8 @@ int CMD_Find(const char* word) {
     for (int row = 0; command[row].pchName != nullptr; ++row) {
         if (!dispatched(command[row].pchName))
             continue;
-        const bool match = g_variant.bExactWords ? strcmp(command[row].pchName, word) == 0
-                                                 : strncmp(command[row].pchName, word, len) == 0;
+        const bool match = g_cli_variant.bExactWords ? strcmp(command[row].pchName, word) == 0
+                                                     : strncmp(command[row].pchName, word, len) == 0;
         if (match)
             return row;
     }
@@ -269,7 +267,7 @@ int CMD_Interpret(int argc, char** argv) {
     const int row = CMD_Find(argv[1]);
     if (row >= 0)
         return command[row].pfnHandler(argc, argv);
-    if (g_variant.bUnknownCmdOwnLine)
+    if (g_cli_variant.bUnknownCmdOwnLine)
         puts("unknown cmd!");
     else
         printf("unknown cmd!");
@@ -367,37 +365,17 @@ int rqm_main(int argc, char** argv) {
         Exit_Cli();
         return -1;
     }
-    RqmApiContext* ctx = g_rqm_config.pRqmApiContext;
-    const bool isConnect = strcmp(word, "connect") == 0;
-    const bool isDisconnect = strcmp(word, "disconnect") == 0;
-    const int verbose = strcmp(word, "enable_phy") == 0 ? 1 : 0;
-    const bool keepsState = g_variant.bKeepsRecord;
-
-    if (keepsState && !isConnect && !isDisconnect) {
-        if (RQM_Get_Cli_Param(ctx, &g_driver_data, &g_ver_support, verbose) != RQM_SUCCESS && verbose)
-            printf("[cli error]:Failed to get global variable!--%d\n", 3517);
-    }
-
-    int result = CMD_Interpret(argc, argv);
+    // Whatever the driver keeps for this run comes before the command and
+    // goes back after it, as the program keeps it.
+    g_cli_variant.Kept.pfnRunFetch(word);
+    const int result = CMD_Interpret(argc, argv);
     if (result == 0)
         puts("Sending CMD OK!");
     else if (result == 1)
         puts(HELP_HINT);
     else
         puts("Sending CMD error!");
-
-    // A refused connect must leave the driver's record alone: it holds the
-    // transmit-running and chip-variant flags of the session in progress.
-    if (keepsState && isConnect && result == 0) {
-        const uint16_t chipVariant = g_driver_data.Word[CLI_WORD_CHIP_VARIANT];
-        result = RQM_Get_Cli_Param(ctx, &g_driver_data, &g_ver_support, 0);
-        driver_data_init(&g_driver_data);
-        g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = chipVariant;
-    }
-    if (keepsState && result == 0 && !isDisconnect && g_ver_support != 0) {
-        if (RQM_SetParamToDrive(ctx, &g_driver_data) != RQM_SUCCESS)
-            printf("[cli error]:Failed to set global variable!--%d\n", 3543);
-    }
+    g_cli_variant.Kept.pfnRunPush(word, result);
     Exit_Cli();
     return 0;
 }

@@ -1,8 +1,8 @@
 // The front end: the command table and its dispatcher, the help pages,
 // the start and end of the API context and the driver channel, and what the
 // command handlers share. The handlers live by family: main_connect
-// (connection and MAC), main_phy, main_tx, rx_cli, main_tone, main_memory,
-// main_efuse and main_sdd.
+// (connection and MAC), main_rate, main_channel, main_phy, main_tx, rx_cli,
+// main_tone, main_memory, main_efuse and main_sdd.
 #pragma once
 
 #include <cstdint>
@@ -35,10 +35,6 @@ struct RqmConfig {
 };
 
 extern RqmConfig g_rqm_config;
-extern int g_ver_support;
-
-// The defaults a connect gives the driver's tool-state record.
-void driver_data_init(CliDriverData* pData);
 
 // The API context of the run, which every handler passes first to every
 // API call; nullptr before Init_Cli and after Exit_Cli.
@@ -93,6 +89,15 @@ inline constexpr int TONE_MODE_COUNT = 5;
 extern const char* const ToneMode[TONE_MODE_COUNT];
 extern const float amp_val[16];
 extern const int32_t frq_val[33];
+// The tone generator set to the mode with the settings' tones and pulse
+// timing, and turned off: 0 or -1.
+int tone_send(uint32_t mode);
+int tone_off();
+// rqmcli's tone and tone_stop: the transmitter brought to a known state
+// and the radio tuned one channel below the stored one around the
+// generator (the profile's tone operations).
+int tone_retuned(uint32_t mode);
+int tone_stop_retuned();
 
 int CMD_Interpret(int argc, char** argv);
 // The command row a typed word selects: the first row the word begins (the

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/cli_variant.h"
 #include "cli/numbers.h"
 #include "common/hi_bytes.h"
-#include "common/variant.h"
 #include "main.h"
 
 namespace {
@@ -47,7 +47,7 @@ constexpr EfuseWord EFUSE_WORDS[] = {
 
 const EfuseWord* find_word(const char* word) {
     for (const EfuseWord& w : EFUSE_WORDS)
-        if (strcmp(w.pchWord, word) == 0 && (!w.bBluetooth || g_variant.bEfusePoutCalBt))
+        if (strcmp(w.pchWord, word) == 0 && (!w.bBluetooth || g_cli_variant.bEfusePoutCalBt))
             return &w;
     return nullptr;
 }
@@ -237,8 +237,8 @@ int write_dcxo_trim(int, char** argv) {
     if (check == HEX_NOT_HEX)
         return not_hex(argv[3]);
     if (check == HEX_TOO_WIDE || trim == 0) {
-        printf("[%s],%d exit! reference value:0~127.\n", g_variant.pchDcxoRefusalSite,
-               g_variant.DcxoRefusalLine);
+        printf("[%s],%d exit! reference value:0~127.\n", g_cli_variant.pchDcxoRefusalSite,
+               g_cli_variant.DcxoRefusalLine);
         return -1;
     }
     if (read_before_write(w.Type) != 0)
@@ -246,7 +246,7 @@ int write_dcxo_trim(int, char** argv) {
     const uint8_t data[EFUSE_WRITE_DATA_BYTES] = {static_cast<uint8_t>(trim)};
     const int result = write_element(w, data);
     if (result != 0) {
-        printf(g_variant.pchEfuseWriteFailed, result);
+        printf(g_cli_variant.pchEfuseWriteFailed, result);
         return -1;
     }
     return 0;
@@ -349,7 +349,7 @@ int proc_write_efuse(int argc, char** argv) {
         break;
     }
     if (ret != 0) {
-        printf(g_variant.pchEfuseWriteFailed, ret);
+        printf(g_cli_variant.pchEfuseWriteFailed, ret);
         return ret;
     }
     return 0;

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "api/rqm_api.h"
+#include "cli/cli_variant.h"
 #include "cli/numbers.h"
 #include "cli/read_ram_thread.h"
 #include "common/hi_bytes.h"
-#include "common/variant.h"
 #include "main.h"
 
 namespace {
@@ -202,7 +202,7 @@ int proc_read_mem(int argc, char** argv) {
         return -1;
     }
     puts("\nRead memory:");
-    puts(g_variant.pchReadMemHeader);
+    puts(g_cli_variant.pchReadMemHeader);
     const uint32_t rows = length / (4 * ROW_WORDS);
     for (uint32_t r = 0; r < rows; ++r)
         print_words(setting.mem_addr + 4 * ROW_WORDS * r, &words[ROW_WORDS * r], ROW_WORDS);

@@ -1,7 +1,8 @@
 // What the PHY commands share with the other command families: the PHY
 // modes, the regulatory classes with their channels, the channel word and
 // its send, the output power by dBm with the gain it gives, and the
-// transmitter calibration.
+// transmitter calibration; and what their files (main_rate, main_channel,
+// main_phy) share among themselves.
 #pragma once
 
 #include <cstdint>
@@ -50,3 +51,26 @@ struct TxCalRatios {
 // Runs the calibration with the first word given and fills both records
 // from the answer (all zeros without one). The API's result.
 int CalibrateTransmitter(int firstWord, TxCalGains* pGains, TxCalRatios* pRatios);
+
+// ---- between the files of the PHY commands ----
+
+// The bandwidth and sub-channel values the channel and rate commands send.
+inline constexpr uint16_t BANDWIDTH_20MHZ = 0;
+inline constexpr uint16_t BANDWIDTH_40MHZ = 2;
+inline constexpr uint16_t SUBCHANNEL_LOWER = 0;
+inline constexpr uint16_t SUBCHANNEL_UPPER = 1;
+
+// Bad usage: the line, then the command's help row.
+void phy_bad_usage(const char* pchLine, int helpRow);
+
+// A bandwidth and the sub-channel set with it, into the settings and kept
+// for later runs as the program keeps its choices.
+void bandwidth_kept(uint16_t bandwidth, uint16_t subchannel);
+
+// The steps the rate command shares with the PHY's bring-up: the transmit
+// mode and rate from the settings, and the power the SDD in use holds for
+// the rate (in the element of its version) set as the output power. A step
+// that fails calls problem with the site given for it and gives false.
+void settings_problem(int site);
+bool set_mode_and_rate(int modeSite, int rateSite, void (*problem)(int));
+bool set_rate_power(int readSite, int setSite, void (*problem)(int));

@@ -6,8 +6,8 @@
 
 #include "api/rqm_api.h"
 #include "api/rqm_sdd.h"
+#include "cli/cli_variant.h"
 #include "cli/numbers.h"
-#include "common/driver_data.h"
 #include "main.h"
 
 const char* const modulation[SDD_USER_POWER_ENTRIES] = {
@@ -36,7 +36,7 @@ constexpr PowerGroup GROUP_MCS7 = {"Invalid mcs7 params input!Please check again
 
 // Below SDD version 2.5 the table is the old element and holds dBm + 3.
 bool old_power_table() {
-    return g_driver_data.Word[CLI_WORD_SDD_VERSION] < 25;
+    return g_cli_variant.Kept.pfnSddVersion() < 25;
 }
 uint8_t power_element() {
     return old_power_table() ? SDD_ELEMENT_USER_POWER_OLD : SDD_ELEMENT_USER_POWER;

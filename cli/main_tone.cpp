@@ -2,8 +2,7 @@
 #include <array>
 #include <cstdio>
 
-#include "common/driver_data.h"
-#include "common/variant.h"
+#include "cli/cli_variant.h"
 #include "main.h"
 #include "main_phy.h"
 
@@ -114,15 +113,6 @@ constexpr int SITE_STOP_CHANNEL = 2078;
 
 constexpr uint32_t TONE_OFF = 0;  // DISABLE_TONE
 
-// The generator with the settings' tones and pulse timing.
-int tone_send(uint32_t mode) {
-    return RQM_SetPulsedToneGen(cli_api(), mode, setting.frequency_1, setting.amplitude_1,
-                                setting.frequency_2, setting.amplitude_2, setting.pulse_length,
-                                setting.pulse_delay) == RQM_SUCCESS
-               ? 0
-               : -1;
-}
-
 // The class picks a row of the class tables. One from the record or the
 // settings file that has no row fails the re-tune; it is refused before
 // the transmitter is touched, so that a refused command leaves the chip as
@@ -132,20 +122,6 @@ bool tone_class_known(int site) {
         return true;
     printf("set channel error!--%d", site);
     return false;
-}
-
-// What earlier runs chose for the transmitter comes back from the
-// tool-state record, with the packet length that suits the mode.
-void tone_restore_state() {
-    g_iRateIndex = g_driver_data.Word[CLI_WORD_RATE_INDEX];
-    g_iGnModeForce = g_driver_data.Word[CLI_WORD_FORCED_MODE];
-    setting.regulatory_class = g_driver_data.Word[CLI_WORD_REG_CLASS];
-    setting.channel = g_driver_data.Word[CLI_WORD_CHANNEL];
-    setting.rate = g_driver_data.Word[CLI_WORD_RATE];
-    setting.Tx_bandwidth = g_driver_data.Word[CLI_WORD_BANDWIDTH];
-    setting.Tx_subchannel = g_driver_data.Word[CLI_WORD_SUBCHANNEL];
-    setting.mode = g_driver_data.Word[CLI_WORD_TX_MODE];
-    tx_default_length();
 }
 
 // A transmission started the usual way, so that the stop that follows
@@ -160,13 +136,16 @@ void tone_tx_run() {
 
 // What tone does before it sets the generator: the transmitter brought to
 // a known state, running, with the radio one channel below the stored
-// one. 0, or the first failed step's result after its line.
+// one. What earlier runs chose for the transmitter comes back first, with
+// the packet length that suits the mode. 0, or the first failed step's
+// result after its line.
 int tone_prepare() {
-    if (g_ver_support != 0)
-        tone_restore_state();
+    const RqmKeptState& kept = g_cli_variant.Kept;
+    if (kept.pfnToneRestore())
+        tx_default_length();
     if (!tone_class_known(SITE_TONE_CHANNEL))
         return -1;
-    if (g_driver_data.Word[CLI_WORD_TX_RUNNING] == 0)
+    if (!kept.pfnTxRecordedRunning())
         tone_tx_run();
     int r = proc_tx_stop(0, nullptr);
     if (r != 0) {
@@ -188,33 +167,33 @@ int tone_prepare() {
 
 }  // namespace
 
-int proc_tone(int argc, char** argv) {
-    if (cli_parse_options(argc, argv, tone_options) != 0)
-        return -1;
-    if (g_variant.bToneRetunes) {
-        const int r = tone_prepare();
-        if (r != 0)
-            return r;
-    }
-    return tone_send(setting.tone_mode);
+int tone_send(uint32_t mode) {
+    return RQM_SetPulsedToneGen(cli_api(), mode, setting.frequency_1, setting.amplitude_1,
+                                setting.frequency_2, setting.amplitude_2, setting.pulse_length,
+                                setting.pulse_delay) == RQM_SUCCESS
+               ? 0
+               : -1;
 }
 
-int proc_tone_stop(int, char**) {
-    if (!g_variant.bToneRetunes)
-        return tone_send(TONE_OFF);
-    // Without a record the words hold nothing of an earlier run: the
-    // settings name the channel, and a transmission may be running
-    // unrecorded.
-    const bool kept = g_ver_support != 0;
-    if (kept) {
-        setting.regulatory_class = g_driver_data.Word[CLI_WORD_REG_CLASS];
-        setting.channel = g_driver_data.Word[CLI_WORD_CHANNEL];
-    }
+int tone_off() {
+    return tone_send(TONE_OFF);
+}
+
+int tone_retuned(uint32_t mode) {
+    const int r = tone_prepare();
+    return r != 0 ? r : tone_send(mode);
+}
+
+// Without a record nothing of an earlier run is known: the settings name
+// the channel, and a transmission may be running unrecorded.
+int tone_stop_retuned() {
+    const RqmKeptState& kept = g_cli_variant.Kept;
+    const bool restored = kept.pfnToneChannelRestore();
     if (!tone_class_known(SITE_STOP_CHANNEL))
         return -1;
-    if (tone_send(TONE_OFF) != 0)
+    if (tone_off() != 0)
         return -1;
-    if (!kept || g_driver_data.Word[CLI_WORD_TX_RUNNING] != 0) {
+    if (!restored || kept.pfnTxRecordedRunning()) {
         const int r = proc_tx_stop(0, nullptr);
         if (r != 0) {
             printf("proc tx stop error!--%d", SITE_STOP_TX_STOP);
@@ -225,4 +204,14 @@ int proc_tone_stop(int, char**) {
     if (r != 0)
         printf("set channel error!--%d", SITE_STOP_CHANNEL);
     return r;
+}
+
+int proc_tone(int argc, char** argv) {
+    if (cli_parse_options(argc, argv, tone_options) != 0)
+        return -1;
+    return g_cli_variant.pfnTone(setting.tone_mode);
+}
+
+int proc_tone_stop(int, char**) {
+    return g_cli_variant.pfnToneStop();
 }

@@ -1,11 +1,11 @@
 // The transmit commands: start a burst, a continuous or a PRBS stream, stop
 // it, and read the firmware's transmit configuration and counters. A
-// transmission outlives the run that starts it: the transmit-running word of
-// the tool-state record tells a later run's tx_stop that one is under way.
+// transmission outlives the run that starts it: where the program keeps
+// track, a later run's tx_stop learns whether one is under way.
 #include <cstdio>
 
-#include "common/driver_data.h"
-#include "common/variant.h"
+#include "api/api_variant.h"
+#include "cli/cli_variant.h"
 #include "main.h"
 
 int g_iGnModeForce = 0;
@@ -14,7 +14,7 @@ namespace {
 
 // -f lasts beyond the run.
 int force_chosen(CliSettings*, const char*, int iResult) {
-    g_variant.Kept.pfnForceChosen(g_iGnModeForce);
+    g_cli_variant.Kept.pfnForceChosen(g_iGnModeForce);
     return iResult;
 }
 
@@ -42,7 +42,7 @@ constexpr uint16_t LEAVE = 0xFFFF;  // the firmware's setting stays
 // the program's firmware's, and the upper one is the other of 0 and 1.
 int subchannel_chosen(CliSettings* pSettings, const char*, int iResult) {
     if (iResult == 0) {
-        const int lower = g_variant.TxLowerSubChannel;
+        const int lower = g_api_variant.TxLowerSubChannel;
         pSettings->Tx_subchannel = static_cast<uint16_t>(pSettings->Tx_subchannel == 0 ? lower : 1 - lower);
     }
     return iResult;
@@ -224,24 +224,6 @@ uint32_t frame_format() {
     return bits;
 }
 
-// The transmit-running word, where the program keeps one.
-void tx_record_running() {
-    if (g_variant.bTxRunningWord)
-        g_driver_data.Word[CLI_WORD_TX_RUNNING] = 1;
-}
-
-// Whether a stop is to be sent: always, unless the record says that no
-// transmission runs. The word is cleared on the way; it reaches the driver
-// only when the stop succeeds.
-bool tx_stop_needed() {
-    if (!g_variant.bTxRunningWord || g_ver_support == 0)
-        return true;
-    if (g_driver_data.Word[CLI_WORD_TX_RUNNING] == 0)
-        return false;
-    g_driver_data.Word[CLI_WORD_TX_RUNNING] = 0;
-    return true;
-}
-
 // The payload buffer and the frame format, as tx and tx_stop send them; a
 // failed request sent just before (pending) fails the first step too.
 bool packet_and_format_set(RqmApiContext* ctx, int pending) {
@@ -347,12 +329,12 @@ int tx_start(int force) {
     }
     if (Tx_Packets() != 0)
         return -1;
-    tx_record_running();
+    g_cli_variant.Kept.pfnTxStarted();
     return 0;
 }
 
 int proc_tx(int argc, char** argv) {
-    g_variant.Kept.pfnTxRestore();
+    g_cli_variant.Kept.pfnTxRestore();
     tx_default_length();
     if (cli_parse_options(argc, argv, tx_options) != 0)
         return -1;
@@ -361,8 +343,8 @@ int proc_tx(int argc, char** argv) {
 
 int proc_tx_stop(int, char**) {
     // Ends the forced form that -f chose.
-    g_variant.Kept.pfnTxStopForce();
-    if (!tx_stop_needed())
+    g_cli_variant.Kept.pfnTxStopForce();
+    if (!g_cli_variant.Kept.pfnTxStopNeeded())
         return 0;
     RqmApiContext* ctx = cli_api();
     if (!packet_and_format_set(ctx, RQM_SUCCESS))

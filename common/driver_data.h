@@ -28,7 +28,16 @@ struct CliDriverData {
 };
 static_assert(sizeof(CliDriverData) == CLI_DRIVER_DATA_SIZE);
 
-// The front end fetches it at the start of a run and pushes it at the end;
-// the connect handshake sets the chip-variant word, and the API reads the
-// SDD-version and chip-variant words.
+// The record of this process, zero at its start. Its owner is the front
+// end's keeper of tool state (cli/kept_record.cpp; hf/hf_kept.cpp in the
+// second program), which fetches, pushes and reads it for the handlers; no
+// other file of the layers names it (tests/layers checks).
 extern CliDriverData g_driver_data;
+
+// The words the layers under the front end take part in: the SDD version
+// sets the unit of the automatic output power, the chip-variant flag picks
+// the frequency-offset path and the PA detector's reading, and the connect
+// handshake sets that flag from the firmware label.
+uint16_t driver_data_sdd_version();
+bool driver_data_chip_variant();
+void driver_data_set_chip_variant();

@@ -1,6 +1,8 @@
-// What only rqmcli-hf carries: the operations its variant profile names
-// for the flows that differ as a whole, its way of keeping tool state in
-// the driver one value at a time, and the forced g/n-mode writes.
+// What only rqmcli-hf's front end carries: its way of keeping tool state
+// in the driver one value at a time, as the operations of its profile, and
+// the forced g/n-mode writes. Its transport's and API's differences live in
+// those layers' own profiles (transport/transport_variant_hf.cpp,
+// api/api_variant_hf.cpp).
 #pragma once
 
 #include <array>
@@ -9,14 +11,6 @@
 #include "common/driver_data.h"
 
 struct RqmApiContext;
-
-// After the connect handshake: the firmware's API version and label are
-// printed; there is no platform-code check.
-void hf_print_connect_facts(RqmApiContext* pRqmApiContext);
-
-// An SDD user-power entry in whole dBm, read as the element of SDD
-// versions before 2.5 holds it, whatever the version.
-float hf_user_power_to_dbm(uint16_t Entry);
 
 // ---- Tool state, one value at a time ----
 
@@ -66,6 +60,9 @@ int RQM_Get_Cli_Param(RqmApiContext* pRqmApiContext, CliSavedParams* pParams);
 
 // ---- Where the commands keep their choices (the profile's operations) ----
 
+// The run itself exchanges nothing: each command keeps its own values.
+void hf_run_fetch(const char* word);
+void hf_run_push(const char* word, int result);
 // rate fetches the saved bandwidth, sub-channel, channel and mode (a failed
 // fetch says so, and the settings stay); -m, -r, the fall-back of a mode
 // without rates, rate without words and the 20 MHz correction push what
@@ -86,6 +83,10 @@ void hf_subchannel_set(uint16_t subchannel);
 void hf_tx_restore();
 void hf_force_chosen(int force);
 void hf_tx_stop_force();
+// No transmit-running flag: tx records nothing, and tx_stop always sends
+// the stop.
+void hf_tx_started();
+bool hf_tx_stop_needed();
 
 // ---- Forced g/n-mode writes into the chip's transmit block ----
 

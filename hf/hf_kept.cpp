@@ -34,7 +34,14 @@ bool fetched() {
     return RQM_Get_Cli_Param(cli_api(), &g_save_to_dev) == RQM_SUCCESS;
 }
 
+// The sites the lines name.
+constexpr int SITE_RATE_RESTORED = 1561;
+
 }  // namespace
+
+void hf_run_fetch(const char*) {}
+
+void hf_run_push(const char*, int) {}
 
 void hf_rate_restore() {
     if (!fetched()) {
@@ -45,7 +52,8 @@ void hf_rate_restore() {
     setting.Tx_subchannel = saved16(CLI_SAVED_SUBCHANNEL);
     setting.channel = saved16(CLI_SAVED_CHANNEL);
     setting.mode = saved16(CLI_SAVED_TX_MODE);
-    printf("line:%d setting.Tx_bandwidth = %d\nsetting.Tx_subchannel\n", 1561, setting.Tx_bandwidth);
+    printf("line:%d setting.Tx_bandwidth = %d\nsetting.Tx_subchannel\n", SITE_RATE_RESTORED,
+           setting.Tx_bandwidth);
 }
 
 void hf_rate_index(int index) {
@@ -112,4 +120,10 @@ void hf_tx_stop_force() {
         g_iGnModeForce = 0;
         push(0, CLI_PARAM_FORCED_MODE);
     }
+}
+
+void hf_tx_started() {}
+
+bool hf_tx_stop_needed() {
+    return true;
 }

@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "common/hi_msg.h"
-#include "common/variant.h"
 #include "target_temp.h"
+#include "transport_variant.h"
 #include "vormac_adapter.h"
 
 pthread_t tID = 0;
@@ -115,7 +115,7 @@ static void put_boot_res_line(uint32_t res) {
         puts("Try to solve it by reboot!");
         break;
     case 10:
-        if (g_variant.LastRefusalLine >= 10) {
+        if (g_transport_variant.LastRefusalLine >= 10) {
             puts("Please upgrade rqm cli version!");
             break;
         }
@@ -172,7 +172,7 @@ uint32_t TargetCli_HandleRx(TargetCliContext* p, uint32_t length) {
     // A message that claims more than arrived is dropped after the warning:
     // its tail was never received, and nothing may read past what was.
     if (msgLen > length) {
-        if (g_variant.bOverflowWarningWithId) {
+        if (g_transport_variant.bOverflowWarningWithId) {
             puts("Warning:Buffer overflow!");
             printf("data length:%d \tbuffer length:%u MsgId = 0x%08x\n", msgLen, length & 0xFFFF, msgId);
         } else {

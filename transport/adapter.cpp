@@ -13,8 +13,8 @@
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
 #include "common/rqm_context.h"
-#include "common/variant.h"
 #include "target_temp.h"
+#include "transport_variant.h"
 
 inline constexpr uint32_t CONNECT_CNF_SIZE = 184;
 inline constexpr unsigned PLATFORM_CODE_SPAN = 32;  // label bytes searched for the platform code
@@ -190,7 +190,7 @@ int Adapter_RequestEcho(RqmApiContext* ctx, uint8_t* pReq, uint8_t* pCnf, uint32
         return RQM_TRANSPORT_LOST;
     const uint32_t got = adapter_take_answer(ctx, pCnf, CnfSize);
     if (got == 0) {
-        if (g_variant.bNoAnswerLine)
+        if (g_transport_variant.bNoAnswerLine)
             printf("%s pRqmApiContext->MsgReceivedSize == 0\n", "Adapter_Request");
         return RQM_NO_CONFIRMATION;
     }
@@ -231,7 +231,7 @@ void Adapter_CheckPlatformCode(RqmApiContext* ctx) {
     if (q == nullptr)
         return;
     if (static_cast<uint8_t>(board_atoi(q + 1)) == PLATFORM_CODE_CHIP_VARIANT)
-        g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = 1;
+        driver_data_set_chip_variant();
 }
 
 int Adapter_Request_Connect(RqmApiContext* ctx, uint8_t* pReq, uint8_t*, uint32_t) {
@@ -253,7 +253,7 @@ int Adapter_Request_Connect(RqmApiContext* ctx, uint8_t* pReq, uint8_t*, uint32_
     if (id != HI_STARTUP_IND_ID || got < STARTUP_IND_MIN_SIZE)
         return RQM_NO_CONFIRMATION;
     Adapter_TakeStartupFacts(ctx, ind);
-    g_variant.pfnConnectFacts(ctx);
+    g_transport_variant.pfnConnectFacts(ctx);
     return RQM_SUCCESS;
 }
 

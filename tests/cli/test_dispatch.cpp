@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/kept_record.h"
 #include "cli/main.h"
 #include "common/driver_data.h"
 #include "common/hi_msg.h"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/kept_record.h"
 #include "common/hi_bytes.h"
 #include "sim/sim_util.h"
 #include "tests/support/sim_rows.h"

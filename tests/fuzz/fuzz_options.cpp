@@ -8,6 +8,7 @@
 // Input: a byte choosing the table, then the words, separated by NUL.
 // fuzz-sources: cli/*.cpp api/*.cpp transport/*.cpp common/*.cpp
 // fuzz-sources: !cli/rqmcli.cpp !transport/netlink_peer_kernel.cpp !transport/netlink_peer_unix.cpp
+// fuzz-sources: !api/api_variant_hf.cpp !transport/transport_variant_hf.cpp
 #include <getopt.h>
 
 #include <cstddef>

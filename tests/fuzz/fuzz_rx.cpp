@@ -10,6 +10,7 @@
 // Input: a byte choosing the request, a byte of its parameter, a byte of
 // flags, then datagrams, each a 16-bit little-endian length and its bytes.
 // fuzz-sources: transport/*.cpp !transport/netlink_peer_kernel.cpp !transport/netlink_peer_unix.cpp
+// fuzz-sources: !transport/transport_variant_hf.cpp
 // fuzz-sources: common/*.cpp api/rqm_request.cpp
 #include <semaphore.h>
 
@@ -20,18 +21,9 @@
 #include <vector>
 
 #include "api/rqm_request.h"
-#include "common/variant.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
 #include "transport/target_temp.h"
-
-const RqmVariant g_variant = {.pchProgram = "fuzz",
-                              .bNoAnswerLine = true,
-                              .bOverflowWarningWithId = true,
-                              .LastRefusalLine = 10,
-                              .pfnConnectFacts = Adapter_CheckPlatformCode,
-                              .bVersionInConnect = true,
-                              .LastNamedResultCode = 10};
 
 namespace {
 

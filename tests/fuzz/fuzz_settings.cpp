@@ -11,10 +11,10 @@
 #include <cstring>
 #include <string>
 
+#include "cli/cli_variant.h"
 #include "cli/get_settings.h"
-#include "common/variant.h"
 
-const RqmVariant g_variant = {.pchProgram = "fuzz", .TxSubchannelDefault = 1};
+const RqmCliVariant g_cli_variant = {.pchProgram = "fuzz", .TxSubchannelDefault = 1};
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "api/api_variant.h"
 #include "api/rqm_api.h"
-#include "common/variant.h"
 
 // The converters report nothing that differs between the programs; the
 // reports they can make need a profile to link.
-const RqmVariant g_variant = {.pchProgram = "fuzz", .LastNamedResultCode = 10};
+const RqmApiVariant g_api_variant = {.LastNamedResultCode = 10};
 
 namespace {
 

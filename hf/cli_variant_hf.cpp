@@ -1,9 +1,10 @@
 // rqmcli-hf: the earlier command set, matched word for word, without the
-// SDD commands, set_cca and set_channel_fec, and without the tool-state
-// record.
+// SDD commands, set_cca and set_channel_fec, its choices kept in the driver
+// value by value, and a tone that sets only the generator.
+#include "cli/cli_variant.h"
 #include "cli/commands.h"
-#include "common/sdd_elements.h"
-#include "common/variant.h"
+#include "cli/kept_record.h"
+#include "cli/main.h"
 #include "hf/hf.h"
 
 namespace {
@@ -54,31 +55,13 @@ static_assert(command_words_known(kWords));
 
 }  // namespace
 
-const RqmVariant g_variant = {
+const RqmCliVariant g_cli_variant = {
     .pchProgram = "rqmcli-hf",
-    .bNoAnswerLine = false,
-    .bOverflowWarningWithId = false,
-    .LastRefusalLine = 9,
-    .pfnConnectFacts = hf_print_connect_facts,
-    .bVersionInConnect = false,
-    .LastNamedResultCode = 9,
-    .bChannelFec = false,
-    .FixedUserPowerElement = SDD_ELEMENT_USER_POWER_OLD,
-    .pfnUserPowerToDbm = hf_user_power_to_dbm,
-    .bPaDetLongForm = false,
-    .bPrcmRequests = false,
-    .bFreqOffsetPrcm = false,
-    .FreqOffsetReadMask = 0x7F,
-    .FreqOffsetWarningLine = 133,
-    .TxLowerSubChannel = 1,
-    .bTxRefusalIsResult = true,
     .pchFixedBanner = "RQM version: 1.4.1\n",
     .CommandWords = kWords,
     .bExactWords = true,
     .bUnknownCmdOwnLine = true,
-    .bKeepsRecord = false,
     .TxSubchannelDefault = 0,
-    .bTxRunningWord = false,
     .bEfusePoutCalBt = false,
     .pchDcxoRefusalSite = "CMD_Interpret",
     .DcxoRefusalLine = 2656,
@@ -90,9 +73,12 @@ const RqmVariant g_variant = {
     .bEnablePhySddVersion = false,
     .bEnablePhyStepLines = false,
     .pchFreqOffsetIllegal = "the freq_offset is illegality",
-    .bToneRetunes = false,
+    .pfnTone = tone_send,
+    .pfnToneStop = tone_off,
     .Kept =
         {
+            .pfnRunFetch = hf_run_fetch,
+            .pfnRunPush = hf_run_push,
             .pfnRateRestore = hf_rate_restore,
             .pfnRateIndex = hf_rate_index,
             .pfnModeChosen = hf_mode_chosen,
@@ -105,5 +91,15 @@ const RqmVariant g_variant = {
             .pfnTxRestore = hf_tx_restore,
             .pfnForceChosen = hf_force_chosen,
             .pfnTxStopForce = hf_tx_stop_force,
+            .pfnTxStarted = hf_tx_started,
+            .pfnTxStopNeeded = hf_tx_stop_needed,
+            // Its tone does not re-tune, and never asks.
+            .pfnToneRestore = nullptr,
+            .pfnToneChannelRestore = nullptr,
+            .pfnTxRecordedRunning = nullptr,
+            // The SDD in use is the process's own, as in rqmcli.
+            .pfnSddVersion = record_sdd_version,
+            .pfnSddVersionSet = record_sdd_version_set,
+            .pfnChipVariant = record_chip_variant,
         },
 };

@@ -2,11 +2,10 @@
 // record kept by the driver.
 #include <array>
 
-#include "api/rqm_api.h"
+#include "cli/cli_variant.h"
 #include "cli/commands.h"
 #include "cli/kept_record.h"
-#include "common/variant.h"
-#include "transport/adapter.h"
+#include "cli/main.h"
 
 namespace {
 
@@ -22,31 +21,13 @@ static_assert(command_words_known(WORDS));
 
 }  // namespace
 
-const RqmVariant g_variant = {
+const RqmCliVariant g_cli_variant = {
     .pchProgram = "rqmcli",
-    .bNoAnswerLine = true,
-    .bOverflowWarningWithId = true,
-    .LastRefusalLine = 10,
-    .pfnConnectFacts = Adapter_CheckPlatformCode,
-    .bVersionInConnect = true,
-    .LastNamedResultCode = 10,
-    .bChannelFec = true,
-    .FixedUserPowerElement = 0,
-    .pfnUserPowerToDbm = rqm_user_power_to_dbm,
-    .bPaDetLongForm = true,
-    .bPrcmRequests = true,
-    .bFreqOffsetPrcm = true,
-    .FreqOffsetReadMask = 0xFF,
-    .FreqOffsetWarningLine = 146,
-    .TxLowerSubChannel = 0,
-    .bTxRefusalIsResult = false,
     .pchFixedBanner = nullptr,
     .CommandWords = WORDS,
     .bExactWords = false,
     .bUnknownCmdOwnLine = false,
-    .bKeepsRecord = true,
     .TxSubchannelDefault = 1,
-    .bTxRunningWord = true,
     .bEfusePoutCalBt = true,
     .pchDcxoRefusalSite = "write_dcxo_trim",
     .DcxoRefusalLine = 2895,
@@ -57,9 +38,12 @@ const RqmVariant g_variant = {
     .bEnablePhySddVersion = true,
     .bEnablePhyStepLines = true,
     .pchFreqOffsetIllegal = "the freq_offset is illegality, reference value:0~127\n",
-    .bToneRetunes = true,
+    .pfnTone = tone_retuned,
+    .pfnToneStop = tone_stop_retuned,
     .Kept =
         {
+            .pfnRunFetch = record_run_fetch,
+            .pfnRunPush = record_run_push,
             .pfnRateRestore = record_rate_restore,
             .pfnRateIndex = record_rate_index,
             .pfnModeChosen = record_mode_chosen,
@@ -72,5 +56,13 @@ const RqmVariant g_variant = {
             .pfnTxRestore = record_tx_restore,
             .pfnForceChosen = record_force_chosen,
             .pfnTxStopForce = record_tx_stop_force,
+            .pfnTxStarted = record_tx_started,
+            .pfnTxStopNeeded = record_tx_stop_needed,
+            .pfnToneRestore = record_tone_restore,
+            .pfnToneChannelRestore = record_tone_channel_restore,
+            .pfnTxRecordedRunning = record_tx_recorded_running,
+            .pfnSddVersion = record_sdd_version,
+            .pfnSddVersionSet = record_sdd_version_set,
+            .pfnChipVariant = record_chip_variant,
         },
 };
