@@ -9,8 +9,8 @@
 
 #include "common/hi_msg.h"
 #include "common/variant.h"
+#include "device_request.h"
 #include "rqm_api.h"
-#include "rqm_request.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
 #include "transport/netlink_peer.h"

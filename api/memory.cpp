@@ -6,100 +6,10 @@
 #include <cstdlib>
 
 #include "common/variant.h"
+#include "memory_request.h"
 #include "rqm_api.h"
-#include "rqm_memory_internal.h"
-#include "rqm_request.h"
 
 namespace {
-
-// Memory read (0) and write (1): the address, a 16-bit byte count and the
-// access flags, then the data of a write. Word accesses carry 0x00C0; a
-// byte range carries 0 and puts its data behind as many filler bytes as
-// its address lies past a word boundary.
-constexpr uint16_t HI_READ_MEMORY_REQ_ID = 0;
-constexpr uint16_t HI_WRITE_MEMORY_REQ_ID = 1;
-constexpr uint32_t MEM_ADDR_OFF = 4;
-constexpr uint32_t MEM_COUNT_OFF = 8;
-constexpr uint32_t MEM_FLAGS_OFF = 10;
-constexpr uint32_t MEM_DATA_OFF = 12;
-constexpr uint16_t MEM_FLAGS_WORDS = 0x00C0;
-constexpr uint16_t MEM_FLAGS_BYTES = 0;
-constexpr uint32_t MEM_READ_REQ_LEN = 12;
-constexpr uint32_t MEM_READ_CHUNK = 1024;
-constexpr uint32_t MEM_READ_CNF_DATA_OFF = 8;
-constexpr uint32_t MEM_READ_CNF_SIZE = MEM_READ_CNF_DATA_OFF + MEM_READ_CHUNK;
-constexpr uint32_t MEM_WRITE_WORD_LEN = MEM_DATA_OFF + 4;
-constexpr uint32_t MEM_BLOCK_WORDS = 256;
-constexpr uint32_t MEM_BLOCK_MAX_LEN = MEM_DATA_OFF + 4 * MEM_BLOCK_WORDS;
-constexpr uint32_t STATUS_CNF_SIZE = 8;
-
-// Register lists: read (5) and write (6). The write is always as long as
-// a full list.
-constexpr uint16_t HI_READ_REG_LIST_REQ_ID = 5;
-constexpr uint16_t HI_WRITE_REG_LIST_REQ_ID = 6;
-constexpr uint32_t REG_LIST_COUNT_OFF = 4;
-constexpr uint32_t REG_LIST_FLAGS_OFF = 6;
-constexpr uint32_t REG_LIST_ADDR_OFF = 8;
-constexpr uint32_t REG_LIST_READ_MAX = 256;
-constexpr uint32_t REG_LIST_READ_MAX_LEN = REG_LIST_ADDR_OFF + 4 * REG_LIST_READ_MAX;
-constexpr uint32_t REG_LIST_READ_CNF_VALUES_OFF = 8;
-constexpr uint32_t REG_LIST_READ_CNF_SIZE = REG_LIST_READ_CNF_VALUES_OFF + 4 * REG_LIST_READ_MAX;
-constexpr uint32_t REG_LIST_WRITE_MAX = 128;
-constexpr uint32_t REG_LIST_WRITE_VALUES_OFF = REG_LIST_ADDR_OFF + 4 * REG_LIST_WRITE_MAX;
-constexpr uint32_t REG_LIST_WRITE_LEN = REG_LIST_WRITE_VALUES_OFF + 4 * REG_LIST_WRITE_MAX;
-static_assert(REG_LIST_WRITE_LEN == 1032);
-
-// Hardware registers: read (7) and write (8). Their answers keep the
-// status at +12, behind the value.
-constexpr uint16_t HI_HW_READ_REG_REQ_ID = 7;
-constexpr uint16_t HI_HW_WRITE_REG_REQ_ID = 8;
-constexpr uint32_t HW_REG_REQ_LEN = 12;
-constexpr uint32_t HW_REG_ADDR_OFF = 4;
-constexpr uint32_t HW_REG_VALUE_OFF = 8;  // the value written, or the read's mark; in the answer, the value
-constexpr uint32_t HW_REG_READ_MARK = 0xFFFFFFFF;
-constexpr uint32_t HW_REG_CNF_STATUS_OFF = 12;
-constexpr uint32_t HW_REG_CNF_SIZE = 16;
-
-// RF access read (58), GPIO (59: an operation, a pin and a 16-bit value)
-// and the GPIO test mode (60).
-constexpr uint16_t HI_RF_READ_REG_REQ_ID = 58;
-constexpr uint16_t HI_GPIO_REQ_ID = 59;
-constexpr uint16_t HI_GPIO_TEST_MODE_REQ_ID = 60;
-constexpr uint32_t GPIO_REQ_LEN = 8;
-constexpr uint32_t GPIO_OP_OFF = 4;
-constexpr uint32_t GPIO_PIN_OFF = 5;
-constexpr uint32_t GPIO_VALUE_OFF = 6;
-constexpr uint8_t GPIO_NO_PIN = 0xFF;
-constexpr uint32_t GPIO_CNF_SIZE = 12;
-constexpr uint32_t GPIO_CNF_VALUE_OFF = 8;
-enum GpioOp : uint8_t { GPIO_SETUP = 0, GPIO_READ = 1, GPIO_WRITE = 2, GPIO_RESET_TEST_MODE = 3 };
-
-// Register-value block (99): pairs from +4, every word most significant
-// byte first.
-constexpr uint16_t HI_BLOCK_REG_INIT_REQ_ID = 99;
-constexpr uint32_t BLOCK_REG_PAIRS_OFF = 4;
-constexpr uint32_t BLOCK_REG_MAX_PAIRS = 16;
-constexpr uint32_t BLOCK_REG_MAX_LEN = BLOCK_REG_PAIRS_OFF + 8 * BLOCK_REG_MAX_PAIRS;
-
-// PRCM registers: read (272) and write (273); the read's value at +12.
-constexpr uint16_t HI_READ_PRCM_REQ_ID = 0x110;
-constexpr uint16_t HI_WRITE_PRCM_REQ_ID = 0x111;
-constexpr uint32_t PRCM_REQ_LEN = 16;
-constexpr uint32_t PRCM_ADDR_OFF = 8;
-constexpr uint32_t PRCM_VALUE_OFF = 12;
-constexpr uint32_t PRCM_CNF_SIZE = 16;
-
-// One parameter-block word (38).
-constexpr uint16_t HI_SET_MIB_REQ_ID = 38;
-constexpr uint32_t SET_MIB_REQ_LEN = 16;
-constexpr uint32_t SET_MIB_OFFSET_OFF = 4;
-constexpr uint32_t SET_MIB_VALUE_OFF = 8;
-
-// The communication-bus mode: set (686), read (687).
-constexpr uint16_t HI_SET_COM_BUS_MODE_REQ_ID = 686;
-constexpr uint16_t HI_GET_COM_BUS_MODE_REQ_ID = 687;
-constexpr int COM_BUS_MODE_MAX = 2;
-constexpr uint32_t COM_BUS_MODE_RF = 1;
 
 // Reads Length bytes in chunks; the first chunk that failed decides the
 // result, while the later chunks are still read. A transport failure, or
@@ -132,7 +42,7 @@ int write_word(RqmApiContext* ctx, uint32_t Address, uint32_t Value) {
     req.put16(MEM_COUNT_OFF, 4);
     req.put16(MEM_FLAGS_OFF, MEM_FLAGS_WORDS);
     req.put32(MEM_DATA_OFF, Value);
-    return rqm_status_exchange<STATUS_CNF_SIZE>(ctx, req);
+    return rqm_status_exchange<MEM_STATUS_CNF_SIZE>(ctx, req);
 }
 
 // The largest run of data and filler bytes one range write may carry:
@@ -141,17 +51,6 @@ int write_word(RqmApiContext* ctx, uint32_t Address, uint32_t Value) {
 uint32_t range_room(const RqmApiContext* ctx) {
     const uint32_t limit = std::min(ctx->MaxMsgSize, RQM_CHANNEL_MAX_MSG);
     return limit > MEM_DATA_OFF ? (limit - MEM_DATA_OFF) & ~3u : 0;
-}
-
-// One message of a range write: k data bytes at Address, behind the
-// filler that takes the message from the word boundary to the address.
-void encode_range(RqmReqBuilder& Req, uint32_t Address, const uint8_t* pData, uint32_t k) {
-    const uint32_t lead = Address & 3;
-    Req.start(HI_WRITE_MEMORY_REQ_ID, MEM_DATA_OFF + ((lead + k + 3) & ~3u));
-    Req.put32(MEM_ADDR_OFF, Address);
-    Req.put16(MEM_COUNT_OFF, static_cast<uint16_t>(lead + k));
-    Req.put16(MEM_FLAGS_OFF, MEM_FLAGS_BYTES);
-    Req.put_bytes(MEM_DATA_OFF + lead, pData, k);
 }
 
 int block_reg_init(RqmApiContext* ctx, const char* pchPath) {
@@ -173,7 +72,7 @@ int block_reg_init(RqmApiContext* ctx, const char* pchPath) {
             req.put32_be(BLOCK_REG_PAIRS_OFF + 8 * i, pairs[2 * (done + i)]);
             req.put32_be(BLOCK_REG_PAIRS_OFF + 8 * i + 4, pairs[2 * (done + i) + 1]);
         }
-        result = rqm_status_exchange<STATUS_CNF_SIZE>(ctx, req);
+        result = rqm_status_exchange<MEM_STATUS_CNF_SIZE>(ctx, req);
         done += k;
     }
     free(pairs);
@@ -261,8 +160,8 @@ int RQM_WriteMemoryRange(RqmApiContext* ctx, uint32_t Address, const void* pData
     while (left > 0) {
         const uint32_t lead = address & 3;
         const uint32_t k = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{lead} + left, room) - lead);
-        encode_range(req, address, data, k);
-        result = rqm_status_exchange<STATUS_CNF_SIZE>(ctx, req);
+        rqm_encode_memory_range(req, address, data, k);
+        result = rqm_status_exchange<MEM_STATUS_CNF_SIZE>(ctx, req);
         if (result != RQM_SUCCESS)
             break;
         address += k;
@@ -287,7 +186,7 @@ int RQM_WriteRegBlk(RqmApiContext* ctx, uint32_t Address, const uint32_t* pWords
         req.put16(MEM_FLAGS_OFF, MEM_FLAGS_WORDS);
         for (uint32_t i = 0; i < k; ++i)
             req.put32(MEM_DATA_OFF + 4 * i, pWords[sent + i]);
-        result = rqm_status_exchange<STATUS_CNF_SIZE>(ctx, req);
+        result = rqm_status_exchange<MEM_STATUS_CNF_SIZE>(ctx, req);
         sent += k;
     }
     return reported(ctx, result, "RQM_WriteRegBlk");
@@ -335,7 +234,7 @@ int RQM_WriteRegsterEx(RqmApiContext* ctx, const uint32_t* pAddrs, const uint32_
             req.put32(REG_LIST_ADDR_OFF + 4 * i, pAddrs[done + i]);
             req.put32(REG_LIST_WRITE_VALUES_OFF + 4 * i, pValues[done + i]);
         }
-        result = rqm_status_exchange<STATUS_CNF_SIZE>(ctx, req);
+        result = rqm_status_exchange<MEM_STATUS_CNF_SIZE>(ctx, req);
         done += k;
     }
     return reported(ctx, result, "RQM_WriteRegsterEx");
@@ -565,5 +464,5 @@ int RQM_SetMib(RqmApiContext* ctx, uint32_t Offset, uint32_t Value) {
     RqmRequest<SET_MIB_REQ_LEN> req(HI_SET_MIB_REQ_ID);
     req.put32(SET_MIB_OFFSET_OFF, Offset);
     req.put32(SET_MIB_VALUE_OFF, Value);
-    return reported(ctx, rqm_status_exchange<STATUS_CNF_SIZE>(ctx, req), "RQM_SetMib");
+    return reported(ctx, rqm_status_exchange<MEM_STATUS_CNF_SIZE>(ctx, req), "RQM_SetMib");
 }

@@ -117,21 +117,6 @@ int RQM_PHY_MOD_ResetNoiseLevelEstimator(RqmApiContext* ctx) {
                     "RQM_PHY_MOD_ResetNoiseLevelEstimator");
 }
 
-bool rqm_rssi_from_word(uint32_t Word, double* pRssi) {
-    switch (Word >> 28) {
-    case 1:
-        *pRssi = 10.0 * log10(static_cast<double>(Word & 0x3FFFFFu) * ldexp(1.0, -22));
-        return true;
-    case 0: {
-        const int quarters = static_cast<int>(Word & 0x3FFu) - ((Word & 0x200u) != 0 ? 0x400 : 0);
-        *pRssi = quarters * 0.25;
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 int RQM_PHY_MOD_GetRSSI(RqmApiContext* ctx, double* pRssi) {
     if (pRssi == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_PHY_MOD_GetRSSI");

@@ -11,8 +11,8 @@
 #include "common/file_read.h"
 #include "common/hi_msg.h"
 #include "rqm_api.h"
-#include "rqm_request.h"
 #include "rqm_sdd.h"
+#include "sdd_request.h"
 #include "transport/adapter.h"
 
 bool rqm_sdd_path_query(RqmApiContext* ctx, char* path, int* pResult) {

@@ -77,22 +77,8 @@ inline constexpr uint32_t RQM_CHANNEL_MAX_MSG = 1520;
 inline constexpr uint32_t RQM_MAX_MSG_LEN = 8188;
 uint32_t rqm_largest_message(const RqmApiContext* pRqmApiContext);
 
-// General device requests.
-inline constexpr uint16_t HI_READ_REG_TYPE_REQ_ID = 1014;
-inline constexpr uint16_t HI_WRITE_REG_TYPE_REQ_ID = 1015;
-inline constexpr uint16_t HI_CONNECT_REQ_ID = 1018;
-inline constexpr uint16_t HI_HW_TEST_REQ_ID = 4;
-inline constexpr uint16_t HI_SLEEP_REQ_ID = 49;
-inline constexpr uint16_t HI_CLOCK_GATING_REQ_ID = 50;
-inline constexpr uint16_t HI_SDD_CONFIG_REQ_ID = 54;
-inline constexpr uint16_t HI_GET_MAC_REQ_ID = 55;
-inline constexpr uint16_t HI_SET_MAC_REQ_ID = 56;
-inline constexpr uint16_t HI_DEBUG_PORT_REQ_ID = 57;
-inline constexpr uint16_t HI_GET_HWID_REQ_ID = 61;
-inline constexpr uint16_t HI_RAW_PROXY_REQ_ID = 62;
-inline constexpr uint16_t HI_SELF_TEST_REQ_ID = 94;
-inline constexpr uint16_t HI_SELF_TEST_READ_CB_REQ_ID = 95;
-inline constexpr uint16_t HI_SELF_TEST_WRITE_CB_REQ_ID = 96;
+// General device requests. A register read by bus type brings at most
+// RQM_REG_TYPE_MAX_BYTES.
 inline constexpr uint32_t RQM_REG_TYPE_MAX_BYTES = 1024;
 
 int RQM_Connect(RqmApiContext* pRqmApiContext);

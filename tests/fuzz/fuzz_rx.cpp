@@ -10,7 +10,7 @@
 // Input: a byte choosing the request, a byte of its parameter, a byte of
 // flags, then datagrams, each a 16-bit little-endian length and its bytes.
 // fuzz-sources: transport/*.cpp !transport/netlink_peer_kernel.cpp !transport/netlink_peer_unix.cpp
-// fuzz-sources: common/*.cpp api/rqm_request.cpp
+// fuzz-sources: common/*.cpp api/*_request.cpp
 #include <semaphore.h>
 
 #include <cstddef>
@@ -19,7 +19,9 @@
 #include <cstring>
 #include <vector>
 
-#include "api/rqm_request.h"
+#include "api/device_request.h"
+#include "api/sdd_request.h"
+#include "api/tool_state_request.h"
 #include "common/variant.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
