@@ -99,8 +99,6 @@ inline constexpr uint32_t SET_MIB_VALUE_OFF = 8;
 // The communication-bus mode: set (686), read (687).
 inline constexpr uint16_t HI_SET_COM_BUS_MODE_REQ_ID = 686;
 inline constexpr uint16_t HI_GET_COM_BUS_MODE_REQ_ID = 687;
-inline constexpr int COM_BUS_MODE_MAX = 2;
-inline constexpr uint32_t COM_BUS_MODE_RF = 1;
 
 // Runs Op with the com-bus mode at 1: the mode is read, switched to 1
 // when it is not, and set back after Op. A failed read or switch is the

@@ -8,7 +8,7 @@
 int RQM_SetComBusMode(RqmApiContext* ctx, int Mode) {
     if (ctx == nullptr)
         return RQM_NO_CONTEXT;
-    if (Mode < 0 || Mode > COM_BUS_MODE_MAX)
+    if (Mode < 0 || Mode > RQM_COM_BUS_MODE_MAX)
         return RQM_INVALID_PARAMETER;
     return reported(ctx,
                     RQM_SendReqToFw_InpOneWord(ctx, HI_SET_COM_BUS_MODE_REQ_ID, static_cast<uint32_t>(Mode)),
@@ -29,9 +29,9 @@ int rqm_com_bus_bracket(RqmApiContext* ctx, RqmComBusOp Op, void* pArg) {
     int result = RQM_GetComBusMode(ctx, &mode);
     if (result != RQM_SUCCESS)
         return result;
-    const bool switched = mode != COM_BUS_MODE_RF;
+    const bool switched = mode != RQM_COM_BUS_MODE_RF;
     if (switched) {
-        result = RQM_SetComBusMode(ctx, static_cast<int>(COM_BUS_MODE_RF));
+        result = RQM_SetComBusMode(ctx, static_cast<int>(RQM_COM_BUS_MODE_RF));
         if (result != RQM_SUCCESS)
             return result;
     }
@@ -40,7 +40,7 @@ int rqm_com_bus_bracket(RqmApiContext* ctx, RqmComBusOp Op, void* pArg) {
         // A mode the firmware reported but that cannot be set again fails
         // the restore like any other.
         const int restored = RQM_SetComBusMode(
-            ctx, mode <= static_cast<uint32_t>(COM_BUS_MODE_MAX) ? static_cast<int>(mode) : -1);
+            ctx, mode <= static_cast<uint32_t>(RQM_COM_BUS_MODE_MAX) ? static_cast<int>(mode) : -1);
         if (result == RQM_SUCCESS)
             result = restored;
     }

@@ -138,7 +138,7 @@ int RQM_SetTxPwrCtrlLoop(RqmApiContext* ctx, uint8_t A, uint8_t B) {
 }
 
 int RQM_ArmPowerMeasurment(RqmApiContext* ctx, uint8_t Value) {
-    if (Value > 14)
+    if (Value > RQM_POWER_MEAS_MAX)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_ArmPowerMeasurment");
     return reported(ctx, RQM_SendReqToFw_InpOneWord(ctx, HI_ARM_POWER_MEAS_REQ_ID, Value),
                     "RQM_ArmPowerMeasurment");

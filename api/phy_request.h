@@ -61,9 +61,7 @@ inline constexpr uint32_t FIXED_QUERY_MAX_WORDS = (FIXED_QUERY_MAX_LEN - FIXED_Q
 
 // dBm as the firmware takes them: dBm x 16, truncated, in 16 bits
 // sign-extended to the word. False, with nothing stored, for a value that
-// is not a number or lies outside -100.0 to 30.0.
-inline constexpr float RQM_DBM_MIN = -100.0f;
-inline constexpr float RQM_DBM_MAX = 30.0f;
+// is not a number or lies outside RQM_DBM_MIN to RQM_DBM_MAX.
 bool rqm_dbm_to_fw(float Dbm, uint32_t* pWord);
 
 // The RSSI word: a linear reading with 22 fractional bits (top bits 1), or

@@ -14,6 +14,12 @@ int RQM_SetFirmwarePath(RqmApiContext* pRqmApiContext, const char* pchFirmwarePa
 int RQM_SetSDDPath(RqmApiContext* pRqmApiContext, const char* pchSDDPath);
 int RQM_SetRemoteMachineName(RqmApiContext* pRqmApiContext, const char* pchName);
 int RQM_SetUARTCfg(RqmApiContext* pRqmApiContext, const char* pchUARTCfg);
+// Connection types 1 to 5, of which the starters use three.
+inline constexpr uint32_t RQM_CONNECTION_TYPE_MIN = 1;
+inline constexpr uint32_t RQM_CONNECTION_TYPE_MAX = 5;
+inline constexpr uint32_t RQM_CONNECTION_SPI_SDIO = 1;
+inline constexpr uint32_t RQM_CONNECTION_REMOTE = 3;
+inline constexpr uint32_t RQM_CONNECTION_CLI = 5;
 int RQM_SetConnectionType(RqmApiContext* pRqmApiContext, uint32_t ConnectionType);
 int RQM_SetUartPort(RqmApiContext* pRqmApiContext, uint16_t UartPort);
 int RQM_SetTcpPort(RqmApiContext* pRqmApiContext, uint16_t TcpPort);
@@ -78,8 +84,17 @@ inline constexpr uint32_t RQM_MAX_MSG_LEN = 8188;
 uint32_t rqm_largest_message(const RqmApiContext* pRqmApiContext);
 
 // General device requests. A register read by bus type brings at most
-// RQM_REG_TYPE_MAX_BYTES.
+// RQM_REG_TYPE_MAX_BYTES. The MAC address kinds are 0 to 2; the debug
+// port's first word is 0 to 31 and its third 0 to 2; the self-tests are
+// 0 to 4.
 inline constexpr uint32_t RQM_REG_TYPE_MAX_BYTES = 1024;
+inline constexpr uint32_t RQM_MAC_SOURCE = 0;
+inline constexpr uint32_t RQM_MAC_DEST = 1;
+inline constexpr uint32_t RQM_MAC_BSSID = 2;
+inline constexpr uint32_t RQM_MAC_KIND_MAX = RQM_MAC_BSSID;
+inline constexpr uint32_t RQM_DEBUG_PORT_WORD1_MAX = 31;
+inline constexpr uint32_t RQM_DEBUG_PORT_WORD3_MAX = 2;
+inline constexpr uint32_t RQM_SELF_TEST_MAX = 4;
 
 int RQM_Connect(RqmApiContext* pRqmApiContext);
 int RQM_Disconnect(RqmApiContext* pRqmApiContext);

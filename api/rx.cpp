@@ -169,26 +169,28 @@ int RQM_RxFilterStoreFramesOfType(RqmApiContext* ctx, uint32_t Value) {
 }
 
 int RQM_SetRxAckDelay(RqmApiContext* ctx, uint32_t Delay) {
-    return one_word(ctx, HI_RX_ACK_DELAY_REQ_ID, Delay, Delay <= 1023, "RQM_SetRxAckDelay");
+    return one_word(ctx, HI_RX_ACK_DELAY_REQ_ID, Delay, Delay <= RQM_RX_ACK_DELAY_MAX, "RQM_SetRxAckDelay");
 }
 
 int RQM_SetRxNav(RqmApiContext* ctx, uint32_t Nav) {
-    return one_word(ctx, HI_RX_NAV_REQ_ID, Nav, Nav <= 1023, "RQM_SetRxNav");
+    return one_word(ctx, HI_RX_NAV_REQ_ID, Nav, Nav <= RQM_RX_NAV_MAX, "RQM_SetRxNav");
 }
 
 int RQM_SetRxNavType(RqmApiContext* ctx, uint32_t NavType) {
-    return one_word(ctx, HI_RX_NAV_TYPE_REQ_ID, NavType, NavType <= 3, "RQM_SetRxNavType");
+    return one_word(ctx, HI_RX_NAV_TYPE_REQ_ID, NavType, NavType <= RQM_RX_NAV_TYPE_MAX, "RQM_SetRxNavType");
 }
 
 int RQM_RxSetMonitorMode(RqmApiContext* ctx, uint32_t First, uint32_t Second, uint32_t Flag) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_RxSetMonitorMode");
     return one_word(ctx, HI_RX_MONITOR_MODE_REQ_ID, First << 16 | Flag << 4 | Second,
-                    First <= 0x5556 && Second <= 7 && Flag <= 1, "RQM_RxSetMonitorMode");
+                    First <= RQM_RX_MONITOR_FIRST_MAX && Second <= RQM_RX_MONITOR_SECOND_MAX && Flag <= 1,
+                    "RQM_RxSetMonitorMode");
 }
 
 int RQM_Configure_RxCapturePhyStats(RqmApiContext* ctx, uint32_t Type) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_Configure_RxCapturePhyStats");
-    return one_word(ctx, HI_RX_CAPTURE_PHY_STATS_REQ_ID, Type, Type <= 2, "RQM_Configure_RxCapturePhyStats");
+    return one_word(ctx, HI_RX_CAPTURE_PHY_STATS_REQ_ID, Type, Type <= RQM_RX_CAPTURE_TYPE_MAX,
+                    "RQM_Configure_RxCapturePhyStats");
 }

@@ -19,18 +19,18 @@ uint32_t rqm_tone_freq_index(double dFreq_hz) {
 
 uint32_t rqm_tone_amp_code(double dAmp_db) {
     double amp = dAmp_db;
-    if (amp > TONE_AMP_MAX_DB)
-        amp = TONE_AMP_MAX_DB;
+    if (amp > RQM_TONE_AMP_MAX_DB)
+        amp = RQM_TONE_AMP_MAX_DB;
     // Not a number compares false too: the quietest tone is the safe one.
-    if (!(amp >= TONE_AMP_MIN_DB))
-        amp = TONE_AMP_MIN_DB;
+    if (!(amp >= RQM_TONE_AMP_MIN_DB))
+        amp = RQM_TONE_AMP_MIN_DB;
     const auto code = static_cast<int32_t>(std::floor(amp / 0.25 + 0.5));
     return static_cast<uint32_t>(code) & 0xFFu;
 }
 
 ToneGenRequest rqm_tone_request(uint32_t eTMode, double dFreq_hz, double dAmp_db, double dFreq2_hz,
                                 double dAmp2_db, uint32_t frameLen, uint32_t delay) {
-    const uint32_t len = frameLen > TONE_FRAME_LEN_MAX ? TONE_FRAME_LEN_MAX : frameLen;
+    const uint32_t len = frameLen > RQM_TONE_FRAME_LEN_MAX ? RQM_TONE_FRAME_LEN_MAX : frameLen;
     return {(eTMode & 0xFu) | len << 4, rqm_tone_freq_index(dFreq_hz) | rqm_tone_freq_index(dFreq2_hz) << 16,
             rqm_tone_amp_code(dAmp_db) | rqm_tone_amp_code(dAmp2_db) << 16, delay};
 }

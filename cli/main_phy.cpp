@@ -207,17 +207,9 @@ constexpr int HELP_PHY_MODE = 14;
 constexpr int HELP_CHANNEL = 15;
 constexpr int HELP_REGULATORY = 21;
 
-constexpr int TX_MODE_FIELD_MAX = 7;  // the mode bits of the transmit control word
 constexpr uint16_t PHY_MODE_5GHZ = 3;
-constexpr int PHY_OP_OFF = 1;
-constexpr int PHY_OP_ON = 2;
-constexpr uint16_t BANDWIDTH_20MHZ = 0;
-constexpr uint16_t BANDWIDTH_40MHZ = 2;
-constexpr uint16_t SUBCHANNEL_LOWER = 0;
-constexpr uint16_t SUBCHANNEL_UPPER = 1;
 constexpr int32_t CHANNEL_2GHZ_LAST = 15;
 constexpr int32_t CHANNEL_TONE_LAST = 16;
-constexpr int CCA_TYPE_MAX = 2;
 constexpr int RATE_1MBPS = 16;  // position in TxRate
 constexpr uint16_t MODE_DSSS_LONG = 1;
 
@@ -365,13 +357,13 @@ int rate_step_failed(int line) {
 int rate_force_20mhz() {
     RqmApiContext* ctx = cli_api();
     puts("[WARN]11b/g, bandwidth should be: 20M!");
-    if (RQM_SetChanBandwidth(ctx, BANDWIDTH_20MHZ) != RQM_SUCCESS)
+    if (RQM_SetChanBandwidth(ctx, RQM_CHANNEL_BANDWIDTH_20MHZ) != RQM_SUCCESS)
         return rate_step_failed(1585);
-    if (RQM_SetTxBandWidth(ctx, BANDWIDTH_20MHZ) != RQM_SUCCESS)
+    if (RQM_SetTxBandWidth(ctx, RQM_CHANNEL_BANDWIDTH_20MHZ) != RQM_SUCCESS)
         return rate_step_failed(1590);
     if (RQM_SetChannel(ctx, setting.channel) != RQM_SUCCESS)
         return rate_step_failed(1595);
-    bandwidth_kept(BANDWIDTH_20MHZ, SUBCHANNEL_UPPER);
+    bandwidth_kept(RQM_CHANNEL_BANDWIDTH_20MHZ, RQM_SUB_CHANNEL_UPPER);
     g_variant.Kept.pfnRateChannelAgain(setting.channel);
     return 0;
 }
@@ -464,7 +456,7 @@ int proc_rate(int argc, char** argv) {
     }
     // A mode beyond the control word's bits sends nothing: it is above 3,
     // and RQM_SetMode refuses it before its request.
-    if (setting.mode <= 3 && static_cast<int16_t>(setting.Tx_bandwidth) == BANDWIDTH_40MHZ &&
+    if (setting.mode <= 3 && static_cast<int16_t>(setting.Tx_bandwidth) == RQM_CHANNEL_BANDWIDTH_40MHZ &&
         rate_force_20mhz() != 0)
         return -1;
     if (argc == 2)
@@ -534,22 +526,22 @@ int proc_regulatory(int argc, char** argv) {
 
 int proc_bandwidth(int argc, char** argv) {
     const bool wide = argc > 2 && strcmp(argv[2], "40M") == 0;
-    const uint16_t bandwidth = wide ? BANDWIDTH_40MHZ : BANDWIDTH_20MHZ;
+    const uint16_t bandwidth = wide ? RQM_CHANNEL_BANDWIDTH_40MHZ : RQM_CHANNEL_BANDWIDTH_20MHZ;
     puts(wide ? "Band width set to 40MHz!" : "Band width set to 20MHz!");
     puts("Please set channel after setting bandwidth!");
     RqmApiContext* ctx = cli_api();
     if (RQM_SetChanBandwidth(ctx, bandwidth) != RQM_SUCCESS ||
         RQM_SetTxBandWidth(ctx, bandwidth) != RQM_SUCCESS ||
-        RQM_SetSubChannel(ctx, SUBCHANNEL_UPPER) != RQM_SUCCESS ||
-        RQM_SetTxSubChannel(ctx, SUBCHANNEL_UPPER) != RQM_SUCCESS)
+        RQM_SetSubChannel(ctx, RQM_SUB_CHANNEL_UPPER) != RQM_SUCCESS ||
+        RQM_SetTxSubChannel(ctx, RQM_SUB_CHANNEL_UPPER) != RQM_SUCCESS)
         return -1;
-    bandwidth_kept(bandwidth, SUBCHANNEL_UPPER);
+    bandwidth_kept(bandwidth, RQM_SUB_CHANNEL_UPPER);
     return 0;
 }
 
 int proc_subchannel(int argc, char** argv) {
     const bool lower = argc > 2 && strcmp(argv[2], "LOWER") == 0;
-    const uint16_t subchannel = lower ? SUBCHANNEL_LOWER : SUBCHANNEL_UPPER;
+    const uint16_t subchannel = lower ? RQM_SUB_CHANNEL_LOWER : RQM_SUB_CHANNEL_UPPER;
     puts(lower ? "Set sub channel lower!" : "Set sub channel upper!");
     RqmApiContext* ctx = cli_api();
     if (RQM_SetSubChannel(ctx, subchannel) != RQM_SUCCESS ||
@@ -566,12 +558,12 @@ int Enable_Phy() {
     RqmApiContext* ctx = cli_api();
     // A mode beyond the control word's three bits would reach its
     // bandwidth bits: refused before the PHY is touched.
-    if (setting.mode > TX_MODE_FIELD_MAX) {
+    if (setting.mode > RQM_TX_MODE_MAX) {
         phy_settings_problem(1019);
         return -1;
     }
     g_driver_data.Word[CLI_WORD_SDD_VERSION] = 0;
-    if (RQM_SetPhyOpState(ctx, PHY_OP_ON) != RQM_SUCCESS)
+    if (RQM_SetPhyOpState(ctx, RQM_PHY_OP_ON) != RQM_SUCCESS)
         return -1;
     if (!set_mode_and_rate(1019, 1025, phy_settings_problem))
         return -1;
@@ -594,7 +586,7 @@ int proc_enable_phy(int argc, char** argv) {
     if (argc < 3 || strcmp(argv[2], "ENABLE") == 0)
         return Enable_Phy();
     if (strcmp(argv[2], "DISABLE") == 0)
-        return RQM_SetPhyOpState(cli_api(), PHY_OP_OFF) != RQM_SUCCESS ? -1 : 0;
+        return RQM_SetPhyOpState(cli_api(), RQM_PHY_OP_OFF) != RQM_SUCCESS ? -1 : 0;
     bad_usage(INVALID_PARAMS, HELP_ENABLE_PHY);
     return 1;
 }
@@ -718,7 +710,7 @@ int proc_set_cca(int argc, char** argv) {
         return -1;
     }
     const int32_t type = cli_atoi(argv[2]);
-    if (type < 0 || type > CCA_TYPE_MAX) {
+    if (type < 0 || type > RQM_CCA_TYPE_MAX) {
         printf("%s:Invalid params input!cur val = %d\n", "proc_set_cca", type);
         return -1;
     }
