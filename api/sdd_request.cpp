@@ -47,10 +47,6 @@ void rqm_encode_sdd_download(RqmReqBuilder& Req, const uint8_t* pData, uint32_t 
     Req.put8(SDD_DOWNLOAD_DATA_OFF + Count, Trailer);
 }
 
-namespace {
-constexpr uint32_t USER_POWER_TABLE_BYTES = 2 * SDD_USER_POWER_ENTRIES;
-}  // namespace
-
 bool rqm_decode_user_power_entry(const RqmCnfReader& Cnf, int Row, uint16_t* pEntry) {
     if (Row < 0 || static_cast<uint32_t>(Row) >= SDD_USER_POWER_ENTRIES)
         return false;
@@ -58,7 +54,7 @@ bool rqm_decode_user_power_entry(const RqmCnfReader& Cnf, int Row, uint16_t* pEn
     // Only a whole table is taken: an element shorter than its last row is
     // no table of this SDD, whichever row the caller asks for.
     uint32_t len = 0;
-    if (rqm_sdd_element_length(Cnf, &len) != RQM_SUCCESS || len < USER_POWER_TABLE_BYTES)
+    if (rqm_sdd_element_length(Cnf, &len) != RQM_SUCCESS || len < SDD_USER_POWER_BYTES)
         return false;
     *pEntry = Cnf.get16(SDD_ELEMENT_CNF_DATA_OFF + off);
     return true;
