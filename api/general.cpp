@@ -66,7 +66,7 @@ int RQM_SetUARTCfg(RqmApiContext* ctx, const char* pchUARTCfg) {
 int RQM_SetConnectionType(RqmApiContext* ctx, uint32_t ConnectionType) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_SetConnectionType");
-    if (ConnectionType < 1 || ConnectionType > 5) {
+    if (ConnectionType < RQM_CONNECTION_TYPE_MIN || ConnectionType > RQM_CONNECTION_TYPE_MAX) {
         ctx->pfnUI_PutsError_Cb(ctx->pUserCB_Context,
                                 "RQM_SetConnectionType(): ERROR: Invalid connection type!\n");
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetConnectionType");

@@ -9,8 +9,8 @@
 
 #include "api_variant.h"
 #include "common/hi_msg.h"
+#include "device_request.h"
 #include "rqm_api.h"
-#include "rqm_request.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
 #include "transport/netlink_peer.h"
@@ -148,7 +148,7 @@ int RQM_ConfigureEpta(RqmApiContext*) {
 int RQM_GetMacAddr(RqmApiContext* ctx, uint32_t Kind, uint8_t* pMac) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_GetMacAddr");
-    if (Kind > 2 || pMac == nullptr)
+    if (Kind > RQM_MAC_KIND_MAX || pMac == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_GetMacAddr");
     RqmRequest<MAC_REQ_LEN> req;
     rqm_encode_mac(req, HI_GET_MAC_REQ_ID, Kind, nullptr);
@@ -162,7 +162,7 @@ int RQM_GetMacAddr(RqmApiContext* ctx, uint32_t Kind, uint8_t* pMac) {
 int RQM_SetMacAddr(RqmApiContext* ctx, uint32_t Kind, const uint8_t* pMac) {
     if (ctx == nullptr)
         return reported(ctx, RQM_NO_CONTEXT, "RQM_SetMacAddr");
-    if (Kind > 2 || pMac == nullptr)
+    if (Kind > RQM_MAC_KIND_MAX || pMac == nullptr)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetMacAddr");
     RqmRequest<MAC_REQ_LEN> req;
     rqm_encode_mac(req, HI_SET_MAC_REQ_ID, Kind, pMac);
@@ -217,7 +217,7 @@ int RQM_HWT_MIC(RqmApiContext* ctx, uint16_t Param1, uint16_t Param2, uint32_t* 
 }
 
 int RQM_ConfigDebugPort(RqmApiContext* ctx, uint32_t Word1, uint32_t Word2, uint32_t Word3, uint32_t Word4) {
-    if (Word1 >= 32 || Word2 > 1 || Word3 > 2)
+    if (Word1 > RQM_DEBUG_PORT_WORD1_MAX || Word2 > 1 || Word3 > RQM_DEBUG_PORT_WORD3_MAX)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_ConfigDebugPort");
     return reported(ctx, RQM_SendReqToFw_InpFourWords(ctx, HI_DEBUG_PORT_REQ_ID, Word1, Word2, Word3, Word4),
                     "RQM_ConfigDebugPort");
@@ -240,7 +240,7 @@ int RQM_Get_HWId(RqmApiContext* ctx, uint32_t* pId) {
 }
 
 int RQM_SelfTest(RqmApiContext* ctx, uint32_t TestNumber, uint32_t* pResult) {
-    if (TestNumber > 4)
+    if (TestNumber > RQM_SELF_TEST_MAX)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SelfTest");
     return reported(ctx, RQM_SendReqToFw_InpOneWord_OutOneWord(ctx, HI_SELF_TEST_REQ_ID, TestNumber, pResult),
                     "RQM_SelfTest");

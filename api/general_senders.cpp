@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "rqm_api.h"
-#include "rqm_request.h"
+#include "senders_request.h"
 #include "transport/adapter.h"
 
 int rqm_exchange(RqmApiContext* ctx, RqmReqBuilder& Req, uint8_t* pCnf, uint32_t Room, uint32_t Need) {

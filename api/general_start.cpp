@@ -26,10 +26,6 @@ int RQM_Start(RqmApiContext* ctx, const SbusConfig* pSbusConfig) {
 
 namespace {
 
-inline constexpr uint32_t CONNECTION_SPI_SDIO = 1;
-inline constexpr uint32_t CONNECTION_REMOTE = 3;
-inline constexpr uint32_t CONNECTION_CLI = 5;
-
 // Puts the failed step's line and lets the context go. Until RQM_Start has
 // succeeded no receive thread knows the context and it is only freed; a
 // started context is stopped first, so that the thread is gone before the
@@ -67,7 +63,7 @@ RqmApiContext* RQM_Start_SpiSdioHif(const char* pchFirmwarePath, RqmRxIndMsgsCb 
     const char* line = nullptr;
     if (RQM_SetCallbackFunction(ctx, pfnRxIndMsgsCb) != RQM_SUCCESS)
         line = "Error - Unable to set Callback function";
-    else if (RQM_SetConnectionType(ctx, CONNECTION_SPI_SDIO) != RQM_SUCCESS)
+    else if (RQM_SetConnectionType(ctx, RQM_CONNECTION_SPI_SDIO) != RQM_SUCCESS)
         line = "Error - Unable to set connection typ";
     else if (RQM_SetFirmwarePath(ctx, pchFirmwarePath) != RQM_SUCCESS ||
              RQM_SetSDDPath(ctx, nullptr) != RQM_SUCCESS)
@@ -98,7 +94,7 @@ RqmStartResult start_spi_sdio(const char* pchBootLoaderPath, bool bSetBootLoader
     int rc = RQM_SetCallbackFunction(ctx, pfnRxIndMsgsCb);
     if (rc != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set Callback function", rc);
-    if ((rc = RQM_SetConnectionType(ctx, CONNECTION_SPI_SDIO)) != RQM_SUCCESS)
+    if ((rc = RQM_SetConnectionType(ctx, RQM_CONNECTION_SPI_SDIO)) != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set connection typ", rc);
     if (bSetBootLoader && (rc = RQM_SetBootLoaderPath(ctx, pchBootLoaderPath)) != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set BootLoader path", rc);
@@ -162,7 +158,7 @@ RqmStartResult RQM_Start_RemoteHif(const char* pchBootLoaderPath, const char* pc
         return give_up(nullptr, false, "Error ?Unable to create connection", RQM_NO_CONFIRMATION);
     if (RQM_SetCallbackFunction(ctx, pfnRxIndMsgsCb) != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set Callback function", RQM_NO_CONFIRMATION);
-    int rc = RQM_SetConnectionType(ctx, CONNECTION_REMOTE);
+    int rc = RQM_SetConnectionType(ctx, RQM_CONNECTION_REMOTE);
     if (rc != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set connection typ", rc);
     if ((rc = RQM_SetBootLoaderPath(ctx, pchBootLoaderPath)) != RQM_SUCCESS)
@@ -205,7 +201,7 @@ RqmStartResult RQM_Start_CliHif(const char* pchFirmwarePath, const char* pchSDDP
     if (rc != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set Callback function", rc);
     puts("RQM_SetConnectionType");
-    if ((rc = RQM_SetConnectionType(ctx, CONNECTION_CLI)) != RQM_SUCCESS)
+    if ((rc = RQM_SetConnectionType(ctx, RQM_CONNECTION_CLI)) != RQM_SUCCESS)
         return give_up(ctx, false, "Error ?Unable to set connection typ", rc);
     puts("RQM_SetFirmwarePath");
     if ((rc = RQM_SetFirmwarePath(ctx, pchFirmwarePath)) != RQM_SUCCESS)

@@ -3,7 +3,8 @@
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
 #include "rqm_api.h"
-#include "rqm_request.h"
+#include "senders_request.h"
+#include "tool_state_request.h"
 #include "transport/adapter.h"
 
 int RQM_GetAPIContext(RqmApiContext* ctx) {

@@ -34,17 +34,20 @@ int set_two_flags(RqmApiContext* ctx, uint16_t id, int a, int b, const char* nam
 }  // namespace
 
 int RQM_SetChanBandwidth(RqmApiContext* ctx, int Bandwidth) {
-    return set_one(ctx, HI_SET_CHAN_BANDWIDTH_REQ_ID, Bandwidth, 0, 2, "RQM_SetChanBandwidth");
+    return set_one(ctx, HI_SET_CHAN_BANDWIDTH_REQ_ID, Bandwidth, 0, RQM_CHANNEL_BANDWIDTH_MAX,
+                   "RQM_SetChanBandwidth");
 }
 
 int RQM_SetSubChannel(RqmApiContext* ctx, int SubChannel) {
-    return set_one(ctx, HI_SET_SUB_CHANNEL_REQ_ID, SubChannel, 0, 1, "RQM_SetSubChannel");
+    return set_one(ctx, HI_SET_SUB_CHANNEL_REQ_ID, SubChannel, RQM_SUB_CHANNEL_LOWER, RQM_SUB_CHANNEL_UPPER,
+                   "RQM_SetSubChannel");
 }
 
 int RQM_SetChannelFec(RqmApiContext* ctx, int Low, int Mid, int High) {
     if (!g_api_variant.bChannelFec)
         return reported(ctx, RQM_NOT_SUPPORTED, "RQM_SetChannelFec");
-    if (!in_range(Low, 0, 127) || !in_range(Mid, 0, 127) || !in_range(High, 0, 127))
+    if (!in_range(Low, 0, RQM_CHANNEL_FEC_MAX) || !in_range(Mid, 0, RQM_CHANNEL_FEC_MAX) ||
+        !in_range(High, 0, RQM_CHANNEL_FEC_MAX))
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetChannelFec");
     return reported(ctx,
                     RQM_SendReqToFw_InpThreeWords(ctx, HI_SET_CHANNEL_FEC_REQ_ID, static_cast<uint32_t>(Low),
@@ -53,7 +56,8 @@ int RQM_SetChannelFec(RqmApiContext* ctx, int Low, int Mid, int High) {
 }
 
 int RQM_SetBand(RqmApiContext* ctx, int Band) {
-    return reported(ctx, in_range(Band, 0, 1) ? RQM_NOT_SUPPORTED : RQM_INVALID_PARAMETER, "RQM_SetBand");
+    return reported(ctx, in_range(Band, 0, RQM_BAND_MAX) ? RQM_NOT_SUPPORTED : RQM_INVALID_PARAMETER,
+                    "RQM_SetBand");
 }
 
 int RQM_SetModem(RqmApiContext* ctx) {
@@ -105,31 +109,18 @@ int RQM_CalibrateReceiver(RqmApiContext* ctx, uint8_t A, uint8_t B) {
 }
 
 int RQM_PHY_RX_SetIQImbTracking(RqmApiContext* ctx, uint8_t Value) {
-    return set_one(ctx, HI_IQ_IMB_TRACKING_REQ_ID, Value, 0, 0xFF, "RQM_PHY_RX_SetIQImbTracking");
+    return set_one(ctx, HI_IQ_IMB_TRACKING_REQ_ID, Value, 0, RQM_IQ_TRACKING_MAX,
+                   "RQM_PHY_RX_SetIQImbTracking");
 }
 
 int RQM_PHY_RF_SetRxIQOffTracking(RqmApiContext* ctx, uint8_t Value) {
-    return set_one(ctx, HI_IQ_OFF_TRACKING_REQ_ID, Value, 0, 0xFF, "RQM_PHY_RF_SetRxIQOffTracking");
+    return set_one(ctx, HI_IQ_OFF_TRACKING_REQ_ID, Value, 0, RQM_IQ_TRACKING_MAX,
+                   "RQM_PHY_RF_SetRxIQOffTracking");
 }
 
 int RQM_PHY_MOD_ResetNoiseLevelEstimator(RqmApiContext* ctx) {
     return reported(ctx, RQM_SendReqToFw_InpZeroWord(ctx, HI_RESET_NOISE_EST_REQ_ID),
                     "RQM_PHY_MOD_ResetNoiseLevelEstimator");
-}
-
-bool rqm_rssi_from_word(uint32_t Word, double* pRssi) {
-    switch (Word >> 28) {
-    case 1:
-        *pRssi = 10.0 * log10(static_cast<double>(Word & 0x3FFFFFu) * ldexp(1.0, -22));
-        return true;
-    case 0: {
-        const int quarters = static_cast<int>(Word & 0x3FFu) - ((Word & 0x200u) != 0 ? 0x400 : 0);
-        *pRssi = quarters * 0.25;
-        return true;
-    }
-    default:
-        return false;
-    }
 }
 
 int RQM_PHY_MOD_GetRSSI(RqmApiContext* ctx, double* pRssi) {
@@ -164,7 +155,7 @@ int RQM_GetPhyVersion(RqmApiContext* ctx, uint8_t* pMajor, uint8_t* pMinor, uint
 }
 
 int RQM_SetPhyMode(RqmApiContext* ctx, int Mode) {
-    return set_one(ctx, HI_SET_PHY_MODE_REQ_ID, Mode, 0, 3, "RQM_SetPhyMode");
+    return set_one(ctx, HI_SET_PHY_MODE_REQ_ID, Mode, 0, RQM_PHY_MODE_MAX, "RQM_SetPhyMode");
 }
 
 int RQM_ControlCal(RqmApiContext* ctx, uint8_t Value) {
@@ -172,7 +163,7 @@ int RQM_ControlCal(RqmApiContext* ctx, uint8_t Value) {
 }
 
 int RQM_EnableModem(RqmApiContext* ctx, int Value) {
-    return set_one(ctx, HI_ENABLE_MODEM_REQ_ID, Value, 0, 3, "RQM_EnableModem");
+    return set_one(ctx, HI_ENABLE_MODEM_REQ_ID, Value, 0, RQM_MODEM_MAX, "RQM_EnableModem");
 }
 
 // These two are called where a failed guard is no news to the caller: a
@@ -186,7 +177,7 @@ int RQM_ResetRFIP(RqmApiContext* ctx) {
 int RQM_SetPhyOpState(RqmApiContext* ctx, int State) {
     if (ctx == nullptr)
         return RQM_NO_CONTEXT;
-    if (!in_range(State, 1, 4))
+    if (!in_range(State, RQM_PHY_OP_STATE_MIN, RQM_PHY_OP_STATE_MAX))
         return RQM_INVALID_PARAMETER;
     return reported(ctx,
                     RQM_SendReqToFw_InpOneWord(ctx, HI_SET_PHY_OP_STATE_REQ_ID, static_cast<uint32_t>(State)),

@@ -11,33 +11,7 @@
 #include "phy_request.h"
 #include "rqm_api.h"
 #include "rqm_request.h"
-
-bool rqm_dbm_to_fw(float Dbm, uint32_t* pWord) {
-    // NaN passes every comparison false: it must be caught before the
-    // range test, and before a conversion that has no value for it.
-    if (!std::isfinite(Dbm) || Dbm < RQM_DBM_MIN || Dbm > RQM_DBM_MAX)
-        return false;
-    const auto sixteenths = static_cast<int32_t>(static_cast<double>(Dbm) * 16.0);
-    *pWord = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(sixteenths)));
-    return true;
-}
-
-namespace {
-constexpr uint32_t USER_POWER_TABLE_BYTES = 2 * SDD_USER_POWER_ENTRIES;
-}  // namespace
-
-bool rqm_decode_user_power_entry(const RqmCnfReader& Cnf, int Row, uint16_t* pEntry) {
-    if (Row < 0 || static_cast<uint32_t>(Row) >= SDD_USER_POWER_ENTRIES)
-        return false;
-    const uint32_t off = 2 * static_cast<uint32_t>(Row);
-    // Only a whole table is taken: an element shorter than its last row is
-    // no table of this SDD, whichever row the caller asks for.
-    uint32_t len = 0;
-    if (rqm_sdd_element_length(Cnf, &len) != RQM_SUCCESS || len < USER_POWER_TABLE_BYTES)
-        return false;
-    *pEntry = Cnf.get16(SDD_ELEMENT_CNF_DATA_OFF + off);
-    return true;
-}
+#include "sdd_request.h"
 
 float rqm_user_power_to_dbm(uint16_t Entry) {
     const double offset = driver_data_sdd_version() < 25 ? 3.0 : 0.0;
@@ -165,7 +139,7 @@ int RQM_SetTxPwrCtrlLoop(RqmApiContext* ctx, uint8_t A, uint8_t B) {
 }
 
 int RQM_ArmPowerMeasurment(RqmApiContext* ctx, uint8_t Value) {
-    if (Value > 14)
+    if (Value > RQM_POWER_MEAS_MAX)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_ArmPowerMeasurment");
     return reported(ctx, RQM_SendReqToFw_InpOneWord(ctx, HI_ARM_POWER_MEAS_REQ_ID, Value),
                     "RQM_ArmPowerMeasurment");

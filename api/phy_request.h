@@ -1,11 +1,12 @@
 // The PHY and output-power requests: their ids, the layouts that are not
-// plain words, and the conversions of their values. Internal to the API
-// and its tests.
+// plain words, and the conversions of their values (phy_request.cpp).
+// Internal to the API and its tests.
 #pragma once
 
 #include <cstdint>
 
 #include "rqm_request.h"
+#include "senders_request.h"
 
 // PHY configuration.
 inline constexpr uint16_t HI_ENABLE_PHY_REQ_ID = 102;
@@ -60,16 +61,9 @@ inline constexpr uint32_t FIXED_QUERY_MAX_WORDS = (FIXED_QUERY_MAX_LEN - FIXED_Q
 
 // dBm as the firmware takes them: dBm x 16, truncated, in 16 bits
 // sign-extended to the word. False, with nothing stored, for a value that
-// is not a number or lies outside -100.0 to 30.0.
-inline constexpr float RQM_DBM_MIN = -100.0f;
-inline constexpr float RQM_DBM_MAX = 30.0f;
+// is not a number or lies outside RQM_DBM_MIN to RQM_DBM_MAX.
 bool rqm_dbm_to_fw(float Dbm, uint32_t* pWord);
 
 // The RSSI word: a linear reading with 22 fractional bits (top bits 1), or
 // signed quarter dB in bits 0-9 (top bits 0). False for any other form.
 bool rqm_rssi_from_word(uint32_t Word, double* pRssi);
-
-// The user-power entry Row of the SDD element in a 1017 answer; false when
-// the element claims less than its twelve entries or its row did not
-// arrive.
-bool rqm_decode_user_power_entry(const RqmCnfReader& Cnf, int Row, uint16_t* pEntry);

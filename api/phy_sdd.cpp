@@ -11,8 +11,8 @@
 #include "common/file_read.h"
 #include "common/hi_msg.h"
 #include "rqm_api.h"
-#include "rqm_request.h"
 #include "rqm_sdd.h"
+#include "sdd_request.h"
 #include "transport/adapter.h"
 
 bool rqm_sdd_path_query(RqmApiContext* ctx, char* path, int* pResult) {
@@ -56,8 +56,6 @@ bool rqm_read_sdd_file(const char* path, RqmSddFile* file) {
 }
 
 namespace {
-
-inline constexpr unsigned POWER_TABLE_BYTES = SDD_USER_POWER_ENTRIES * 2;
 
 // The path query that opens every file operation: a failure is reported
 // as the query's own, then ends the operation with -1 under its name.
@@ -167,8 +165,8 @@ int RQM_GetSddPower(RqmApiContext* ctx, uint8_t Id, uint16_t* pTable) {
         puts("Power_ies not found!");
         return reported(ctx, RQM_STEP_FAILED, "RQM_GetSddPower");
     }
-    uint8_t table[POWER_TABLE_BYTES] = {};
-    memcpy(table, e.pData, e.Length < POWER_TABLE_BYTES ? e.Length : POWER_TABLE_BYTES);
+    uint8_t table[SDD_USER_POWER_BYTES] = {};
+    memcpy(table, e.pData, e.Length < SDD_USER_POWER_BYTES ? e.Length : SDD_USER_POWER_BYTES);
     for (unsigned i = 0; i < SDD_USER_POWER_ENTRIES; ++i)
         pTable[i] = hi_rd16(table + 2 * i);
     return RQM_SUCCESS;
@@ -189,8 +187,8 @@ int RQM_SetSddPower(RqmApiContext* ctx, uint8_t Id, const uint16_t* pTable) {
         puts("Power_ies not found!");
         return reported(ctx, RQM_STEP_FAILED, "RQM_SetSddPower");
     }
-    const unsigned bytes = e.Length < POWER_TABLE_BYTES ? e.Length : POWER_TABLE_BYTES;
-    uint8_t table[POWER_TABLE_BYTES] = {};
+    const unsigned bytes = e.Length < SDD_USER_POWER_BYTES ? e.Length : SDD_USER_POWER_BYTES;
+    uint8_t table[SDD_USER_POWER_BYTES] = {};
     memcpy(table, e.pData, bytes);
     for (unsigned i = 0; i < SDD_USER_POWER_ENTRIES; ++i)
         if (pTable[i] != 0)

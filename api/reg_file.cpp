@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "common/hi_bytes.h"
+#include "memory_request.h"
 #include "rqm_api.h"
-#include "rqm_memory_internal.h"
 #include "rqm_request.h"
 
 RegFileTable g_reg_file{};

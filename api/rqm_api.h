@@ -14,6 +14,12 @@ int RQM_SetFirmwarePath(RqmApiContext* pRqmApiContext, const char* pchFirmwarePa
 int RQM_SetSDDPath(RqmApiContext* pRqmApiContext, const char* pchSDDPath);
 int RQM_SetRemoteMachineName(RqmApiContext* pRqmApiContext, const char* pchName);
 int RQM_SetUARTCfg(RqmApiContext* pRqmApiContext, const char* pchUARTCfg);
+// Connection types 1 to 5, of which the starters use three.
+inline constexpr uint32_t RQM_CONNECTION_TYPE_MIN = 1;
+inline constexpr uint32_t RQM_CONNECTION_TYPE_MAX = 5;
+inline constexpr uint32_t RQM_CONNECTION_SPI_SDIO = 1;
+inline constexpr uint32_t RQM_CONNECTION_REMOTE = 3;
+inline constexpr uint32_t RQM_CONNECTION_CLI = 5;
 int RQM_SetConnectionType(RqmApiContext* pRqmApiContext, uint32_t ConnectionType);
 int RQM_SetUartPort(RqmApiContext* pRqmApiContext, uint16_t UartPort);
 int RQM_SetTcpPort(RqmApiContext* pRqmApiContext, uint16_t TcpPort);
@@ -77,23 +83,18 @@ inline constexpr uint32_t RQM_CHANNEL_MAX_MSG = 1520;
 inline constexpr uint32_t RQM_MAX_MSG_LEN = 8188;
 uint32_t rqm_largest_message(const RqmApiContext* pRqmApiContext);
 
-// General device requests.
-inline constexpr uint16_t HI_READ_REG_TYPE_REQ_ID = 1014;
-inline constexpr uint16_t HI_WRITE_REG_TYPE_REQ_ID = 1015;
-inline constexpr uint16_t HI_CONNECT_REQ_ID = 1018;
-inline constexpr uint16_t HI_HW_TEST_REQ_ID = 4;
-inline constexpr uint16_t HI_SLEEP_REQ_ID = 49;
-inline constexpr uint16_t HI_CLOCK_GATING_REQ_ID = 50;
-inline constexpr uint16_t HI_SDD_CONFIG_REQ_ID = 54;
-inline constexpr uint16_t HI_GET_MAC_REQ_ID = 55;
-inline constexpr uint16_t HI_SET_MAC_REQ_ID = 56;
-inline constexpr uint16_t HI_DEBUG_PORT_REQ_ID = 57;
-inline constexpr uint16_t HI_GET_HWID_REQ_ID = 61;
-inline constexpr uint16_t HI_RAW_PROXY_REQ_ID = 62;
-inline constexpr uint16_t HI_SELF_TEST_REQ_ID = 94;
-inline constexpr uint16_t HI_SELF_TEST_READ_CB_REQ_ID = 95;
-inline constexpr uint16_t HI_SELF_TEST_WRITE_CB_REQ_ID = 96;
+// General device requests. A register read by bus type brings at most
+// RQM_REG_TYPE_MAX_BYTES. The MAC address kinds are 0 to 2; the debug
+// port's first word is 0 to 31 and its third 0 to 2; the self-tests are
+// 0 to 4.
 inline constexpr uint32_t RQM_REG_TYPE_MAX_BYTES = 1024;
+inline constexpr uint32_t RQM_MAC_SOURCE = 0;
+inline constexpr uint32_t RQM_MAC_DEST = 1;
+inline constexpr uint32_t RQM_MAC_BSSID = 2;
+inline constexpr uint32_t RQM_MAC_KIND_MAX = RQM_MAC_BSSID;
+inline constexpr uint32_t RQM_DEBUG_PORT_WORD1_MAX = 31;
+inline constexpr uint32_t RQM_DEBUG_PORT_WORD3_MAX = 2;
+inline constexpr uint32_t RQM_SELF_TEST_MAX = 4;
 
 int RQM_Connect(RqmApiContext* pRqmApiContext);
 int RQM_Disconnect(RqmApiContext* pRqmApiContext);

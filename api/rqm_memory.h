@@ -49,8 +49,11 @@ int RQM_ReadMemoryRfAccess(RqmApiContext* pRqmApiContext, uint32_t Address, uint
 int RQM_WriteMemoryRfAccess(RqmApiContext* pRqmApiContext, uint32_t Address, uint32_t Value);
 int RQM_BlockRegInitRfAccess(RqmApiContext* pRqmApiContext, const char* pchPath);
 
-// The communication-bus mode, 0 to 2; out-of-range values and a null
-// context or output are refused without a report.
+// The communication-bus mode, 0 to 2, of which the RF access path needs
+// 1; out-of-range values and a null context or output are refused without
+// a report.
+inline constexpr int RQM_COM_BUS_MODE_MAX = 2;
+inline constexpr uint32_t RQM_COM_BUS_MODE_RF = 1;
 int RQM_SetComBusMode(RqmApiContext* pRqmApiContext, int Mode);
 int RQM_GetComBusMode(RqmApiContext* pRqmApiContext, uint32_t* pMode);
 

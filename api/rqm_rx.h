@@ -108,8 +108,13 @@ int RQM_ReceivePackets_Stop(RqmApiContext* pRqmApiContext, uint32_t* pTotal, uin
 
 int RQM_GetRxStatus(RqmApiContext* pRqmApiContext, uint32_t* pOut1, uint32_t* pOut2, uint32_t* pOut3,
                     uint32_t* pOut4, uint32_t* pOut5, uint32_t* pOut6, uint32_t* pOut7);
-// Type 1, 2 or 4. pData holds RX_DATA_BUFFER_SIZE bytes; the length is
-// that of the data the answer carries.
+// The types of received data and channel-state information: 1, 2 or 4;
+// another gives 9 before anything is sent.
+inline constexpr bool rx_type_known(uint32_t Type) {
+    return Type == 1 || Type == 2 || Type == 4;
+}
+// pData holds RX_DATA_BUFFER_SIZE bytes; the length is that of the data
+// the answer carries.
 int RQM_GetRx(RqmApiContext* pRqmApiContext, uint32_t Type, RxDataHead* pHead, uint8_t* pData,
               uint32_t* pDataLen);
 int RQM_DownloadCSI(RqmApiContext* pRqmApiContext, uint8_t* pCsi, uint32_t Type);
@@ -124,11 +129,19 @@ int RQM_GetRxFrame(RqmApiContext* pRqmApiContext, RxFrameInfo* pInfo, uint8_t* p
 // 1 when there is none.
 int RQM_GetLastRxMeasurements(RqmApiContext* pRqmApiContext, float* pRssiRcpi);
 
+// The one-word settings of reception; a value past its limit gives 9
+// before anything is sent.
+inline constexpr uint32_t RQM_RX_ACK_DELAY_MAX = 1023;
+inline constexpr uint32_t RQM_RX_NAV_MAX = 1023;
+inline constexpr uint32_t RQM_RX_NAV_TYPE_MAX = 3;
+inline constexpr uint32_t RQM_RX_MONITOR_FIRST_MAX = 0x5556;
+inline constexpr uint32_t RQM_RX_MONITOR_SECOND_MAX = 7;
+inline constexpr uint32_t RQM_RX_CAPTURE_TYPE_MAX = 2;
 int RQM_EnableRxFilterChecking(RqmApiContext* pRqmApiContext, uint32_t Value);
 int RQM_RxFilterStoreFramesOfType(RqmApiContext* pRqmApiContext, uint32_t Value);
-int RQM_SetRxAckDelay(RqmApiContext* pRqmApiContext, uint32_t Delay);   // at most 1023
-int RQM_SetRxNav(RqmApiContext* pRqmApiContext, uint32_t Nav);          // at most 1023
-int RQM_SetRxNavType(RqmApiContext* pRqmApiContext, uint32_t NavType);  // 0 to 3
-// First value at most 0x5556, second at most 7, flag 0 or 1.
+int RQM_SetRxAckDelay(RqmApiContext* pRqmApiContext, uint32_t Delay);
+int RQM_SetRxNav(RqmApiContext* pRqmApiContext, uint32_t Nav);
+int RQM_SetRxNavType(RqmApiContext* pRqmApiContext, uint32_t NavType);
+// The flag is 0 or 1.
 int RQM_RxSetMonitorMode(RqmApiContext* pRqmApiContext, uint32_t First, uint32_t Second, uint32_t Flag);
-int RQM_Configure_RxCapturePhyStats(RqmApiContext* pRqmApiContext, uint32_t Type);  // 0 to 2
+int RQM_Configure_RxCapturePhyStats(RqmApiContext* pRqmApiContext, uint32_t Type);

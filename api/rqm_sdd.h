@@ -9,7 +9,8 @@
 struct RqmApiContext;
 
 inline constexpr unsigned SDD_USER_POWER_ENTRIES = 12;  // 1/16 dB each
-inline constexpr unsigned SDD_PATH_MAX = 64;            // path buffers hold one more for the NUL
+inline constexpr unsigned SDD_USER_POWER_BYTES = 2 * SDD_USER_POWER_ENTRIES;
+inline constexpr unsigned SDD_PATH_MAX = 64;  // path buffers hold one more for the NUL
 inline constexpr uint16_t SDD_FREQ_OFFSET_MAX = 127;
 // Far above any chip's SDD: a longer file is not one, and is not read.
 inline constexpr uint32_t RQM_SDD_FILE_MAX = 1u << 20;

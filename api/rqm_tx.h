@@ -17,6 +17,7 @@ struct RqmApiContext;
 
 // Mode 0 to 7 into bits 10-12; another mode gives 9 before anything is
 // sent, since it would spill into the bandwidth and sub-channel bits.
+inline constexpr int RQM_TX_MODE_MAX = 7;
 int RQM_SetMode(RqmApiContext* pRqmApiContext, int Mode);
 // The mode (0 to 7), or the code of the failed read: the two are not told
 // apart.
@@ -32,6 +33,8 @@ int RQM_GetTxBandWidth(RqmApiContext* pRqmApiContext);  // bit 13, or the error 
 int RQM_SetTxSubChannel(RqmApiContext* pRqmApiContext, int SubChannel);
 int RQM_GetTxSubChannel(RqmApiContext* pRqmApiContext);  // bit 14 (1 lower), or the error code
 // 1 (short, 400 ns) sets bit 6 of word 0; any other value clears it.
+inline constexpr int RQM_GUARD_INTERVAL_LONG = 0;
+inline constexpr int RQM_GUARD_INTERVAL_SHORT = 1;
 int RQM_SetTxGuardInterval(RqmApiContext* pRqmApiContext, int GuardInterval);
 int RQM_SetTxDurationField(RqmApiContext* pRqmApiContext, int Value);
 
@@ -106,6 +109,7 @@ int RQM_TransmitPackets_Comprehensive(RqmApiContext* pRqmApiContext, TxCommand C
 
 // CCA sensitivity for transmission: type 0, 1 or 2, else 9 (with or
 // without a context).
+inline constexpr int RQM_CCA_TYPE_MAX = 2;
 int RQM_SetCcaSensitiveTx(RqmApiContext* pRqmApiContext, int Type);
 
 // The firmware's ten transmit counters, in the order its answer gives them.

@@ -13,10 +13,9 @@
 
 namespace {
 
-constexpr int TX_MODE_MAX = 7;  // the widest mode bits 10-12 hold
-constexpr unsigned TX_POWER_INDEX_MAX = 15;
-constexpr int TX_BANDWIDTH_40MHZ = 2;
-constexpr int GUARD_INTERVAL_SHORT = 1;
+// The ranges take exactly their fields of the transmit control word.
+static_assert(TX_CONTROL_MODE_MASK >> TX_CONTROL_MODE_SHIFT == static_cast<uint32_t>(RQM_TX_MODE_MAX));
+static_assert(TX_CONTROL_POWER_MASK == RQM_POWER_INDEXES - 1);
 
 // One block word, zero where the answer did not reach.
 int read_word(RqmApiContext* ctx, uint32_t Offset, uint32_t* pWord) {
@@ -62,7 +61,7 @@ bool freq_offset_in_prcm() {
 }  // namespace
 
 int RQM_SetMode(RqmApiContext* ctx, int Mode) {
-    if (ctx != nullptr && (Mode < 0 || Mode > TX_MODE_MAX))
+    if (ctx != nullptr && (Mode < 0 || Mode > RQM_TX_MODE_MAX))
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetMode");
     return set_field(ctx, MIB_TX_CONTROL_WORD_OFF, TX_CONTROL_MODE_MASK,
                      static_cast<uint32_t>(Mode) << TX_CONTROL_MODE_SHIFT, "RQM_SetMode");
@@ -79,14 +78,14 @@ int RQM_SetRate(RqmApiContext* ctx, int Rate) {
 }
 
 int RQM_SetTxPower(RqmApiContext* ctx, unsigned PowerIndex) {
-    if (ctx != nullptr && PowerIndex > TX_POWER_INDEX_MAX)
+    if (ctx != nullptr && PowerIndex >= RQM_POWER_INDEXES)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetTxPower");
     return set_field(ctx, MIB_TX_CONTROL_WORD_OFF, TX_CONTROL_POWER_MASK, PowerIndex, "RQM_SetTxPower");
 }
 
 int RQM_SetTxBandWidth(RqmApiContext* ctx, int Bandwidth) {
     return set_field(ctx, MIB_TX_CONTROL_WORD_OFF, TX_CONTROL_BW40,
-                     Bandwidth == TX_BANDWIDTH_40MHZ ? TX_CONTROL_BW40 : 0, "RQM_SetTxBandWidth");
+                     Bandwidth == RQM_CHANNEL_BANDWIDTH_40MHZ ? TX_CONTROL_BW40 : 0, "RQM_SetTxBandWidth");
 }
 
 int RQM_GetTxBandWidth(RqmApiContext* ctx) {
@@ -105,7 +104,7 @@ int RQM_GetTxSubChannel(RqmApiContext* ctx) {
 
 int RQM_SetTxGuardInterval(RqmApiContext* ctx, int GuardInterval) {
     return set_field(ctx, MIB_GUARD_INTERVAL_OFF, MIB_GUARD_INTERVAL_SHORT,
-                     GuardInterval == GUARD_INTERVAL_SHORT ? MIB_GUARD_INTERVAL_SHORT : 0,
+                     GuardInterval == RQM_GUARD_INTERVAL_SHORT ? MIB_GUARD_INTERVAL_SHORT : 0,
                      "RQM_SetTxGuardInterval");
 }
 

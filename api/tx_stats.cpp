@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int CCA_TYPE_MAX = 2;
-
 // A request of zeros as long as its answer, which must bring every word;
 // each output given takes its word, whatever the status says.
 int read_words(RqmApiContext* ctx, uint16_t Id, uint32_t* const pOut[], uint32_t Count) {
@@ -28,7 +26,7 @@ int read_words(RqmApiContext* ctx, uint16_t Id, uint32_t* const pOut[], uint32_t
 }  // namespace
 
 int RQM_SetCcaSensitiveTx(RqmApiContext* ctx, int Type) {
-    if (Type < 0 || Type > CCA_TYPE_MAX)
+    if (Type < 0 || Type > RQM_CCA_TYPE_MAX)
         return reported(ctx, RQM_INVALID_PARAMETER, "RQM_SetCcaSensitiveTx");
     return reported(ctx,
                     RQM_SendReqToFw_InpOneWord(ctx, HI_CCA_SENSITIVE_TX_REQ_ID, static_cast<uint32_t>(Type)),

@@ -4,8 +4,8 @@
 
 #include "api_variant.h"
 #include "common/file_read.h"
+#include "memory_request.h"
 #include "rqm_api.h"
-#include "rqm_memory_internal.h"
 #include "rqm_request.h"
 
 const char* const ResaultStr[RQM_RESULT_NAMED_CODES] = {

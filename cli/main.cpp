@@ -285,7 +285,7 @@ int Init_Cli() {
     if (ctx == nullptr)
         return -1;
     g_rqm_config.pRqmApiContext = ctx;
-    g_rqm_config.ConnectionType = 5;
+    g_rqm_config.ConnectionType = RQM_CONNECTION_CLI;
     g_rqm_config.pfnRxIndMsgsCb = RQM_CallBack_C;
     g_rqm_config.SddConfigArg = 0;
     RQM_SetCallbackFunction(ctx, g_rqm_config.pfnRxIndMsgsCb);

@@ -85,7 +85,7 @@ void tx_default_length();
 
 // Tone modes by number, and the amplitudes (dB) and frequencies (Hz) a tone
 // may have; only the first 32 frequencies are offered.
-inline constexpr int TONE_MODE_COUNT = 5;
+inline constexpr int TONE_MODE_COUNT = RQM_TONE_MODE_MAX + 1;
 extern const char* const ToneMode[TONE_MODE_COUNT];
 extern const float amp_val[16];
 extern const int32_t frq_val[33];

@@ -226,22 +226,22 @@ int proc_phy_mode(int argc, char** argv) {
 
 int proc_bandwidth(int argc, char** argv) {
     const bool wide = argc > 2 && strcmp(argv[2], "40M") == 0;
-    const uint16_t bandwidth = wide ? BANDWIDTH_40MHZ : BANDWIDTH_20MHZ;
+    const uint16_t bandwidth = wide ? RQM_CHANNEL_BANDWIDTH_40MHZ : RQM_CHANNEL_BANDWIDTH_20MHZ;
     puts(wide ? "Band width set to 40MHz!" : "Band width set to 20MHz!");
     puts("Please set channel after setting bandwidth!");
     RqmApiContext* ctx = cli_api();
     if (RQM_SetChanBandwidth(ctx, bandwidth) != RQM_SUCCESS ||
         RQM_SetTxBandWidth(ctx, bandwidth) != RQM_SUCCESS ||
-        RQM_SetSubChannel(ctx, SUBCHANNEL_UPPER) != RQM_SUCCESS ||
-        RQM_SetTxSubChannel(ctx, SUBCHANNEL_UPPER) != RQM_SUCCESS)
+        RQM_SetSubChannel(ctx, RQM_SUB_CHANNEL_UPPER) != RQM_SUCCESS ||
+        RQM_SetTxSubChannel(ctx, RQM_SUB_CHANNEL_UPPER) != RQM_SUCCESS)
         return -1;
-    bandwidth_kept(bandwidth, SUBCHANNEL_UPPER);
+    bandwidth_kept(bandwidth, RQM_SUB_CHANNEL_UPPER);
     return 0;
 }
 
 int proc_subchannel(int argc, char** argv) {
     const bool lower = argc > 2 && strcmp(argv[2], "LOWER") == 0;
-    const uint16_t subchannel = lower ? SUBCHANNEL_LOWER : SUBCHANNEL_UPPER;
+    const uint16_t subchannel = lower ? RQM_SUB_CHANNEL_LOWER : RQM_SUB_CHANNEL_UPPER;
     puts(lower ? "Set sub channel lower!" : "Set sub channel upper!");
     RqmApiContext* ctx = cli_api();
     if (RQM_SetSubChannel(ctx, subchannel) != RQM_SUCCESS ||

@@ -36,8 +36,9 @@ constexpr char LENGTH_REFUSED[] = "Memory length should be 0 to 1024!";
 constexpr char ADDRESS_NOT_HEX[] = "Address should be hex data, begin with '0x'!";
 constexpr char NO_SOURCE[] = "Please input \"-p [path]\"";
 
-// The read buffers hold what -l admits.
-constexpr uint32_t MEM_LENGTH_MAX = 1024;
+// The read buffers hold what -l admits: the most that read_reg's read by
+// bus type brings.
+constexpr uint32_t MEM_LENGTH_MAX = RQM_REG_TYPE_MAX_BYTES;
 constexpr uint32_t ROW_WORDS = 8;
 // read_mem over the RF access path.
 constexpr uint32_t READ_MEM_RF_PARAM = 3;

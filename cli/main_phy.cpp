@@ -29,10 +29,6 @@ constexpr int SITE_RATE = 1025;
 constexpr int SITE_POWER_READ = 1049;
 constexpr int SITE_POWER_SET = 1055;
 
-constexpr int TX_MODE_FIELD_MAX = 7;  // the mode bits of the transmit control word
-constexpr int PHY_OP_OFF = 1;
-constexpr int PHY_OP_ON = 2;
-constexpr int CCA_TYPE_MAX = 2;
 
 constexpr uint32_t GAIN_TABLE = 0x0ABB801C;  // one word per gain index
 constexpr uint32_t GAIN_MASK = 0x3FF;
@@ -154,12 +150,12 @@ int Enable_Phy() {
     RqmApiContext* ctx = cli_api();
     // A mode beyond the control word's three bits would reach its
     // bandwidth bits: refused before the PHY is touched.
-    if (setting.mode > TX_MODE_FIELD_MAX) {
+    if (setting.mode > RQM_TX_MODE_MAX) {
         phy_settings_problem(SITE_MODE);
         return -1;
     }
     g_cli_variant.Kept.pfnSddVersionSet(0);
-    if (RQM_SetPhyOpState(ctx, PHY_OP_ON) != RQM_SUCCESS)
+    if (RQM_SetPhyOpState(ctx, RQM_PHY_OP_ON) != RQM_SUCCESS)
         return -1;
     if (!set_mode_and_rate(SITE_MODE, SITE_RATE, phy_settings_problem))
         return -1;
@@ -182,7 +178,7 @@ int proc_enable_phy(int argc, char** argv) {
     if (argc < 3 || strcmp(argv[2], "ENABLE") == 0)
         return Enable_Phy();
     if (strcmp(argv[2], "DISABLE") == 0)
-        return RQM_SetPhyOpState(cli_api(), PHY_OP_OFF) != RQM_SUCCESS ? -1 : 0;
+        return RQM_SetPhyOpState(cli_api(), RQM_PHY_OP_OFF) != RQM_SUCCESS ? -1 : 0;
     phy_bad_usage(INVALID_PARAMS, HELP_ENABLE_PHY);
     return 1;
 }
@@ -282,7 +278,7 @@ int proc_set_cca(int argc, char** argv) {
         return -1;
     }
     const int32_t type = cli_atoi(argv[2]);
-    if (type < 0 || type > CCA_TYPE_MAX) {
+    if (type < 0 || type > RQM_CCA_TYPE_MAX) {
         printf("%s:Invalid params input!cur val = %d\n", "proc_set_cca", type);
         return -1;
     }

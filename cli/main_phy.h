@@ -54,12 +54,6 @@ int CalibrateTransmitter(int firstWord, TxCalGains* pGains, TxCalRatios* pRatios
 
 // ---- between the files of the PHY commands ----
 
-// The bandwidth and sub-channel values the channel and rate commands send.
-inline constexpr uint16_t BANDWIDTH_20MHZ = 0;
-inline constexpr uint16_t BANDWIDTH_40MHZ = 2;
-inline constexpr uint16_t SUBCHANNEL_LOWER = 0;
-inline constexpr uint16_t SUBCHANNEL_UPPER = 1;
-
 // Bad usage: the line, then the command's help row.
 void phy_bad_usage(const char* pchLine, int helpRow);
 

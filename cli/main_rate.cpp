@@ -176,13 +176,13 @@ int rate_step_failed(int site) {
 int rate_force_20mhz() {
     RqmApiContext* ctx = cli_api();
     puts("[WARN]11b/g, bandwidth should be: 20M!");
-    if (RQM_SetChanBandwidth(ctx, BANDWIDTH_20MHZ) != RQM_SUCCESS)
+    if (RQM_SetChanBandwidth(ctx, RQM_CHANNEL_BANDWIDTH_20MHZ) != RQM_SUCCESS)
         return rate_step_failed(SITE_CHAN_BANDWIDTH);
-    if (RQM_SetTxBandWidth(ctx, BANDWIDTH_20MHZ) != RQM_SUCCESS)
+    if (RQM_SetTxBandWidth(ctx, RQM_CHANNEL_BANDWIDTH_20MHZ) != RQM_SUCCESS)
         return rate_step_failed(SITE_TX_BANDWIDTH);
     if (RQM_SetChannel(ctx, setting.channel) != RQM_SUCCESS)
         return rate_step_failed(SITE_CHANNEL);
-    bandwidth_kept(BANDWIDTH_20MHZ, SUBCHANNEL_UPPER);
+    bandwidth_kept(RQM_CHANNEL_BANDWIDTH_20MHZ, RQM_SUB_CHANNEL_UPPER);
     g_cli_variant.Kept.pfnRateChannelAgain(setting.channel);
     return 0;
 }
@@ -209,7 +209,7 @@ int proc_rate(int argc, char** argv) {
     }
     // A mode beyond the control word's bits sends nothing: it is above 3,
     // and RQM_SetMode refuses it before its request.
-    if (setting.mode <= 3 && static_cast<int16_t>(setting.Tx_bandwidth) == BANDWIDTH_40MHZ &&
+    if (setting.mode <= 3 && static_cast<int16_t>(setting.Tx_bandwidth) == RQM_CHANNEL_BANDWIDTH_40MHZ &&
         rate_force_20mhz() != 0)
         return -1;
     if (argc == 2)

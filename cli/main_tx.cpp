@@ -26,14 +26,14 @@ int count_chosen(CliSettings* pSettings, const char*, int iResult) {
 }
 
 constexpr CliWord SUBCHANNELS[] = {
-    {"UPPER", 1, "Tx sub channel set to RQM_SUB_CHANNEL_UPPER !"},
-    {"LOWER", 0, "Tx sub channel set to RQM_SUB_CHANNEL_LOWER !"},
+    {"UPPER", RQM_SUB_CHANNEL_UPPER, "Tx sub channel set to RQM_SUB_CHANNEL_UPPER !"},
+    {"LOWER", RQM_SUB_CHANNEL_LOWER, "Tx sub channel set to RQM_SUB_CHANNEL_LOWER !"},
 };
 
 constexpr CliWord BANDWIDTHS[] = {
-    {"10M", 1, "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_10MHz !"},
-    {"20M", 0, "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_20MHz !"},
-    {"40M", 2, "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_40MHz !"},
+    {"10M", RQM_CHANNEL_BANDWIDTH_10MHZ, "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_10MHz !"},
+    {"20M", RQM_CHANNEL_BANDWIDTH_20MHZ, "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_20MHz !"},
+    {"40M", RQM_CHANNEL_BANDWIDTH_40MHZ, "Tx bandwidth set to RQM_CHANNEL_BANDWIDTH_40MHz !"},
 };
 
 constexpr uint16_t LEAVE = 0xFFFF;  // the firmware's setting stays
@@ -76,8 +76,8 @@ constexpr std::array TX_ROWS{
     CliOption{.Letter = 'g',
               .pchLong = "guard_interval",
               .Dest = &CliSettings::Tx_guard_interval,
-              .Min = 0,
-              .Max = 1,
+              .Min = RQM_GUARD_INTERVAL_LONG,
+              .Max = RQM_GUARD_INTERVAL_SHORT,
               .pchDone = "Tx guard interval set to RQM_GUARD_INTERVAL_SHORT !",
               .pchDoneZero = "Tx guard interval set to RQM_GUARD_INTERVAL_LONG !",
               .pchRefused = "Tx guard interval should be 0 or 1 !",

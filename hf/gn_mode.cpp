@@ -21,8 +21,7 @@ constexpr uint32_t GN_TX_FLAG_CLEAR = 0x02;
 constexpr uint32_t GN_RATE_BASE = 0x0FFF0000;
 
 constexpr uint8_t GN_FIRST_OFDM_MODE = 2;  // 0 and 1 are 802.11b
-constexpr uint8_t GN_BANDWIDTH_40 = 2;
-constexpr uint32_t GN_40_UPPER = 0x0800;  // sub-channel setting nonzero
+constexpr uint32_t GN_40_UPPER = 0x0800;   // sub-channel setting nonzero
 constexpr uint32_t GN_40_LOWER = 0x1800;
 // The rate codes are the power rows of the first 16 rates.
 constexpr uint8_t GN_CODED_RATES = 16;
@@ -38,7 +37,7 @@ int gn_mode_rate_force(uint8_t Mode, uint8_t Rate, uint8_t Bandwidth) {
         return 0;
     const uint32_t code = Rate < GN_CODED_RATES ? static_cast<uint32_t>(PwrRegNum[Rate]) : 0;
     uint32_t bandwidthBits = 0;
-    if (Bandwidth == GN_BANDWIDTH_40)
+    if (Bandwidth == RQM_CHANNEL_BANDWIDTH_40MHZ)
         bandwidthBits = setting.Tx_subchannel != 0 ? GN_40_UPPER : GN_40_LOWER;
     if (write(GN_MODE_RATE_ADDR, (uint32_t{Mode} << 8) | code | bandwidthBits) != 0)
         return -1;

@@ -3,7 +3,7 @@
 // that need kept settings fetch the saved values back. The driver tells
 // these requests from the record exchange of the other program by their
 // length.
-#include "api/rqm_request.h"
+#include "api/tool_state_request.h"
 #include "hf/hf.h"
 
 CliSavedParams g_save_to_dev{};

@@ -4,7 +4,7 @@
 #   run-fuzz.sh [seconds] [target...]    seconds per target, default 5;
 #                                        targets by name (fuzz_text), default all
 # A target names the project sources it links in comment lines
-#   // fuzz-sources: api/util.cpp api/rqm_ui.cpp ...
+#   // fuzz-sources: api/util.cpp common/print_hooks.cpp ...
 # (as many as it needs) where a pattern (cli/*.cpp) stands for the files it matches and a word
 # with a leading ! (!cli/rqmcli.cpp) leaves that file out.
 # Targets and findings live in build/fuzz/<target>/: corpus/ grows from run

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "api/rqm_api.h"
-#include "api/rx_codec.h"
-#include "api/tone_codec.h"
+#include "api/rx_request.h"
+#include "api/tone_request.h"
 #include "tests/support/fake_target.h"
 #include "tests/support/rows.h"
 

@@ -11,7 +11,7 @@
 // flags, then datagrams, each a 16-bit little-endian length and its bytes.
 // fuzz-sources: transport/*.cpp !transport/netlink_peer_kernel.cpp !transport/netlink_peer_unix.cpp
 // fuzz-sources: !transport/transport_variant_hf.cpp
-// fuzz-sources: common/*.cpp api/rqm_request.cpp
+// fuzz-sources: common/*.cpp api/*_request.cpp
 #include <semaphore.h>
 
 #include <cstddef>
@@ -20,7 +20,9 @@
 #include <cstring>
 #include <vector>
 
-#include "api/rqm_request.h"
+#include "api/device_request.h"
+#include "api/sdd_request.h"
+#include "api/tool_state_request.h"
 #include "transport/TargetCli.h"
 #include "transport/adapter.h"
 #include "transport/target_temp.h"

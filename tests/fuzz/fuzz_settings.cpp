@@ -3,7 +3,7 @@
 // sits in a buffer of exactly its length, so a look past it is an ASan
 // report; a value that is not a terminated text within its buffer, or a
 // field a key does not own that changes, is a trap.
-// fuzz-sources: cli/get_settings.cpp cli/numbers.cpp common/file_read.cpp common/rqm_ui.cpp
+// fuzz-sources: cli/get_settings.cpp cli/numbers.cpp common/file_read.cpp common/print_hooks.cpp
 #include <array>
 #include <cstddef>
 #include <cstdint>

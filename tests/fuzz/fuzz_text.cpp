@@ -1,7 +1,7 @@
 // Arbitrary bytes through comment removal and the three converters. Each
 // text sits in a buffer of exactly its length, so any read past it is an
 // ASan report; the invariants below are checked with a trap.
-// fuzz-sources: api/util.cpp common/file_read.cpp common/rqm_ui.cpp
+// fuzz-sources: api/util.cpp common/file_read.cpp common/print_hooks.cpp
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "api/device_request.h"
 #include "api/rqm_api.h"
 #include "cli/get_settings.h"
 #include "cli/main.h"

@@ -12,6 +12,7 @@
 #include "api/rqm_api.h"
 #include "cli/main.h"
 #include "common/hi_msg.h"
+#include "sim/sim_msg.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/sim_process.h"
 #include "transport/adapter.h"
@@ -80,7 +81,7 @@ struct ApiSession {
             return;
         std::vector<uint8_t> req(12, 0);
         hi_set_msg_len(req.data(), 12);
-        hi_set_msg_id(req.data(), HI_CONNECT_REQ_ID);
+        hi_set_msg_id(req.data(), SIM_CONNECT_REQ_ID);
         hi_wr32(req.data() + 4, CliVersion);
         hi_wr32(req.data() + 8, 50);
         testing::internal::CaptureStdout();

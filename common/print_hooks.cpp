@@ -1,3 +1,5 @@
+// The print hooks of rqm_context.h, through which the layers route their
+// diagnostics.
 #include "common/rqm_context.h"
 
 // The diagnostics routed here are not shown; the hooks keep the reporting

@@ -46,9 +46,6 @@ int rqm_decode_rx_status(const RqmCnfReader& Cnf, uint32_t* const pOut[RX_STATUS
 // status word's place.
 inline constexpr uint32_t RX_TYPED_REQ_LEN = 8;
 inline constexpr uint32_t RX_TYPED_TYPE_OFF = 4;
-inline constexpr bool rx_type_known(uint32_t Type) {
-    return Type == 1 || Type == 2 || Type == 4;
-}
 void rqm_encode_rx_typed(RqmReqBuilder& Req, uint16_t MsgId, uint32_t Type);
 inline constexpr uint32_t GET_RX_CNF_SIZE = RX_DATA_HEAD_SIZE + RX_DATA_BUFFER_SIZE;
 // The status; with status 0 the head, the data bytes after it, never more

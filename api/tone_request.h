@@ -5,11 +5,9 @@
 
 #include <cstdint>
 
-inline constexpr uint16_t HI_TONE_GEN_REQ_ID = 739;
+#include "rqm_tone.h"
 
-inline constexpr double TONE_AMP_MAX_DB = 1.75;
-inline constexpr double TONE_AMP_MIN_DB = -2.0;
-inline constexpr uint32_t TONE_FRAME_LEN_MAX = 0x0FFFFFFF;
+inline constexpr uint16_t HI_TONE_GEN_REQ_ID = 739;
 
 // The four words behind the header of request 739.
 struct ToneGenRequest {

@@ -1,3 +1,5 @@
+// The callbacks a context takes when its creator names none: indications
+// are dropped, and texts, errors among them, are printed.
 #include <cstdio>
 
 #include "rqm_api.h"
