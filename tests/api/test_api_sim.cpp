@@ -15,6 +15,7 @@
 #include "api/rqm_api.h"
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/received.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/threads.h"
@@ -63,18 +64,6 @@ Bytes with_seq(Bytes m, unsigned seq) {
     hi_set_msg_id(m.data(),
                   static_cast<uint16_t>((hi_msg_id(m.data()) & HI_MSG_ID_MASK) | seq << HI_MSG_SEQ_SHIFT));
     return m;
-}
-
-// HI messages of datagrams as logged, each cut to its MsgLen.
-std::vector<Bytes> messages(const std::vector<Bytes>& datagrams) {
-    std::vector<Bytes> out;
-    for (const Bytes& dg : datagrams) {
-        Bytes m = SimProcess::hi_payload(dg);
-        if (m.size() >= 4 && hi_msg_len(m.data()) <= m.size())
-            m.resize(hi_msg_len(m.data()));
-        out.push_back(m);
-    }
-    return out;
 }
 
 class ApiSim : public testing::Test {
