@@ -258,6 +258,167 @@ void accept_clients(Server* srv, int listener) {
     }
 }
 
+// The log the engine writes, when one is asked for; closed when the
+// server ends.
+struct LogFile {
+    FILE* f = nullptr;
+    LogFile() = default;
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+    ~LogFile() {
+        if (f != nullptr)
+            fclose(f);
+    }
+};
+
+bool open_log(const char* path, LogFile* log) {
+    if (path == nullptr)
+        return true;
+    log->f = fopen(path, "w");
+    if (log->f == nullptr) {
+        fprintf(stderr, "rqmsim: cannot open log %s: %s\n", path, strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// SIGTERM and SIGINT come as reads on sig, so that the loop ends between
+// two rounds and closes what it holds.
+bool open_stop_signals(Fd* sig) {
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGINT);
+    sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
+    sig->fd = signalfd(-1, &stop_signals, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (sig->fd < 0) {
+        fprintf(stderr, "rqmsim: signalfd: %s\n", strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+bool bind_netlink(uint32_t port, Fd* nl) {
+    nl->fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_USERSOCK);
+    sockaddr_nl self{};
+    self.nl_family = AF_NETLINK;
+    self.nl_pid = port;
+    if (nl->fd < 0 || bind(nl->fd, reinterpret_cast<sockaddr*>(&self), sizeof self) < 0) {
+        fprintf(stderr, "rqmsim: cannot bind netlink port %u: %s\n", port, strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// Blocking, for its sends' wait; its receives never block.
+bool bind_dgram(uint32_t port, Fd* dgram) {
+    dgram->fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_un name;
+    const socklen_t name_len = rqmsim_dgram_address(port, &name);
+    const timeval send_wait{kDgramSendWaitMs / 1000, (kDgramSendWaitMs % 1000) * 1000};
+    if (dgram->fd < 0 || bind(dgram->fd, reinterpret_cast<sockaddr*>(&name), name_len) < 0 ||
+        setsockopt(dgram->fd, SOL_SOCKET, SO_SNDTIMEO, &send_wait, sizeof send_wait) < 0) {
+        fprintf(stderr, "rqmsim: cannot bind datagram socket rqmsim.%u.dgram: %s\n", port, strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// The control comes up after the datagram sockets: a client that gets an
+// answer to ping can rely on both being there.
+bool open_control(uint32_t port, Fd* listener) {
+    listener->fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un ctl{};
+    const unsigned ctl_len = sim_control_address(port, &ctl);
+    if (listener->fd < 0 || bind(listener->fd, reinterpret_cast<sockaddr*>(&ctl), ctl_len) < 0 ||
+        listen(listener->fd, 32) < 0) {
+        fprintf(stderr, "rqmsim: cannot open control socket rqmsim.%u: %s\n", port, strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// The engine with the options' start state, reset to it.
+void start_engine(Server* srv, const SimServerOptions& opt, FILE* log) {
+    sim_init(&srv->sim, opt.port, server_send, srv, log);
+    srv->sim.start_have_peer = opt.have_peer;
+    srv->sim.start_peer = opt.peer;
+    if (opt.sdd_path != nullptr)
+        srv->sim.model.drv.start_sdd_path = opt.sdd_path;
+    srv->sim.model.drv.start_sdd_own = opt.sdd_own;
+    sim_reset(&srv->sim);
+}
+
+// The descriptors of one round: the stop signals, both datagram sockets,
+// the listener, then every client. A client with too much unsent is not
+// read from until it takes some.
+constexpr size_t kFirstClient = 4;
+
+void poll_set(const Server& srv, int sig, int listener, std::vector<pollfd>* fds) {
+    fds->clear();
+    fds->push_back({sig, POLLIN, 0});
+    fds->push_back({srv.nl, POLLIN, 0});
+    fds->push_back({srv.dgram, POLLIN, 0});
+    fds->push_back({listener, POLLIN, 0});
+    for (const Client& c : srv.clients) {
+        short ev = 0;
+        if (!c.closing && c.out.size() < kMaxClientBacklog)
+            ev |= POLLIN;
+        if (!c.out.empty())
+            ev |= POLLOUT;
+        fds->push_back({c.fd, ev, 0});
+    }
+}
+
+bool stop_signalled(int sig, const pollfd& polled) {
+    if (!(polled.revents & POLLIN))
+        return false;
+    signalfd_siginfo si;
+    return read(sig, &si, sizeof si) == static_cast<ssize_t>(sizeof si);
+}
+
+// Clients accepted in this round have no entry in fds; they are polled
+// from the next round on.
+void serve_clients(Server* srv, const std::vector<pollfd>& fds) {
+    for (size_t i = 0; i + kFirstClient < fds.size() && i < srv->clients.size(); ++i) {
+        Client& c = srv->clients[i];
+        if (fds[i + kFirstClient].revents & (POLLIN | POLLHUP | POLLERR))
+            client_read(srv, &c);
+        client_flush(&c);
+    }
+}
+
+void drop_closed_clients(Server* srv) {
+    for (size_t i = srv->clients.size(); i-- > 0;) {
+        Client& c = srv->clients[i];
+        if (c.closing && c.out.empty()) {
+            close(c.fd);
+            srv->clients.erase(srv->clients.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+}
+
+// Rounds until a stop signal or a failed poll: datagrams first, then new
+// control clients, then what the clients sent and are owed.
+void serve(Server* srv, int sig, int listener) {
+    std::vector<pollfd> fds;
+    for (;;) {
+        poll_set(*srv, sig, listener, &fds);
+        const int timeout = sim_poll_timeout(srv->sim, sim_now_ms());
+        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
+            fprintf(stderr, "rqmsim: poll: %s\n", strerror(errno));
+            return;
+        }
+        if (stop_signalled(sig, fds[0]))
+            return;
+        drain_datagrams(srv);
+        if (fds[3].revents & POLLIN)
+            accept_clients(srv, listener);
+        serve_clients(srv, fds);
+        drop_closed_clients(srv);
+    }
+}
+
 }  // namespace
 
 unsigned sim_control_address(uint32_t port, sockaddr_un* addr) {
@@ -268,126 +429,25 @@ unsigned sim_control_address(uint32_t port, sockaddr_un* addr) {
 }
 
 int sim_server_run(const SimServerOptions& opt) {
-    FILE* log_file = nullptr;
-    if (opt.log_path != nullptr) {
-        log_file = fopen(opt.log_path, "w");
-        if (log_file == nullptr) {
-            fprintf(stderr, "rqmsim: cannot open log %s: %s\n", opt.log_path, strerror(errno));
-            return 1;
-        }
-    }
-    struct LogCloser {
-        FILE* f;
-        ~LogCloser() {
-            if (f != nullptr)
-                fclose(f);
-        }
-    } log_closer{log_file};
-
-    sigset_t stop_signals;
-    sigemptyset(&stop_signals);
-    sigaddset(&stop_signals, SIGTERM);
-    sigaddset(&stop_signals, SIGINT);
-    sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
-    Fd sig(signalfd(-1, &stop_signals, SFD_CLOEXEC | SFD_NONBLOCK));
-    if (sig.fd < 0) {
-        fprintf(stderr, "rqmsim: signalfd: %s\n", strerror(errno));
+    LogFile log;
+    if (!open_log(opt.log_path, &log))
         return 1;
-    }
-
+    Fd sig;
+    if (!open_stop_signals(&sig))
+        return 1;
     Server srv;
     srv.port = opt.port;
     srv.rxbuf.resize(kRxBuffer);
-    Fd nl(socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_USERSOCK));
+    Fd nl, dgram, listener;
+    if (!bind_netlink(opt.port, &nl) || !bind_dgram(opt.port, &dgram) || !open_control(opt.port, &listener))
+        return 1;
     srv.nl = nl.fd;
-    sockaddr_nl self{};
-    self.nl_family = AF_NETLINK;
-    self.nl_pid = opt.port;
-    if (nl.fd < 0 || bind(nl.fd, reinterpret_cast<sockaddr*>(&self), sizeof self) < 0) {
-        fprintf(stderr, "rqmsim: cannot bind netlink port %u: %s\n", opt.port, strerror(errno));
-        return 1;
-    }
-
-    // Blocking, for its sends' wait; its receives never block.
-    Fd dgram(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     srv.dgram = dgram.fd;
-    sockaddr_un dgram_name;
-    const socklen_t dgram_len = rqmsim_dgram_address(opt.port, &dgram_name);
-    const timeval send_wait{kDgramSendWaitMs / 1000, (kDgramSendWaitMs % 1000) * 1000};
-    if (dgram.fd < 0 || bind(dgram.fd, reinterpret_cast<sockaddr*>(&dgram_name), dgram_len) < 0 ||
-        setsockopt(dgram.fd, SOL_SOCKET, SO_SNDTIMEO, &send_wait, sizeof send_wait) < 0) {
-        fprintf(stderr, "rqmsim: cannot bind datagram socket rqmsim.%u.dgram: %s\n", opt.port,
-                strerror(errno));
-        return 1;
-    }
-
-    // The control comes up after the datagram sockets: a client that gets
-    // an answer to ping can rely on both being there.
-    Fd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    sockaddr_un ctl{};
-    const unsigned ctl_len = sim_control_address(opt.port, &ctl);
-    if (listener.fd < 0 || bind(listener.fd, reinterpret_cast<sockaddr*>(&ctl), ctl_len) < 0 ||
-        listen(listener.fd, 32) < 0) {
-        fprintf(stderr, "rqmsim: cannot open control socket rqmsim.%u: %s\n", opt.port, strerror(errno));
-        return 1;
-    }
-
-    sim_init(&srv.sim, opt.port, server_send, &srv, log_file);
-    srv.sim.start_have_peer = opt.have_peer;
-    srv.sim.start_peer = opt.peer;
-    if (opt.sdd_path != nullptr)
-        srv.sim.model.drv.start_sdd_path = opt.sdd_path;
-    srv.sim.model.drv.start_sdd_own = opt.sdd_own;
-    sim_reset(&srv.sim);
+    start_engine(&srv, opt, log.f);
 
     printf("rqmsim: listening on port %u\n", opt.port);
     fflush(stdout);
-
-    std::vector<pollfd> fds;
-    for (;;) {
-        fds.clear();
-        fds.push_back({sig.fd, POLLIN, 0});
-        fds.push_back({nl.fd, POLLIN, 0});
-        fds.push_back({dgram.fd, POLLIN, 0});
-        fds.push_back({listener.fd, POLLIN, 0});
-        for (const Client& c : srv.clients) {
-            short ev = 0;
-            if (!c.closing && c.out.size() < kMaxClientBacklog)
-                ev |= POLLIN;
-            if (!c.out.empty())
-                ev |= POLLOUT;
-            fds.push_back({c.fd, ev, 0});
-        }
-        const int timeout = sim_poll_timeout(srv.sim, sim_now_ms());
-        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
-            fprintf(stderr, "rqmsim: poll: %s\n", strerror(errno));
-            break;
-        }
-        if (fds[0].revents & POLLIN) {
-            signalfd_siginfo si;
-            if (read(sig.fd, &si, sizeof si) == static_cast<ssize_t>(sizeof si))
-                break;
-        }
-        drain_datagrams(&srv);
-        if (fds[3].revents & POLLIN)
-            accept_clients(&srv, listener.fd);
-        // Clients accepted just now have no entry in fds; they are polled
-        // from the next round on.
-        constexpr size_t kFirstClient = 4;
-        for (size_t i = 0; i + kFirstClient < fds.size() && i < srv.clients.size(); ++i) {
-            Client& c = srv.clients[i];
-            if (fds[i + kFirstClient].revents & (POLLIN | POLLHUP | POLLERR))
-                client_read(&srv, &c);
-            client_flush(&c);
-        }
-        for (size_t i = srv.clients.size(); i-- > 0;) {
-            Client& c = srv.clients[i];
-            if (c.closing && c.out.empty()) {
-                close(c.fd);
-                srv.clients.erase(srv.clients.begin() + static_cast<std::ptrdiff_t>(i));
-            }
-        }
-    }
+    serve(&srv, sig.fd, listener.fd);
     for (const Client& c : srv.clients)
         close(c.fd);
     return 0;

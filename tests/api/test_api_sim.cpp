@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +15,8 @@
 #include "api/rqm_api.h"
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/received.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/threads.h"
 #include "transport/TargetCli.h"
@@ -43,35 +44,6 @@ long ms_since(Clock::time_point t0) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count());
 }
 
-// The indication callback: the tool hands no user pointer, so one
-// recorder serves the process.
-struct Recorder {
-    std::mutex m;
-    std::vector<Bytes> msgs;
-
-    void clear() {
-        std::lock_guard lock(m);
-        msgs.clear();
-    }
-    std::vector<uint16_t> ids() {
-        std::lock_guard lock(m);
-        std::vector<uint16_t> out;
-        for (const Bytes& b : msgs)
-            out.push_back(hi_msg_id(b.data()));
-        return out;
-    }
-    std::vector<Bytes> take() {
-        std::lock_guard lock(m);
-        return msgs;
-    }
-};
-Recorder g_indications;
-
-void record_indication(void*, uint8_t* msg) {
-    std::lock_guard lock(g_indications.m);
-    g_indications.msgs.emplace_back(msg, msg + hi_msg_len(msg));
-}
-
 Bytes api_context_request() {
     Bytes m(8, 0);
     hi_set_msg_len(m.data(), 8);
@@ -94,29 +66,17 @@ Bytes with_seq(Bytes m, unsigned seq) {
     return m;
 }
 
-// HI messages of datagrams as logged, each cut to its MsgLen.
-std::vector<Bytes> messages(const std::vector<Bytes>& datagrams) {
-    std::vector<Bytes> out;
-    for (const Bytes& dg : datagrams) {
-        Bytes m = SimProcess::hi_payload(dg);
-        if (m.size() >= 4 && hi_msg_len(m.data()) <= m.size())
-            m.resize(hi_msg_len(m.data()));
-        out.push_back(m);
-    }
-    return out;
-}
-
 class ApiSim : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(sim.ok()) << sim.last_error();
-        g_indications.clear();
+        g_received.clear();
         g_driver_data.Word[CLI_WORD_CHIP_VARIANT] = 0;
         ASSERT_EQ(adapter_connect(), 0);
         ctx = RQM_Create(nullptr, nullptr);
         ASSERT_NE(ctx, nullptr);
         ASSERT_EQ(RQM_SetConnectionType(ctx, 5), RQM_SUCCESS);
-        ASSERT_EQ(RQM_SetCallbackFunction(ctx, record_indication), RQM_SUCCESS);
+        ASSERT_EQ(RQM_SetCallbackFunction(ctx, receive), RQM_SUCCESS);
         ASSERT_EQ(Adapter_Init(ctx), 1);
     }
     void TearDown() override {
@@ -334,8 +294,8 @@ TEST_F(ApiSim, LateAnswerIsNotTakenByTheNextRequest) {
     EXPECT_EQ(api_context(), RQM_SUCCESS);
     EXPECT_EQ(ctx->MibBaseAddress, 0x00200000u);
     // The stale answer lands later, with nobody waiting for it.
-    ASSERT_TRUE(eventually([] { return g_indications.ids().size() == 1; }, 3000ms));
-    const Bytes stale = g_indications.take()[0];
+    ASSERT_TRUE(eventually([] { return g_received.ids().size() == 1; }, 3000ms));
+    const Bytes stale = g_received.msgs()[0];
     EXPECT_EQ(hi_msg_id(stale.data()), kApiContextCnf);
     EXPECT_EQ(hi_rd32(stale.data() + 12), 0x00080000u);
 
@@ -349,22 +309,22 @@ TEST_F(ApiSim, DuplicateAnswerIsNotTakenByTheNextRequest) {
     ctl("set connected 1");
     ctl("fault 1016 dup 0 1");
     EXPECT_EQ(api_context(), RQM_SUCCESS);
-    ASSERT_TRUE(eventually([] { return g_indications.ids().size() == 1; }));
-    EXPECT_EQ(g_indications.ids(), std::vector<uint16_t>{kApiContextCnf});
+    ASSERT_TRUE(eventually([] { return g_received.ids().size() == 1; }));
+    EXPECT_EQ(g_received.ids(), std::vector<uint16_t>{kApiContextCnf});
     ctl("set mib 0x00240000");
     EXPECT_EQ(api_context(), RQM_SUCCESS);
     EXPECT_EQ(ctx->MibBaseAddress, 0x00240000u);
-    EXPECT_EQ(g_indications.ids().size(), 1u);
+    EXPECT_EQ(g_received.ids().size(), 1u);
 }
 
 TEST_F(ApiSim, BootWhileIdleGoesToTheCallbackAndEndsNoWait) {
     ASSERT_EQ(connect(), RQM_SUCCESS);
-    g_indications.clear();
+    g_received.clear();
     testing::internal::CaptureStdout();
     ctl("send boot 1 7");
-    ASSERT_TRUE(eventually([] { return g_indications.ids().size() == 1; }));
+    ASSERT_TRUE(eventually([] { return g_received.ids().size() == 1; }));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "RQM not connect,please connect first!\n");
-    EXPECT_EQ(g_indications.ids(), std::vector<uint16_t>{HI_BOOT_IND_ID});
+    EXPECT_EQ(g_received.ids(), std::vector<uint16_t>{HI_BOOT_IND_ID});
     ctl("set mib 0x00250000");
     ctl("fault 1016 late 100 1");
     const auto t0 = Clock::now();
@@ -392,7 +352,7 @@ TEST_F(ApiSim, ConnectTakesTheFactsOfTheStartup) {
     EXPECT_EQ(ctx->FwRunning, 1);
     EXPECT_EQ(g_driver_data.Word[CLI_WORD_CHIP_VARIANT], 1);
     // The BOOT that announces the boot loader stays in the transport.
-    EXPECT_EQ(g_indications.ids(), std::vector<uint16_t>{HI_STARTUP_IND_ID});
+    EXPECT_EQ(g_received.ids(), std::vector<uint16_t>{HI_STARTUP_IND_ID});
     EXPECT_EQ(ctx->Target->pTargetCli->SendWindow, 3u);
 }
 
@@ -531,7 +491,7 @@ TEST(ApiSimDriverGone, LostTransportTearsTheTargetDownOnce) {
     RqmApiContext* ctx = RQM_Create(nullptr, nullptr);
     ASSERT_NE(ctx, nullptr);
     ASSERT_EQ(RQM_SetConnectionType(ctx, 5), RQM_SUCCESS);
-    ASSERT_EQ(RQM_SetCallbackFunction(ctx, record_indication), RQM_SUCCESS);
+    ASSERT_EQ(RQM_SetCallbackFunction(ctx, receive), RQM_SUCCESS);
     ASSERT_EQ(Adapter_Init(ctx), 1);
     Bytes connect = connect_request();
     ASSERT_EQ(Adapter_Request_Connect(ctx, connect.data(), nullptr, kConnectCnfSize), RQM_SUCCESS);

@@ -18,19 +18,15 @@
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
 #include "sim/sim_util.h"
-#include "tests/support/cli_run.h"
-#include "tests/support/sim_fixture.h"
+#include "tests/support/api_calls.h"
+#include "tests/support/sim_rows.h"
 #include "transport/adapter.h"
 #include "transport/vormac_adapter.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
-using Gets = std::vector<std::pair<std::string, std::string>>;
 
-const std::string kCmdOk = "Sending CMD OK!\n";
-const std::string kCmdError = "Sending CMD error!\n";
 const std::string kRunning = "RQM fw is running!!\n\n";
 // What a run's start-up fetch prints when the driver says the firmware is down.
 const std::string kFetchFwDown =
@@ -54,32 +50,15 @@ uint16_t word_of(const std::string& recordHex, unsigned word) {
     return hi_rd16(r.data() + 2 * word);
 }
 
-Bytes words_msg(uint16_t id, std::initializer_list<uint32_t> words) {
-    Bytes m(4 + 4 * words.size(), 0);
-    hi_set_msg_len(m.data(), static_cast<uint16_t>(m.size()));
-    hi_set_msg_id(m.data(), id);
-    size_t off = 4;
-    for (uint32_t w : words) {
-        hi_wr32(m.data() + off, w);
-        off += 4;
-    }
-    return m;
-}
-
-const Bytes kConnectReq = {0x0C, 0x00, 0xFA, 0x03, 0x09, 0x00, 0x00, 0x02, 0x32, 0x00, 0x00, 0x00};
-const Bytes kReconnectReq = {0x0C, 0x00, 0xFC, 0x03, 0x09, 0x00, 0x00, 0x02, 0x32, 0x00, 0x00, 0x00};
-const Bytes kDisconnectReq = {0x04, 0x00, 0xFB, 0x03};
-const Bytes kSoftResetReq = {0x04, 0x00, 0xFF, 0x03};
-const Bytes kSddConfigReq = {0x08, 0x00, 0x36, 0x00, 0x00, 0x00, 0x00, 0x00};
+const Bytes kConnectReq = HiBuild(1018, {0x02000009, 50});
+const Bytes kReconnectReq = HiBuild(1020, {0x02000009, 50});
+const Bytes kDisconnectReq = HiBuild(1019);
+const Bytes kSoftResetReq = HiBuild(1023);
+const Bytes kSddConfigReq = HiBuild(54, {0});
 
 // Requests 55 and 56: the kind at 8, the address at 12, the rest zero.
 Bytes mac_req(uint16_t id, uint32_t kind, const Bytes& mac = Bytes(6, 0)) {
-    Bytes m(20, 0);
-    hi_set_msg_len(m.data(), 20);
-    hi_set_msg_id(m.data(), id);
-    hi_wr32(m.data() + 8, kind);
-    std::copy(mac.begin(), mac.end(), m.begin() + 12);
-    return m;
+    return HiBuild(id, {0, kind}).put(mac.data(), mac.size()).zeros(2);
 }
 
 Bytes get_mac(uint32_t kind) {
@@ -99,7 +78,7 @@ const std::string kDefaultDest = "Dest mac address:\tFF:FF:FF:FF:FF:FF\n";
 const std::string kDefaultBssid = "BSSID:\t\t\t02:00:00:00:00:02\n";
 const std::string kParamError = "There is a param error!\n";
 
-class Device : public WithSim {
+class Device : public SimRows {
 protected:
     CliRun run(std::vector<std::string> words, int timeout_ms = 10000) {
         return run_on_sim(RQMCLI_SIM_PATH, std::move(words), Settings::None, timeout_ms);
@@ -118,12 +97,12 @@ TEST_F(Device, ConnectStartsASessionTheNextRunsUse) {
     const auto took = Clock::now() - t0;
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out, kRunning + kCmdOk);
+    EXPECT_EQ(r.out, kRunning + kOk);
     EXPECT_EQ(r.err, "");
     // The tool waits a whole second for the boot loader before it looks.
     EXPECT_GE(took, std::chrono::milliseconds(1000));
     EXPECT_LT(took, std::chrono::milliseconds(2500));
-    EXPECT_EQ(r.wire.bytes({1018, 54}), (std::vector<Bytes>{kConnectReq, kSddConfigReq}));
+    EXPECT_EQ(r.wire.bytes({1018, 54}), (Msgs{kConnectReq, kSddConfigReq}));
     EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 1018, 993, 994}));
     EXPECT_EQ(get("connected"), "1");
     const std::string record = get("record");
@@ -131,8 +110,8 @@ TEST_F(Device, ConnectStartsASessionTheNextRunsUse) {
     EXPECT_EQ(word_of(record, CLI_WORD_TX_RUNNING), 0) << "the defaults of a new session";
 
     r = run({"get_mac"});
-    EXPECT_EQ(r.out, kDefaultSource + kDefaultDest + kDefaultBssid + kCmdOk);
-    EXPECT_EQ(r.wire.bytes({55}), (std::vector<Bytes>{get_mac(0), get_mac(1), get_mac(2)}));
+    EXPECT_EQ(r.out, kDefaultSource + kDefaultDest + kDefaultBssid + kOk);
+    EXPECT_EQ(r.wire.bytes({55}), (Msgs{get_mac(0), get_mac(1), get_mac(2)}));
     EXPECT_EQ(get("record"), record) << "fetched and pushed back as it was";
 
     // The session in progress keeps its record when a second connect is
@@ -147,7 +126,7 @@ TEST_F(Device, ConnectStartsASessionTheNextRunsUse) {
     EXPECT_EQ(r.out,
               "RQM has already connected!\nRQM_Connect failed (5:BOOT_ERR_CONNECTED\tRQM has already "
               "connected!)\n" +
-                  kCmdError);
+                  kError);
     EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 1018}));
     EXPECT_EQ(get("record"), sim_hex(running));
 }
@@ -160,8 +139,8 @@ TEST_F(Device, ConnectWithoutTheBootLoaderFailsAfterThreeSeconds) {
     const auto took = Clock::now() - t0;
     ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out, kRunning + "The boot loader is not running\nRQM_Connect failed (-1:unknown error)\n" +
-                         kCmdError);
+    EXPECT_EQ(r.out,
+              kRunning + "The boot loader is not running\nRQM_Connect failed (-1:unknown error)\n" + kError);
     EXPECT_GE(took, std::chrono::milliseconds(3000));
     EXPECT_LT(took, std::chrono::milliseconds(4500));
     EXPECT_FALSE(r.wire.has(54)) << "no SDD configuration after a failed connect";
@@ -174,235 +153,135 @@ TEST_F(Device, ConnectWhoseSddConfigurationIsRefusedFails) {
     ctl("set record " + sim_hex(session_record()));
     const CliRun r = run({"connect"});
     EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
-    EXPECT_EQ(r.out, kRunning + "RQM_SDDConfig failed (3:BOOT_ERR_FILE_SIZE\tFirmware error!)\n" + kCmdError);
-    EXPECT_EQ(r.wire.bytes({1018, 54}), (std::vector<Bytes>{kConnectReq, kSddConfigReq}));
+    EXPECT_EQ(r.out, kRunning + "RQM_SDDConfig failed (3:BOOT_ERR_FILE_SIZE\tFirmware error!)\n" + kError);
+    EXPECT_EQ(r.wire.bytes({1018, 54}), (Msgs{kConnectReq, kSddConfigReq}));
     EXPECT_EQ(driver_requests(r.wire), (std::vector<unsigned>{1016, 1018}));
     EXPECT_EQ(get("record"), sim_hex(session_record()));
 }
 
 // ---- the driver-level commands ----
 
-struct DriverRunCase {
-    const char* name;
-    std::vector<std::string> presets;
-    std::vector<std::string> words;
-    std::string out;
-    std::vector<Bytes> wire;  // requests 54 and 1018 to 1023, in order
-    Gets after = {};
+// After the session record. sent: requests 54 and 1018 to 1023.
+// clang-format off
+const RunRow kDriverRunCases[] = {
+    {.name = "ConnectWithWifiOn", .presets = "set wifi 1", .words = "connect",
+     .out = "Please turn off WIFI!\nRQM_Connect failed (6:BOOT_ERR_WLAN_MODE\tPlease turn off WIFI!)\n" +
+         kError,
+     .sent = {kConnectReq}, .after = "connected=0"},
+    {.name = "ConnectFromATooOldTool", .presets = "set minversion 0x0200000A", .words = "connect",
+     .out = "Please upgrade rqm cli version!\nRQM_Connect failed (10:RQM_ERR_CHECK_VERSION\tPlease upgrade "
+         "rqm cli version!)\n" + kError,
+     .sent = {kConnectReq}, .after = "connected=0"},
+    {.name = "Reconnect", .presets = "set connected 1", .words = "reconnect", .out = kRunning + kOk,
+     .sent = {kReconnectReq}, .after = "connected=1;numbering=1"},
+    {.name = "ReconnectRefused", .presets = "set connected 1;fault 1020 refuse 8", .words = "reconnect",
+     .out = "Try to solve it by reboot!\nRQM_Reconnect failed (8:RQM_ERR_IO_FAILED\tTry to solve it by "
+         "reboot!)\n" + kError,
+     .sent = {kReconnectReq}},
+    {.name = "ReconnectWithTheFirmwareDown", .words = "reconnect",
+     .out = kFetchFwDown + "RQM_API_FW_NOT_RUNNING!\nRQM_Reconnect failed (43:unknown error)\n" + kError},
+    {.name = "SoftReset", .presets = "set connected 1", .words = "soft_reset", .out = kOk,
+     .sent = {kSoftResetReq}, .after = "connected=0"},
+    {.name = "SoftResetRefused", .presets = "set connected 1;fault 1023 refuse 9", .words = "soft_reset",
+     .out = "Try to solve it by reboot!\nRQM_SoftReset failed (9:RQM_ERR_DRIVER_HANG\tTry to solve it by "
+         "reboot!)\n" + kError,
+     .sent = {kSoftResetReq}},
+    {.name = "Disconnect", .presets = "set connected 1", .words = "disconnect", .out = kOk,
+     .sent = {kDisconnectReq}, .after = "connected=0"},
+    {.name = "SddConfig", .presets = "set connected 1", .words = "sdd_config", .out = kOk,
+     .sent = {kSddConfigReq}},
 };
+// clang-format on
 
-const DriverRunCase kDriverRunCases[] = {
-    {"ConnectWithWifiOn",
-     {"set wifi 1"},
-     {"connect"},
-     "Please turn off WIFI!\nRQM_Connect failed (6:BOOT_ERR_WLAN_MODE\tPlease turn off WIFI!)\n" + kCmdError,
-     {kConnectReq},
-     {{"connected", "0"}}},
-    {"ConnectFromATooOldTool",
-     {"set minversion 0x0200000A"},
-     {"connect"},
-     "Please upgrade rqm cli version!\nRQM_Connect failed (10:RQM_ERR_CHECK_VERSION\tPlease upgrade rqm cli "
-     "version!)\n" +
-         kCmdError,
-     {kConnectReq},
-     {{"connected", "0"}}},
-    {"Reconnect",
-     {"set connected 1"},
-     {"reconnect"},
-     kRunning + kCmdOk,
-     {kReconnectReq},
-     {{"connected", "1"}, {"numbering", "1"}}},
-    {"ReconnectRefused",
-     {"set connected 1", "fault 1020 refuse 8"},
-     {"reconnect"},
-     "Try to solve it by reboot!\nRQM_Reconnect failed (8:RQM_ERR_IO_FAILED\tTry to solve it by reboot!)\n" +
-         kCmdError,
-     {kReconnectReq}},
-    {"ReconnectWithTheFirmwareDown",
-     {},
-     {"reconnect"},
-     kFetchFwDown + "RQM_API_FW_NOT_RUNNING!\nRQM_Reconnect failed (43:unknown error)\n" + kCmdError,
-     {}},
-    {"SoftReset", {"set connected 1"}, {"soft_reset"}, kCmdOk, {kSoftResetReq}, {{"connected", "0"}}},
-    {"SoftResetRefused",
-     {"set connected 1", "fault 1023 refuse 9"},
-     {"soft_reset"},
-     "Try to solve it by reboot!\nRQM_SoftReset failed (9:RQM_ERR_DRIVER_HANG\tTry to solve it by "
-     "reboot!)\n" +
-         kCmdError,
-     {kSoftResetReq}},
-    {"Disconnect", {"set connected 1"}, {"disconnect"}, kCmdOk, {kDisconnectReq}, {{"connected", "0"}}},
-    {"SddConfig", {"set connected 1"}, {"sdd_config"}, kCmdOk, {kSddConfigReq}},
-};
-
-class DriverRun : public Device, public testing::WithParamInterface<DriverRunCase> {};
+class DriverRun : public Device, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(DriverRun, OutputWireAndState) {
-    const DriverRunCase& c = GetParam();
     ctl("set record " + sim_hex(session_record()));
-    for (const std::string& line : c.presets)
-        ctl(line);
-    const CliRun r = run(c.words);
-    ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out, c.out);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.wire.bytes({54, 1018, 1019, 1020, 1023}), c.wire);
-    for (const auto& [key, value] : c.after)
-        EXPECT_EQ(get(key), value) << key;
+    const RowRuns r = run_row(GetParam(), RQMCLI_SIM_PATH);
+    EXPECT_EQ(r.wire.with({54, 1018, 1019, 1020, 1023}), hi_msgs(GetParam().sent));
     // Fetched and pushed back unchanged, or not touched at all.
     EXPECT_EQ(get("record"), sim_hex(session_record()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, DriverRun, testing::ValuesIn(kDriverRunCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Commands, DriverRun, testing::ValuesIn(kDriverRunCases), RowName());
 
 // ---- MAC addresses ----
 
-struct MacCase {
-    const char* name;
-    std::vector<std::string> presets;  // after "set connected 1"
-    std::vector<std::string> words;
-    std::string out;
-    std::vector<Bytes> wire;  // requests 55 and 56, in order
-    Gets after = {};
-    std::string err = "";
-};
-
-const MacCase kMacCases[] = {
-    {"SetSource",
-     {},
-     {"set_mac", "-s", "00:11:22:33:44:55"},
-     kSourceLine + kCmdOk,
-     {set_mac(0, kMacA)},
-     {{"mac 0", "001122334455"}, {"mac 1", "ffffffffffff"}}},
-    {"SetDestLongOption",
-     {},
-     {"set_mac", "--dest_addr", "a0:b1:c2:d3:e4:f5"},
-     "Dest mac address:\tA0:B1:C2:D3:E4:F5\n" + kCmdOk,
-     {set_mac(1, kMacB)},
-     {{"mac 1", "a0b1c2d3e4f5"}}},
-    {"SetBssid",
-     {},
-     {"set_mac", "-t", "0a:0B:0c:0D:0e:0F"},
-     "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kCmdOk,
-     {set_mac(2, kMacC)},
-     {{"mac 2", "0a0b0c0d0e0f"}}},
-    {"SourceThenBssidInThatOrder",
-     {},
-     {"set_mac", "-s", "00:11:22:33:44:55", "-t", "0a:0b:0c:0d:0e:0f"},
-     kSourceLine + "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kCmdOk,
-     {set_mac(0, kMacA), set_mac(2, kMacC)}},
-    {"BssidThenSourceInThatOrder",
-     {},
-     {"set_mac", "--BSSID=0a:0b:0c:0d:0e:0f", "--source_addr", "00:11:22:33:44:55"},
-     "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kSourceLine + kCmdOk,
-     {set_mac(2, kMacC), set_mac(0, kMacA)}},
-    {"DashesSetTheSameBytes",
-     {},
-     {"set_mac", "-s", "00-11-22-33-44-55"},
-     kSourceLine + kCmdOk,
-     {set_mac(0, kMacA)},
-     {{"mac 0", "001122334455"}}},
-    {"FiveGroups",
-     {},
-     {"set_mac", "-s", "00:11:22:33:44"},
-     kParamError + kCmdError,
-     {},
-     {{"mac 0", "020000000001"}}},
-    {"NotHex", {}, {"set_mac", "-s", "0G:11:22:33:44:55"}, kParamError + kCmdError, {}},
-    {"SecondDigitNotHex", {}, {"set_mac", "-d", "00:11:22:33:44:5x"}, kParamError + kCmdError, {}},
-    {"EighteenCharacters", {}, {"set_mac", "-t", "00:11:22:33:44:555"}, kParamError + kCmdError, {}},
+// After "set connected 1". sent: requests 55 and 56.
+// clang-format off
+const RunRow kMacCases[] = {
+    {.name = "SetSource", .words = "set_mac -s 00:11:22:33:44:55", .out = kSourceLine + kOk,
+     .sent = {set_mac(0, kMacA)}, .after = "mac 0=001122334455;mac 1=ffffffffffff"},
+    {.name = "SetDestLongOption", .words = "set_mac --dest_addr a0:b1:c2:d3:e4:f5",
+     .out = "Dest mac address:\tA0:B1:C2:D3:E4:F5\n" + kOk, .sent = {set_mac(1, kMacB)},
+     .after = "mac 1=a0b1c2d3e4f5"},
+    {.name = "SetBssid", .words = "set_mac -t 0a:0B:0c:0D:0e:0F",
+     .out = "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kOk, .sent = {set_mac(2, kMacC)},
+     .after = "mac 2=0a0b0c0d0e0f"},
+    {.name = "SourceThenBssidInThatOrder", .words = "set_mac -s 00:11:22:33:44:55 -t 0a:0b:0c:0d:0e:0f",
+     .out = kSourceLine + "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kOk,
+     .sent = {set_mac(0, kMacA), set_mac(2, kMacC)}},
+    {.name = "BssidThenSourceInThatOrder",
+     .words = "set_mac --BSSID=0a:0b:0c:0d:0e:0f --source_addr 00:11:22:33:44:55",
+     .out = "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kSourceLine + kOk,
+     .sent = {set_mac(2, kMacC), set_mac(0, kMacA)}},
+    {.name = "DashesSetTheSameBytes", .words = "set_mac -s 00-11-22-33-44-55", .out = kSourceLine + kOk,
+     .sent = {set_mac(0, kMacA)}, .after = "mac 0=001122334455"},
+    {.name = "FiveGroups", .words = "set_mac -s 00:11:22:33:44", .out = kParamError + kError,
+     .after = "mac 0=020000000001"},
+    {.name = "NotHex", .words = "set_mac -s 0G:11:22:33:44:55", .out = kParamError + kError},
+    {.name = "SecondDigitNotHex", .words = "set_mac -d 00:11:22:33:44:5x", .out = kParamError + kError},
+    {.name = "EighteenCharacters", .words = "set_mac -t 00:11:22:33:44:555", .out = kParamError + kError},
     // What went before the bad option has been sent.
-    {"BadSecondOption",
-     {},
-     {"set_mac", "-s", "00:11:22:33:44:55", "-d", "00:11"},
-     kSourceLine + kParamError + kCmdError,
-     {set_mac(0, kMacA)},
-     {{"mac 0", "001122334455"}, {"mac 1", "ffffffffffff"}}},
-    {"SetRefusedByStatus",
-     {"fault 56 status 3"},
-     {"set_mac", "-s", "00:11:22:33:44:55", "-t", "0a:0b:0c:0d:0e:0f"},
-     kSourceLine +
-         "RQM_SetMacAddr failed (3:BOOT_ERR_FILE_SIZE\tFirmware error!)\nThere was a problem with setting "
-         "source "
-         "mac address!\n" +
-         kCmdError,
-     {set_mac(0, kMacA)}},
-    {"SetBssidRefusedByTheDriver",
-     {"fault 56 refuse 7"},
-     {"set_mac", "-t", "0a:0b:0c:0d:0e:0f"},
-     "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\nRQM not connect,please connect first!\nRQM_SetMacAddr failed "
-     "(7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\nThere was a problem with setting BSSID!\n" +
-         kCmdError,
-     {set_mac(2, kMacC)}},
-    {"NoArgument", {}, {"set_mac"}, "No param input!Please input params!\n" + kCmdError, {}},
-    {"OnlyAWordThatIsNoOption", {}, {"set_mac", "source"}, kCmdOk, {}},
-    {"UnknownOptionIsPassedOver",
-     {},
-     {"set_mac", "-x", "-s", "00:11:22:33:44:55"},
-     kSourceLine + kCmdOk,
-     {set_mac(0, kMacA)},
-     {},
-     "set_mac: invalid option -- 'x'\n"},
-    {"GetAll",
-     {},
-     {"get_mac"},
-     kDefaultSource + kDefaultDest + kDefaultBssid + kCmdOk,
-     {get_mac(0), get_mac(1), get_mac(2)}},
-    {"GetPresetsInUpperCase",
-     {"set mac 0 a0b1c2d3e4f5", "set mac 2 000000000000"},
-     {"get_mac"},
-     "Source mac address:\tA0:B1:C2:D3:E4:F5\n" + kDefaultDest + "BSSID:\t\t\t00:00:00:00:00:00\n" + kCmdOk,
-     {get_mac(0), get_mac(1), get_mac(2)}},
-    {"GetWhoseSecondReadFails",
-     {"fault 55 status 3 1 after 1"},
-     {"get_mac"},
-     kDefaultSource +
-         "RQM_GetMacAddr failed (3:BOOT_ERR_FILE_SIZE\tFirmware error!)\nThere was a problem with getting "
-         "dest "
-         "mac address!\n" +
-         kCmdError,
-     {get_mac(0), get_mac(1)}},
-    {"GetWhoseThirdReadIsRefused",
-     {"fault 55 refuse 7 1 after 2"},
-     {"get_mac"},
-     kDefaultSource + kDefaultDest +
-         "RQM not connect,please connect first!\nRQM_GetMacAddr failed (7:RQM_ERR_NOT_CONNECT\tPlease "
-         "connect "
-         "first!)\nThere was a problem with getting BSSID!\n" +
-         kCmdError,
-     {get_mac(0), get_mac(1), get_mac(2)}},
-    {"GetWithTheFirmwareDown",
-     {"set connected 0"},
-     {"get_mac"},
-     kFetchFwDown +
-         "RQM_API_FW_NOT_RUNNING!\nRQM_GetMacAddr failed (43:unknown error)\nThere was a problem with "
-         "getting "
-         "source mac address!\n" +
-         kCmdError,
-     {}},
+    {.name = "BadSecondOption", .words = "set_mac -s 00:11:22:33:44:55 -d 00:11",
+     .out = kSourceLine + kParamError + kError, .sent = {set_mac(0, kMacA)},
+     .after = "mac 0=001122334455;mac 1=ffffffffffff"},
+    {.name = "SetRefusedByStatus", .presets = "fault 56 status 3",
+     .words = "set_mac -s 00:11:22:33:44:55 -t 0a:0b:0c:0d:0e:0f",
+     .out = kSourceLine + "RQM_SetMacAddr failed (3:BOOT_ERR_FILE_SIZE\tFirmware error!)\n"
+         "There was a problem with setting source mac address!\n" + kError,
+     .sent = {set_mac(0, kMacA)}},
+    {.name = "SetBssidRefusedByTheDriver", .presets = "fault 56 refuse 7",
+     .words = "set_mac -t 0a:0b:0c:0d:0e:0f",
+     .out = "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\nRQM not connect,please connect first!\n"
+         "RQM_SetMacAddr failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n"
+         "There was a problem with setting BSSID!\n" + kError,
+     .sent = {set_mac(2, kMacC)}},
+    {.name = "NoArgument", .words = "set_mac", .out = "No param input!Please input params!\n" + kError},
+    {.name = "OnlyAWordThatIsNoOption", .words = "set_mac source", .out = kOk},
+    {.name = "UnknownOptionIsPassedOver", .words = "set_mac -x -s 00:11:22:33:44:55",
+     .out = kSourceLine + kOk, .err = "set_mac: invalid option -- 'x'\n", .sent = {set_mac(0, kMacA)}},
+    {.name = "GetAll", .words = "get_mac", .out = kDefaultSource + kDefaultDest + kDefaultBssid + kOk,
+     .sent = {get_mac(0), get_mac(1), get_mac(2)}},
+    {.name = "GetPresetsInUpperCase", .presets = "set mac 0 a0b1c2d3e4f5;set mac 2 000000000000",
+     .words = "get_mac",
+     .out = "Source mac address:\tA0:B1:C2:D3:E4:F5\n" + kDefaultDest + "BSSID:\t\t\t00:00:00:00:00:00\n" +
+         kOk,
+     .sent = {get_mac(0), get_mac(1), get_mac(2)}},
+    {.name = "GetWhoseSecondReadFails", .presets = "fault 55 status 3 1 after 1", .words = "get_mac",
+     .out = kDefaultSource + "RQM_GetMacAddr failed (3:BOOT_ERR_FILE_SIZE\tFirmware error!)\n"
+         "There was a problem with getting dest mac address!\n" + kError,
+     .sent = {get_mac(0), get_mac(1)}},
+    {.name = "GetWhoseThirdReadIsRefused", .presets = "fault 55 refuse 7 1 after 2", .words = "get_mac",
+     .out = kDefaultSource + kDefaultDest + "RQM not connect,please connect first!\n"
+         "RQM_GetMacAddr failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n"
+         "There was a problem with getting BSSID!\n" + kError,
+     .sent = {get_mac(0), get_mac(1), get_mac(2)}},
+    {.name = "GetWithTheFirmwareDown", .presets = "set connected 0", .words = "get_mac",
+     .out = kFetchFwDown + "RQM_API_FW_NOT_RUNNING!\nRQM_GetMacAddr failed (43:unknown error)\n"
+         "There was a problem with getting source mac address!\n" + kError},
 };
+// clang-format on
 
-class MacRun : public Device, public testing::WithParamInterface<MacCase> {};
+class MacRun : public Device, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(MacRun, OutputWireAndAddresses) {
-    const MacCase& c = GetParam();
     ctl("set connected 1");
-    for (const std::string& line : c.presets)
-        ctl(line);
-    const CliRun r = run(c.words);
-    ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out, c.out);
-    EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(r.wire.bytes({55, 56}), c.wire);
-    for (const auto& [key, value] : c.after)
-        EXPECT_EQ(get(key), value) << key;
+    const RowRuns r = run_row(GetParam(), RQMCLI_SIM_PATH);
+    EXPECT_EQ(r.wire.with({55, 56}), hi_msgs(GetParam().sent));
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, MacRun, testing::ValuesIn(kMacCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Commands, MacRun, testing::ValuesIn(kMacCases), RowName());
 
 TEST_F(Device, AddressesSetInThreeRunsAreReadInAFourth) {
     ctl("set connected 1");
@@ -412,10 +291,10 @@ TEST_F(Device, AddressesSetInThreeRunsAreReadInAFourth) {
         {{"set_mac", "-t", "0a:0b:0c:0d:0e:0f"}, "BSSID:\t\t\t0A:0B:0C:0D:0E:0F\n"},
     };
     for (const auto& [words, line] : sets)
-        EXPECT_EQ(run(words).out, line + kCmdOk);
+        EXPECT_EQ(run(words).out, line + kOk);
     const CliRun r = run({"get_mac"});
     EXPECT_EQ(r.out,
-              kSourceLine + "Dest mac address:\tA0:B1:C2:D3:E4:F5\nBSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kCmdOk);
+              kSourceLine + "Dest mac address:\tA0:B1:C2:D3:E4:F5\nBSSID:\t\t\t0A:0B:0C:0D:0E:0F\n" + kOk);
 }
 
 // Every answer comes twice: the second copy of one kind's answer may land
@@ -426,7 +305,7 @@ TEST_F(Device, DuplicatedAnswersNeverGiveAnotherKindsAddress) {
     int wrong = 0;
     for (int i = 0; i < 200; ++i) {
         const CliRun r = run({"get_mac"});
-        if (r.out != kDefaultSource + kDefaultDest + kDefaultBssid + kCmdOk && ++wrong == 1)
+        if (r.out != kDefaultSource + kDefaultDest + kDefaultBssid + kOk && ++wrong == 1)
             ADD_FAILURE() << "run " << i << ": " << testing::PrintToString(r);
     }
     EXPECT_EQ(wrong, 0);
@@ -449,11 +328,7 @@ Bytes payload_of(uint32_t n) {
 
 // The raw request: MsgLen, id, a zero word, the payload.
 Bytes raw_msg(uint16_t id, const Bytes& payload) {
-    Bytes m(8, 0);
-    hi_set_msg_len(m.data(), static_cast<uint16_t>(8 + payload.size()));
-    hi_set_msg_id(m.data(), id);
-    m.insert(m.end(), payload.begin(), payload.end());
-    return m;
+    return HiBuild(id, {0}).put(payload.data(), payload.size());
 }
 
 enum class Sender { Raw, Proxy };
@@ -474,7 +349,7 @@ struct RawCase {
 const std::string kNoAnswerLine = "Adapter_Request pRqmApiContext->MsgReceivedSize == 0\n";
 
 // The report of a failed raw (or proxy) send.
-std::string failed(Sender s, int code, const char* text) {
+std::string raw_failed(Sender s, int code, const char* text) {
     return std::string(s == Raw ? "RQM_SendReqToFw_Raw" : "RQM_SendRawMsgToTgtProxy") + " failed (" +
            std::to_string(code) + ":" + text + ")\n";
 }
@@ -487,30 +362,32 @@ const char kM4000[] = "set maxmsg 4000";
 
 const RawCase kRawCases[] = {
     {"RawAtTheFirmwareLimit", kM1000, Raw, 54, 992, false, 0, true, ""},
-    {"RawAboveTheFirmwareLimit", kM1000, Raw, 54, 993, false, 3, false, failed(Raw, 3, kTooLarge)},
+    {"RawAboveTheFirmwareLimit", kM1000, Raw, 54, 993, false, 3, false, raw_failed(Raw, 3, kTooLarge)},
     {"RawAtTheChannelLimit", kM4000, Raw, 54, 1512, false, 0, true, ""},
-    {"RawAboveTheChannelLimit", kM4000, Raw, 54, 1513, false, 3, false, failed(Raw, 3, kTooLarge)},
-    {"RawOfTheLargestMessage", "set maxmsg 9000", Raw, 54, 8180, false, 3, false, failed(Raw, 3, kTooLarge)},
-    {"RawAboveAnyMessage", "", Raw, 54, 8181, false, 9, false, failed(Raw, 9, kInvalid)},
-    {"RawLongestLength", "", Raw, 54, 0xFFFF, false, 9, false, failed(Raw, 9, kInvalid)},
-    {"RawNullPayloadWithLength", "", Raw, 54, 5, true, 5, false, failed(Raw, 5, kMissing)},
-    {"RawNullPayloadBeforeSize", "", Raw, 54, 8181, true, 5, false, failed(Raw, 5, kMissing)},
+    {"RawAboveTheChannelLimit", kM4000, Raw, 54, 1513, false, 3, false, raw_failed(Raw, 3, kTooLarge)},
+    {"RawOfTheLargestMessage", "set maxmsg 9000", Raw, 54, 8180, false, 3, false,
+     raw_failed(Raw, 3, kTooLarge)},
+    {"RawAboveAnyMessage", "", Raw, 54, 8181, false, 9, false, raw_failed(Raw, 9, kInvalid)},
+    {"RawLongestLength", "", Raw, 54, 0xFFFF, false, 9, false, raw_failed(Raw, 9, kInvalid)},
+    {"RawNullPayloadWithLength", "", Raw, 54, 5, true, 5, false, raw_failed(Raw, 5, kMissing)},
+    {"RawNullPayloadBeforeSize", "", Raw, 54, 8181, true, 5, false, raw_failed(Raw, 5, kMissing)},
     {"RawEmpty", "", Raw, 54, 0, true, 0, true, ""},
     {"RawStatus", "fault 54 status 4", Raw, 54, 4, false, 4, true,
-     failed(Raw, 4, "BOOT_ERR_BAD_OP\tInvalid operation!")},
+     raw_failed(Raw, 4, "BOOT_ERR_BAD_OP\tInvalid operation!")},
     {"RawAnswerAboveEightBytes", "", Raw, 62, 0, true, 1, true,
-     kNoAnswerLine + failed(Raw, 1, "BOOT_ERR_DECODE\tFirmware error!")},
+     kNoAnswerLine + raw_failed(Raw, 1, "BOOT_ERR_DECODE\tFirmware error!")},
     {"ProxyAtTheFirmwareLimit", kM1000, Proxy, 62, 992, false, 0, true, ""},
-    {"ProxyAboveTheFirmwareLimit", kM1000, Proxy, 62, 993, false, 3, false, failed(Proxy, 3, kTooLarge)},
-    {"ProxyAboveTheChannelLimit", kM4000, Proxy, 62, 1513, false, 3, false, failed(Proxy, 3, kTooLarge)},
+    {"ProxyAboveTheFirmwareLimit", kM1000, Proxy, 62, 993, false, 3, false, raw_failed(Proxy, 3, kTooLarge)},
+    {"ProxyAboveTheChannelLimit", kM4000, Proxy, 62, 1513, false, 3, false, raw_failed(Proxy, 3, kTooLarge)},
     // The proxy bounds its payload, the raw sender its whole message.
-    {"ProxyPayloadOfTheLargestMessage", "", Proxy, 62, 8188, false, 3, false, failed(Proxy, 3, kTooLarge)},
-    {"ProxyAboveAnyMessage", "", Proxy, 62, 8189, false, 9, false, failed(Proxy, 9, kInvalid)},
-    {"ProxySizeBeforeNullPayload", "", Proxy, 62, 8189, true, 9, false, failed(Proxy, 9, kInvalid)},
-    {"ProxyNullPayloadWithLength", "", Proxy, 62, 5, true, 5, false, failed(Proxy, 5, kMissing)},
+    {"ProxyPayloadOfTheLargestMessage", "", Proxy, 62, 8188, false, 3, false,
+     raw_failed(Proxy, 3, kTooLarge)},
+    {"ProxyAboveAnyMessage", "", Proxy, 62, 8189, false, 9, false, raw_failed(Proxy, 9, kInvalid)},
+    {"ProxySizeBeforeNullPayload", "", Proxy, 62, 8189, true, 9, false, raw_failed(Proxy, 9, kInvalid)},
+    {"ProxyNullPayloadWithLength", "", Proxy, 62, 5, true, 5, false, raw_failed(Proxy, 5, kMissing)},
     {"ProxyEmpty", "", Proxy, 62, 0, true, 0, true, ""},
     {"ProxyStatus", "fault 62 status 2", Proxy, 62, 3, false, 2, true,
-     failed(Proxy, 2, "BOOT_ERR_CHECKSUM\tFirmware error!")},
+     raw_failed(Proxy, 2, "BOOT_ERR_CHECKSUM\tFirmware error!")},
 };
 
 class RawBound : public InProcess, public testing::WithParamInterface<RawCase> {};
@@ -528,7 +405,7 @@ TEST_P(RawBound, ResultReportAndWire) {
                            : RQM_SendRawMsgToTgtProxy(ctx_, p, c.length);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
     EXPECT_EQ(result, c.result);
-    const std::vector<Bytes> got = wire();
+    const Msgs got = wire();
     if (!c.sent) {
         EXPECT_TRUE(got.empty()) << got.size() << " messages went out";
         return;
@@ -541,155 +418,95 @@ INSTANTIATE_TEST_SUITE_P(Lengths, RawBound, testing::ValuesIn(kRawCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 constexpr uint8_t kUntouched = 0xEE;
-constexpr size_t kDstSize = 1100;
 
-struct RegReadCase {
-    const char* name;
-    std::vector<std::string> presets;
-    uint32_t type;
-    uint32_t address;
-    uint32_t count;
-    int result;
-    Bytes copied;  // the destination's first bytes; the rest untouched
-    std::string out = "";
-};
+// A register read of Count bytes into a buffer of kUntouched bytes; got:
+// what it holds afterwards up to the last byte the read changed.
+template <uint32_t Type, uint32_t Address, uint32_t Count>
+int reg_read(RqmApiContext* ctx, std::string* got) {
+    Bytes dst(1100, kUntouched);
+    const int result = RQM_ReadRegType(ctx, Type, Address, Count, dst.data());
+    while (!dst.empty() && dst.back() == kUntouched)
+        dst.pop_back();
+    *got = sim_hex(dst);
+    return result;
+}
 
-const std::string kReadDecode = "RQM_ReadRegType failed (1:BOOT_ERR_DECODE\tFirmware error!)\n";
+template <uint32_t Type, uint32_t Address, uint32_t Value>
+int reg_write(RqmApiContext* ctx, std::string*) {
+    const uint32_t value = Value;
+    return RQM_WriteRegType(ctx, Type, Address, &value);
+}
 
-const RegReadCase kRegReadCases[] = {
-    {"Hif", {"set hif 0x100 0x44332211"}, 1, 0x100, 4, 0, {0x11, 0x22, 0x33, 0x44}},
-    {"AhbTwoWords",
-     {"set ahb 0x40000000 0xA0A1A2A3", "set ahb 0x40000004 0xB0B1B2B3"},
-     2,
-     0x40000000,
-     8,
-     0,
-     {0xA3, 0xA2, 0xA1, 0xA0, 0xB3, 0xB2, 0xB1, 0xB0}},
-    {"ApbApartFromTheOthers",
-     {"set apb 0x10 5", "set hif 0x10 6", "set ahb 0x10 7"},
-     3,
-     0x10,
-     4,
-     0,
-     {5, 0, 0, 0}},
+Bytes read_req(uint32_t type, uint32_t address, uint32_t count) {
+    return HiBuild(1014, {type, address, count});
+}
+
+Bytes write_req(uint32_t type, uint32_t address, uint32_t value) {
+    return HiBuild(1015, {0xFFFFFFFF, type, address, value});
+}
+
+const std::string kReadDecode = failed("RQM_ReadRegType", 1);
+const std::string kWriteDecode = failed("RQM_WriteRegType", 1);
+
+// clang-format off
+const ApiCall kRegisterCalls[] = {
+    // ---- reads ----
+    {.name = "ReadHif", .presets = {"set hif 0x100 0x44332211"}, .call = reg_read<1, 0x100, 4>,
+     .got = "11223344", .sent = Msgs{read_req(1, 0x100, 4)}},
+    {.name = "ReadAhbTwoWords", .presets = {"set ahb 0x40000000 0xA0A1A2A3", "set ahb 0x40000004 0xB0B1B2B3"},
+     .call = reg_read<2, 0x40000000, 8>, .got = "a3a2a1a0b3b2b1b0", .sent = Msgs{read_req(2, 0x40000000, 8)}},
+    {.name = "ReadApbApartFromTheOthers", .presets = {"set apb 0x10 5", "set hif 0x10 6", "set ahb 0x10 7"},
+     .call = reg_read<3, 0x10, 4>, .got = "05000000", .sent = Msgs{read_req(3, 0x10, 4)}},
     // The driver answers whole words; the tool copies what it asked for.
-    {"CountBelowAWord", {"set hif 0 0x04030201", "set hif 4 0x08070605"}, 1, 0, 5, 0, {1, 2, 3, 4, 5}},
+    {.name = "ReadCountBelowAWord", .presets = {"set hif 0 0x04030201", "set hif 4 0x08070605"},
+     .call = reg_read<1, 0, 5>, .got = "0102030405", .sent = Msgs{read_req(1, 0, 5)}},
     // The answer says 16 bytes but carries 8: no answer, nothing copied.
-    {"AnswerCutShort",
-     {"set hif 0 0x04030201", "set hif 4 0x08070605", "set hif 8 0x0C0B0A09", "fault 1014 short 20"},
-     1,
-     0,
-     16,
-     1,
-     {},
-     kReadDecode},
-    {"AnswerWithoutItsData", {"set hif 0 0x04030201", "fault 1014 short 12"}, 1, 0, 4, 1, {}, kReadDecode},
-    {"AnswerShorterThanItsHead", {"set hif 0 1", "fault 1014 short 10"}, 1, 0, 4, 1, {}, kReadDecode},
-    {"StatusStillCopies",
-     {"set ahb 0x20 0x0D0C0B0A", "fault 1014 status 6"},
-     2,
-     0x20,
-     4,
-     6,
-     {0x0A, 0x0B, 0x0C, 0x0D},
-     "RQM_ReadRegType failed (6:BOOT_ERR_WLAN_MODE\tPlease turn off WIFI!)\n"},
-    {"NothingAsked", {"set hif 0 1"}, 1, 0, 0, 0, {}},
-    {"UnknownType", {"set hif 0 1"}, 4, 0, 4, 1, {}, kReadDecode},
-    {"AboveOneAnswer", {}, 1, 0, 1025, 1, {}, kReadDecode},
-    {"Refused",
-     {"fault 1014 refuse 7"},
-     1,
-     0,
-     4,
-     7,
-     {},
-     "RQM not connect,please connect first!\nRQM_ReadRegType failed (7:RQM_ERR_NOT_CONNECT\tPlease connect "
-     "first!)\n"},
-};
-
-class RegRead : public InProcess, public testing::WithParamInterface<RegReadCase> {};
-
-TEST_P(RegRead, ResultCopyAndWire) {
-    const RegReadCase& c = GetParam();
-    open(c.presets);
-    if (HasFatalFailure())
-        return;
-    Bytes dst(kDstSize, kUntouched);
-    testing::internal::CaptureStdout();
-    const int result = RQM_ReadRegType(ctx_, c.type, c.address, c.count, dst.data());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
-    EXPECT_EQ(result, c.result);
-    Bytes want(kDstSize, kUntouched);
-    std::copy(c.copied.begin(), c.copied.end(), want.begin());
-    EXPECT_EQ(sim_hex(dst), sim_hex(want));
-    EXPECT_EQ(wire(), std::vector<Bytes>{words_msg(1014, {c.type, c.address, c.count})});
-}
-
-INSTANTIATE_TEST_SUITE_P(Answers, RegRead, testing::ValuesIn(kRegReadCases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct RegWriteCase {
-    const char* name;
-    std::vector<std::string> presets;
-    uint32_t type;
-    uint32_t address;
-    uint32_t value;
-    int result;
-    Gets after;
-    std::string out = "";
-};
-
-const RegWriteCase kRegWriteCases[] = {
-    {"Hif", {}, 1, 0x20, 0x12345678, 0, {{"hif 0x20", "0x12345678"}, {"ahb 0x20", "0x00000000"}}},
-    {"Ahb", {}, 2, 0x40000000, 0xFFFFFFFF, 0, {{"ahb 0x40000000", "0xffffffff"}}},
-    {"Apb", {}, 3, 0xFFFFFFFC, 1, 0, {{"apb 0xfffffffc", "0x00000001"}, {"hif 0xfffffffc", "0x00000000"}}},
-    {"UnknownTypeStoresNothing",
-     {},
-     0,
-     0x20,
-     5,
-     1,
-     {{"hif 0x20", "0x00000000"}},
-     "RQM_WriteRegType failed (1:BOOT_ERR_DECODE\tFirmware error!)\n"},
-    {"Unaligned", {}, 2, 0x22, 5, 1, {}, "RQM_WriteRegType failed (1:BOOT_ERR_DECODE\tFirmware error!)\n"},
+    {.name = "ReadAnswerCutShort",
+     .presets = {"set hif 0 0x04030201", "set hif 4 0x08070605", "set hif 8 0x0C0B0A09",
+                 "fault 1014 short 20"},
+     .call = reg_read<1, 0, 16>, .result = 1, .out = kReadDecode, .sent = Msgs{read_req(1, 0, 16)}},
+    {.name = "ReadAnswerWithoutItsData", .presets = {"set hif 0 0x04030201", "fault 1014 short 12"},
+     .call = reg_read<1, 0, 4>, .result = 1, .out = kReadDecode, .sent = Msgs{read_req(1, 0, 4)}},
+    {.name = "ReadAnswerShorterThanItsHead", .presets = {"set hif 0 1", "fault 1014 short 10"},
+     .call = reg_read<1, 0, 4>, .result = 1, .out = kReadDecode, .sent = Msgs{read_req(1, 0, 4)}},
+    {.name = "ReadStatusStillCopies", .presets = {"set ahb 0x20 0x0D0C0B0A", "fault 1014 status 6"},
+     .call = reg_read<2, 0x20, 4>, .result = 6, .got = "0a0b0c0d", .out = failed("RQM_ReadRegType", 6),
+     .sent = Msgs{read_req(2, 0x20, 4)}},
+    {.name = "ReadNothingAsked", .presets = {"set hif 0 1"}, .call = reg_read<1, 0, 0>,
+     .sent = Msgs{read_req(1, 0, 0)}},
+    {.name = "ReadUnknownType", .presets = {"set hif 0 1"}, .call = reg_read<4, 0, 4>, .result = 1,
+     .out = kReadDecode, .sent = Msgs{read_req(4, 0, 4)}},
+    {.name = "ReadAboveOneAnswer", .call = reg_read<1, 0, 1025>, .result = 1, .out = kReadDecode,
+     .sent = Msgs{read_req(1, 0, 1025)}},
+    {.name = "ReadRefused", .presets = {"fault 1014 refuse 7"}, .call = reg_read<1, 0, 4>, .result = 7,
+     .out = "RQM not connect,please connect first!\n" + failed("RQM_ReadRegType", 7),
+     .sent = Msgs{read_req(1, 0, 4)}},
+    // ---- writes ----
+    {.name = "WriteHif", .call = reg_write<1, 0x20, 0x12345678>, .sent = Msgs{write_req(1, 0x20, 0x12345678)},
+     .after = {{"hif 0x20", "0x12345678"}, {"ahb 0x20", "0x00000000"}}},
+    {.name = "WriteAhb", .call = reg_write<2, 0x40000000, 0xFFFFFFFF>,
+     .sent = Msgs{write_req(2, 0x40000000, 0xFFFFFFFF)}, .after = {{"ahb 0x40000000", "0xffffffff"}}},
+    {.name = "WriteApb", .call = reg_write<3, 0xFFFFFFFC, 1>, .sent = Msgs{write_req(3, 0xFFFFFFFC, 1)},
+     .after = {{"apb 0xfffffffc", "0x00000001"}, {"hif 0xfffffffc", "0x00000000"}}},
+    {.name = "WriteUnknownTypeStoresNothing", .call = reg_write<0, 0x20, 5>, .result = 1, .out = kWriteDecode,
+     .sent = Msgs{write_req(0, 0x20, 5)}, .after = {{"hif 0x20", "0x00000000"}}},
+    {.name = "WriteUnaligned", .call = reg_write<2, 0x22, 5>, .result = 1, .out = kWriteDecode,
+     .sent = Msgs{write_req(2, 0x22, 5)}},
     // The write took place; only its answer went missing.
-    {"AnswerTooShort",
-     {"fault 1015 short 6"},
-     1,
-     0x20,
-     5,
-     1,
-     {{"hif 0x20", "0x00000005"}},
-     "RQM_WriteRegType failed (1:BOOT_ERR_DECODE\tFirmware error!)\n"},
-    {"Refused",
-     {"fault 1015 refuse 7"},
-     2,
-     0x20,
-     5,
-     7,
-     {},
-     "RQM not connect,please connect first!\nRQM_WriteRegType failed (7:RQM_ERR_NOT_CONNECT\tPlease connect "
-     "first!)\n"},
+    {.name = "WriteAnswerTooShort", .presets = {"fault 1015 short 6"}, .call = reg_write<1, 0x20, 5>,
+     .result = 1, .out = kWriteDecode, .sent = Msgs{write_req(1, 0x20, 5)},
+     .after = {{"hif 0x20", "0x00000005"}}},
+    {.name = "WriteRefused", .presets = {"fault 1015 refuse 7"}, .call = reg_write<2, 0x20, 5>, .result = 7,
+     .out = "RQM not connect,please connect first!\n" + failed("RQM_WriteRegType", 7),
+     .sent = Msgs{write_req(2, 0x20, 5)}},
 };
+// clang-format on
 
-class RegWrite : public InProcess, public testing::WithParamInterface<RegWriteCase> {};
-
-TEST_P(RegWrite, ResultWireAndSpace) {
-    const RegWriteCase& c = GetParam();
-    open(c.presets);
-    if (HasFatalFailure())
-        return;
-    testing::internal::CaptureStdout();
-    const int result = RQM_WriteRegType(ctx_, c.type, c.address, &c.value);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
-    EXPECT_EQ(result, c.result);
-    EXPECT_EQ(wire(), std::vector<Bytes>{words_msg(1015, {0xFFFFFFFF, c.type, c.address, c.value})});
-    for (const auto& [key, value] : c.after)
-        EXPECT_EQ(get(key), value) << key;
+TEST_P(ApiCalls, Registers) {
+    check(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, RegWrite, testing::ValuesIn(kRegWriteCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Registers, ApiCalls, testing::ValuesIn(kRegisterCalls), RowName());
 
 TEST_F(InProcess, RegisterCallsWithoutABufferSendNothing) {
     open({});
@@ -779,19 +596,18 @@ TEST_P(HardwareTest, StepsResultsAndWire) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(results, c.results);
-    std::vector<Bytes> want;
+    Msgs want;
     for (size_t i = 0; i < c.sent.size(); ++i) {
-        Bytes m(32, 0);
-        hi_set_msg_len(m.data(), 32);
-        hi_set_msg_id(m.data(), static_cast<uint16_t>(4 | i << HI_MSG_SEQ_SHIFT));
-        hi_wr16(m.data() + 8, c.sent[i].first);
-        hi_wr16(m.data() + 10, c.param1);
-        hi_wr16(m.data() + 14, c.param2);
-        if (c.sent[i].second != 0) {
-            m[16] = c.sent[i].second;
-            m[17] = 16;
-        }
-        want.push_back(m);
+        const auto [test, step] = c.sent[i];
+        want.push_back(HiBuild(static_cast<uint16_t>(4 | i << HI_MSG_SEQ_SHIFT))
+                           .zeros(4)
+                           .u16(test)
+                           .u16(c.param1)
+                           .u16(0)
+                           .u16(c.param2)
+                           .u8(step)
+                           .u8(step != 0 ? 16 : 0)
+                           .zeros(14));
     }
     EXPECT_EQ(wire(), want);
 }
@@ -829,13 +645,11 @@ TEST_F(InProcess, SelfTestAndItsControlBlocks) {
     std::copy(b1.begin(), b1.end(), written.begin() + 52);
     EXPECT_EQ(get("ctrlblock"), sim_hex(written));
 
-    const std::vector<Bytes> sent = wire();
+    const Msgs sent = wire();
     ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(sent[0], words_msg(94 | 0 << HI_MSG_SEQ_SHIFT, {0, 4}));
-    EXPECT_EQ(sent[1], words_msg(95 | 1 << HI_MSG_SEQ_SHIFT, {0}));
-    Bytes write = written;
-    write.insert(write.begin(), {80, 0, 96, 2 << 5});
-    EXPECT_EQ(sent[2], write);
+    EXPECT_EQ(sent[0], Bytes(HiBuild(94 | 0 << HI_MSG_SEQ_SHIFT, {0, 4})));
+    EXPECT_EQ(sent[1], Bytes(HiBuild(95 | 1 << HI_MSG_SEQ_SHIFT, {0})));
+    EXPECT_EQ(sent[2], Bytes(HiBuild(96 | 2 << HI_MSG_SEQ_SHIFT).put(written.data(), written.size())));
 }
 
 TEST_F(InProcess, HardwareIdDebugPortAndClockGating) {
@@ -853,9 +667,8 @@ TEST_F(InProcess, HardwareIdDebugPortAndClockGating) {
     EXPECT_EQ(RQM_ConfigureClockGating(ctx_, 2), RQM_INVALID_PARAMETER);
     EXPECT_EQ(RQM_ConfigDebugPort(ctx_, 32, 0, 0, 0), RQM_INVALID_PARAMETER);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(wire(), (std::vector<Bytes>{words_msg(61, {0}),
-                                          words_msg(57 | 1 << HI_MSG_SEQ_SHIFT, {0, 31, 1, 2, 0x01020304}),
-                                          words_msg(50 | 2 << HI_MSG_SEQ_SHIFT, {0, 1})}));
+    EXPECT_EQ(wire(), (Msgs{HiBuild(61, {0}), HiBuild(57 | 1 << HI_MSG_SEQ_SHIFT, {0, 31, 1, 2, 0x01020304}),
+                            HiBuild(50 | 2 << HI_MSG_SEQ_SHIFT, {0, 1})}));
 }
 
 // Asleep, the firmware takes nothing more: the tool knows it without asking.
@@ -872,7 +685,7 @@ TEST_F(InProcess, SleepEndsTheFirmwareRequests) {
               "RQM_GetMacAddr failed (43:unknown error)\n");
     EXPECT_EQ(ctx_->FwRunning, 0);
     EXPECT_EQ(get("asleep"), "1");
-    EXPECT_EQ(wire(), std::vector<Bytes>{words_msg(49, {0, 1, 0, 7, 5})});
+    EXPECT_EQ(wire(), Msgs{HiBuild(49, {0, 1, 0, 7, 5})});
 }
 
 }  // namespace

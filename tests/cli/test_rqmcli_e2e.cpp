@@ -17,23 +17,18 @@
 #include "common/driver_data.h"
 #include "common/hi_msg.h"
 #include "sim/sim_util.h"
-#include "tests/support/cli_run.h"
 #include "tests/support/help_pages.h"
-#include "tests/support/sim_fixture.h"
 #include "tests/support/sim_process.h"
+#include "tests/support/sim_rows.h"
 #include "transport/adapter.h"
 #include "transport/vormac_adapter.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 // ---- the texts the program prints ----
 
 const std::string kHint = "Input [help] for help message.Add options for more details!\n";
 const std::string kBanner = "RQM version: 2.0.9  DATE TIME\n\n";
-const std::string kCmdOk = "Sending CMD OK!\n";
-const std::string kCmdError = "Sending CMD error!\n";
 
 const std::string kGeneralPage = help_page(false, kBanner);
 const std::string kFullPage = help_page(true, kBanner);
@@ -58,6 +53,12 @@ const std::string kFetchRefused = kNotConnect + "RQM_Get_Cli_Param-1376 ErrCode 
                                   "RQM_Get_Cli_Param failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n";
 const std::string kNoAnswer =
     "Wait for cnf timed out!\nAdapter_Request pRqmApiContext->MsgReceivedSize == 0\n";
+const std::string kFetchFwDown =
+    "RQM_API_FW_NOT_RUNNING!\nRQM_Get_Cli_Param-1376 ErrCode = 43\nRQM_Get_Cli_Param failed (43:unknown "
+    "error)\n";
+const std::string kRunning = "RQM fw is running!!\n\n";
+const std::string kAlreadyConnected =
+    "RQM has already connected!\nRQM_Connect failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n";
 
 // ---- the tool-state record ----
 
@@ -76,6 +77,11 @@ std::string set_record(const Bytes& r) {
     return "set record " + sim_hex(r);
 }
 
+// The record the driver holds afterwards, as a row's after.
+std::string record_is(const Bytes& r) {
+    return "record=" + sim_hex(r);
+}
+
 // The record a connect leaves with the driver: the defaults over what it
 // fetched, and the chip-variant flag of the firmware's label.
 Bytes connect_defaults(const Bytes& fetched, uint16_t chipVariant) {
@@ -90,9 +96,22 @@ Bytes connect_defaults(const Bytes& fetched, uint16_t chipVariant) {
     return r;
 }
 
-// The fetch request, and the head of the push whose record follows it.
-const Bytes kFetchRequest = {0x10, 0, 0xE1, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0x09, 0x00, 0x00, 0x02};
-const Bytes kPushHead = {0x44, 0, 0xE2, 0x03, 0, 0, 0, 0, 50, 0, 0, 0, 0x09, 0x00, 0x00, 0x02};
+// The fetch request, and the push of a record: 50 bytes and two of padding.
+const Bytes kFetchRequest = HiBuild(993, {0, 0, 0x02000009});
+
+Bytes push_request(const Bytes& record) {
+    return HiBuild(994, {0, 50, 0x02000009}).put(record.data(), record.size()).zeros(2);
+}
+
+const Bytes kRecBConnected = connect_defaults(kRecB, 1);
+
+// The records the driver holds after each run, as a row's after.
+std::string records_after(const Msgs& records) {
+    std::string after;
+    for (const Bytes& r : records)
+        after += (after.empty() ? "" : "|") + record_is(r);
+    return after;
+}
 
 Bytes first_bytes(const Bytes& r, size_t n) {
     Bytes out(CLI_DRIVER_DATA_SIZE, 0);
@@ -102,66 +121,51 @@ Bytes first_bytes(const Bytes& r, size_t n) {
 
 // ---- exactly "help", or no word: nothing but the help text ----
 
-struct HelpCase {
-    const char* name;
-    std::vector<std::string> words;
-    std::string out;
-    std::string err = "";
-};
-
 const std::string kInvalidParams = "Invalid params input!Please check again!\n" + kGeneralPage + kHint;
 
-const HelpCase kHelpCases[] = {
-    {"NoWord", {}, kGeneralPage + kHint},
-    {"Help", {"help"}, kGeneralPage + kHint},
-    {"TxWord", {"help", "tx"}, kTxPage6 + kHint},
-    {"TxOptionWinsOverWord", {"help", "-t", "tx"}, kTxPage2 + kHint},
-    {"OptionAfterTheWordWinsToo", {"help", "tx", "-t"}, kTxPage2 + kHint},
-    {"TxAll", {"help", "-T"}, kTxPageAll + kHint},
-    {"TxAllLong", {"help", "--help_tx_all"}, kTxPageAll + kHint},
-    {"SetMacWord", {"help", "set_mac"}, kSetMacWordPage + kHint},
-    {"SetMacOption", {"help", "-m"}, kSetMacOptionPage + kHint},
-    {"ToneWord", {"help", "tone"}, kTonePage + kHint},
-    {"ToneOption", {"help", "-o"}, kTonePage + kHint},
-    {"RateWord", {"help", "rate", "extra"}, kRatePage + kHint},
-    {"RateOption", {"help", "--help_rate"}, kRatePage + kHint},
-    {"MemoryWord", {"help", "memory"}, kMemoryPage + kHint},
-    {"MemoryOption", {"help", "-M"}, kMemoryPage + kHint},
-    {"AllWord", {"help", "all"}, "All cmds list below!\n" + kFullPage + kHint},
-    {"AllOption", {"help", "-a"}, kFullPage + kHint},
-    {"OptionsRunInTheirOrder", {"help", "-r", "-t"}, kRatePage + kTxPage2 + kHint},
-    {"GroupedOptions", {"help", "-ot"}, kTonePage + kTxPage2 + kHint},
-    {"UnknownWord", {"help", "bogus"}, kInvalidParams},
-    {"WordsAreExact", {"help", "TX"}, kInvalidParams},
-    {"UnknownOption", {"help", "-z"}, "Params set error!\n" + kHint, "help: invalid option -- 'z'\n"},
+// clang-format off
+const RunRow kHelpCases[] = {
+    {.name = "NoWord", .out = kGeneralPage + kHint},
+    {.name = "Help", .words = "help", .out = kGeneralPage + kHint},
+    {.name = "TxWord", .words = "help tx", .out = kTxPage6 + kHint},
+    {.name = "TxOptionWinsOverWord", .words = "help -t tx", .out = kTxPage2 + kHint},
+    {.name = "OptionAfterTheWordWinsToo", .words = "help tx -t", .out = kTxPage2 + kHint},
+    {.name = "TxAll", .words = "help -T", .out = kTxPageAll + kHint},
+    {.name = "TxAllLong", .words = "help --help_tx_all", .out = kTxPageAll + kHint},
+    {.name = "SetMacWord", .words = "help set_mac", .out = kSetMacWordPage + kHint},
+    {.name = "SetMacOption", .words = "help -m", .out = kSetMacOptionPage + kHint},
+    {.name = "ToneWord", .words = "help tone", .out = kTonePage + kHint},
+    {.name = "ToneOption", .words = "help -o", .out = kTonePage + kHint},
+    {.name = "RateWord", .words = "help rate extra", .out = kRatePage + kHint},
+    {.name = "RateOption", .words = "help --help_rate", .out = kRatePage + kHint},
+    {.name = "MemoryWord", .words = "help memory", .out = kMemoryPage + kHint},
+    {.name = "MemoryOption", .words = "help -M", .out = kMemoryPage + kHint},
+    {.name = "AllWord", .words = "help all", .out = "All cmds list below!\n" + kFullPage + kHint},
+    {.name = "AllOption", .words = "help -a", .out = kFullPage + kHint},
+    {.name = "OptionsRunInTheirOrder", .words = "help -r -t", .out = kRatePage + kTxPage2 + kHint},
+    {.name = "GroupedOptions", .words = "help -ot", .out = kTonePage + kTxPage2 + kHint},
+    {.name = "UnknownWord", .words = "help bogus", .out = kInvalidParams},
+    {.name = "WordsAreExact", .words = "help TX", .out = kInvalidParams},
+    {.name = "UnknownOption", .words = "help -z", .out = "Params set error!\n" + kHint,
+     .err = "help: invalid option -- 'z'\n"},
     // The options before the bad one have run already.
-    {"UnknownOptionAfterAGoodOne",
-     {"help", "-tz"},
-     kTxPage2 + "Params set error!\n" + kHint,
-     "help: invalid option -- 'z'\n"},
-    {"UnknownLongOption",
-     {"help", "--bogus"},
-     "Params set error!\n" + kHint,
-     "help: unrecognized option '--bogus'\n"},
+    {.name = "UnknownOptionAfterAGoodOne", .words = "help -tz",
+     .out = kTxPage2 + "Params set error!\n" + kHint, .err = "help: invalid option -- 'z'\n"},
+    {.name = "UnknownLongOption", .words = "help --bogus", .out = "Params set error!\n" + kHint,
+     .err = "help: unrecognized option '--bogus'\n"},
 };
+// clang-format on
 
-class HelpRun : public WithSim, public testing::WithParamInterface<HelpCase> {};
+class HelpRun : public SimRows, public testing::WithParamInterface<RunRow> {};
 
 // The settings file is a FIFO nobody writes: a run that looked at it would
 // say so.
 TEST_P(HelpRun, PrintsOnlyHelpAndTouchesNothing) {
-    const HelpCase& c = GetParam();
     ctl("set connected 1");
-    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, c.words, Settings::Fifo);
-    ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
-    EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(r);
-    EXPECT_EQ(normalized(r.out), c.out);
-    EXPECT_EQ(r.err, c.err);
-    EXPECT_TRUE(r.wire.empty()) << "the driver was asked";
+    EXPECT_TRUE(run_row(GetParam(), RQMCLI_SIM_PATH, Settings::Fifo).wire.empty()) << "the driver was asked";
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, HelpRun, testing::ValuesIn(kHelpCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Pages, HelpRun, testing::ValuesIn(kHelpCases), RowName());
 
 TEST_F(WithSim, AnyOtherWordReadsTheSettingsFileFirst) {
     // The same FIFO fails a run of any other word before it reaches the
@@ -177,292 +181,120 @@ TEST_F(WithSim, AnyOtherWordReadsTheSettingsFileFirst) {
 
 // ---- start-up, dispatch and the record around the command ----
 
-enum class Match { Exact, Prefix, Suffix };
-using enum Match;
-
-struct RunCase {
-    const char* name;
-    std::vector<std::string> presets;
-    std::vector<std::string> words;
-    Match match;
-    std::string out;
-    std::vector<unsigned> requests;  // driver-level requests, in order
-    std::optional<Bytes> record;     // the driver's record after the run
-    std::string err = "";
-    std::vector<std::string> absent = {};
-    int timeout_ms = 10000;
-    int exit_code = 0;
-};
-
-// Every case starts with the record kRecA in the driver. Which requests a
-// handler sends to the firmware is its own business; the words here are
-// chosen so that its outcome is fixed by the stand-in.
-const RunCase kRunCases[] = {
-    {"HePrefixRunsHelpAfterTheFullStartUp",
-     {"set connected 1"},
-     {"he"},
-     Exact,
-     kGeneralPage + kHint,
-     {1016, 993},
-     kRecA},
-    {"HelpOptionsThroughTheDispatcher",
-     {"set connected 1"},
-     {"h", "-t"},
-     Exact,
-     kTxPage2 + kHint,
-     {1016, 993},
-     kRecA},
-    {"HelpBadOptionThroughTheDispatcherIsACommandError",
-     {"set connected 1"},
-     {"he", "-z"},
-     Exact,
-     "Params set error!\n" + kCmdError,
-     {1016, 993},
-     kRecA,
-     "he: invalid option -- 'z'\n"},
-    {"UnknownWordContinuesOnTheLine",
-     {"set connected 1"},
-     {"txx"},
-     Exact,
-     "unknown cmd!" + kGeneralPage + kHint,
-     {1016, 993},
-     kRecA},
-    {"FailedFetchIsSilentForOtherWords",
-     {"set connected 1", "fault 993 refuse 7"},
-     {"txx"},
-     Exact,
-     kFetchRefused + "unknown cmd!" + kGeneralPage + kHint,
-     {1016, 993},
-     kRecA},
-    {"EmptyWordSelectsConnectAfterAFetch",
-     {"set connected 1"},
-     {""},
-     Suffix,
-     kCmdError,
-     {1016, 993, 1018},
-     kRecA},
+// Every case starts with the record kRecA in the driver. ids: the
+// driver-level requests (driver_requests). Which requests a handler sends
+// to the firmware is its own business; the words here are chosen so that
+// its outcome is fixed by the stand-in.
+// clang-format off
+const RunRow kRunCases[] = {
+    {.name = "HePrefixRunsHelpAfterTheFullStartUp", .presets = "set connected 1", .words = "he",
+     .out = kGeneralPage + kHint, .ids = {1016, 993}, .after = record_is(kRecA)},
+    {.name = "HelpOptionsThroughTheDispatcher", .presets = "set connected 1", .words = "h -t",
+     .out = kTxPage2 + kHint, .ids = {1016, 993}, .after = record_is(kRecA)},
+    {.name = "HelpBadOptionThroughTheDispatcherIsACommandError", .presets = "set connected 1",
+     .words = "he -z", .out = "Params set error!\n" + kError, .err = "he: invalid option -- 'z'\n",
+     .ids = {1016, 993}, .after = record_is(kRecA)},
+    {.name = "UnknownWordContinuesOnTheLine", .presets = "set connected 1", .words = "txx",
+     .out = "unknown cmd!" + kGeneralPage + kHint, .ids = {1016, 993}, .after = record_is(kRecA)},
+    {.name = "FailedFetchIsSilentForOtherWords", .presets = "set connected 1;fault 993 refuse 7",
+     .words = "txx", .out = kFetchRefused + "unknown cmd!" + kGeneralPage + kHint, .ids = {1016, 993},
+     .after = record_is(kRecA)},
+    {.name = "EmptyWordSelectsConnectAfterAFetch", .presets = "set connected 1", .words = "\"\"",
+     .out = kSkip + kError, .ids = {1016, 993, 1018}, .after = record_is(kRecA)},
     // A refused connect leaves the record of the session in progress.
-    {"ConnectRefusedNeitherFetchesNorPushes",
-     {"set connected 1"},
-     {"connect"},
-     Suffix,
-     kCmdError,
-     {1016, 1018},
-     kRecA},
-    {"ConnectResetsTheRecordKeepingItsChipVariant",
-     {"set label FW_Q23.02.0017"},
-     {"connect"},
-     Exact,
-     "RQM fw is running!!\n\n" + kCmdOk,
-     {1016, 1018, 993, 994},
-     connect_defaults(kRecA, 1)},
-    {"ConnectToAnotherPlatform",
-     {"set label FW_Q24.01.0003"},
-     {"connect"},
-     Exact,
-     "RQM fw is running!!\n\n" + kCmdOk,
-     {1016, 1018, 993, 994},
-     connect_defaults(kRecA, 0)},
+    {.name = "ConnectRefusedNeitherFetchesNorPushes", .presets = "set connected 1", .words = "connect",
+     .out = kSkip + kError, .ids = {1016, 1018}, .after = record_is(kRecA)},
+    {.name = "ConnectResetsTheRecordKeepingItsChipVariant", .presets = "set label FW_Q23.02.0017",
+     .words = "connect", .out = kRunning + kOk, .ids = {1016, 1018, 993, 994},
+     .after = record_is(connect_defaults(kRecA, 1))},
+    {.name = "ConnectToAnotherPlatform", .presets = "set label FW_Q24.01.0003", .words = "connect",
+     .out = kRunning + kOk, .ids = {1016, 1018, 993, 994}, .after = record_is(connect_defaults(kRecA, 0))},
     // Only the label's first 'Q' counts, and the stand-in's own label has
     // one in its first word.
-    {"ConnectWithTheStandInsLabel",
-     {},
-     {"connect"},
-     Exact,
-     "RQM fw is running!!\n\n" + kCmdOk,
-     {1016, 1018, 993, 994},
-     connect_defaults(kRecA, 0)},
-    {"ConnectToAnOldDriverPushesNothing",
-     {"set version 0x01010001"},
-     {"connect"},
-     Exact,
-     "RQM fw is running!!\n\n" + kCmdOk,
-     {1016, 1018, 993},
-     kRecA,
-     "",
-     {"Adapter version"}},
-    {"ConnectWhoseRefetchFailsPushesNothing",
-     {"fault 993 refuse 7"},
-     {"connect"},
-     Exact,
-     "RQM fw is running!!\n\n" + kCmdOk + kFetchRefused,
-     {1016, 1018, 993},
-     kRecA},
-    {"DisconnectNeitherFetchesNorPushes",
-     {"set connected 1"},
-     {"disconnect"},
-     Exact,
-     kCmdOk,
-     {1016, 1019},
-     kRecA},
-    {"DisPrefixFetchesAndPushesBack",
-     {"set connected 1"},
-     {"dis"},
-     Exact,
-     kCmdOk,
-     {1016, 993, 1019, 994},
-     kRecA},
-    {"PushCarriesWhatTheFetchGot",
-     {"set connected 1", "set cli_len 7"},
-     {"dis"},
-     Exact,
-     kCmdOk,
-     {1016, 993, 1019, 994},
-     first_bytes(kRecA, 7)},
-    {"FetchStatusStillFillsAndPushes",
-     {"set connected 1", "fault 993 status 5"},
-     {"dis"},
-     Exact,
-     "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" + kCmdOk,
-     {1016, 993, 1019, 994},
-     kRecA},
-    {"OldDriverGetsNoPush",
-     {"set connected 1", "set version 0x01010001"},
-     {"dis"},
-     Exact,
-     kCmdOk,
-     {1016, 993, 1019},
-     kRecA},
-    {"FailedFetchMeansNoPush",
-     {"set connected 1", "fault 993 refuse 7"},
-     {"dis"},
-     Exact,
-     kFetchRefused + kCmdOk,
-     {1016, 993, 1019},
-     kRecA},
-    {"FailedCommandMeansNoPush",
-     {"set connected 1", "fault 1019 refuse 7"},
-     {"dis"},
-     Exact,
-     kNotConnect + "RQM_Disconnect failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n" + kCmdError,
-     {1016, 993, 1019},
-     kRecA},
-    {"DriverRefusingToSaveStillExitsZero",
-     {"set connected 1", "fault 994 status 1"},
-     {"dis"},
-     Exact,
-     kCmdOk + "Error saving parameter!\n",
-     {1016, 993, 1019, 994},
-     kRecA},
-    {"FailedPushIsReportedAndExitsZero",
-     {"set connected 1", "fault 994 refuse 7"},
-     {"dis"},
-     Exact,
-     kCmdOk + kNotConnect + "Adapter_Request pRqmApiContext->MsgReceivedSize == 0\n" +
-         "RQM_SetParamToDrive failed (1:BOOT_ERR_DECODE\tFirmware error!)\n" +
-         "[cli error]:Failed to set global variable!--3543\n",
-     {1016, 993, 1019, 994},
-     kRecA},
-    {"EnablePhyWarnsOfAnOldDriver",
-     {"set connected 1", "set version 0x01010001"},
-     {"enable_phy"},
-     Prefix,
-     kVersionBanner + kNoGlobal,
-     {1016, 993},
-     kRecA},
+    {.name = "ConnectWithTheStandInsLabel", .words = "connect", .out = kRunning + kOk,
+     .ids = {1016, 1018, 993, 994}, .after = record_is(connect_defaults(kRecA, 0))},
+    {.name = "ConnectToAnOldDriverPushesNothing", .presets = "set version 0x01010001", .words = "connect",
+     .out = kRunning + kOk, .ids = {1016, 1018, 993}, .after = record_is(kRecA)},
+    {.name = "ConnectWhoseRefetchFailsPushesNothing", .presets = "fault 993 refuse 7", .words = "connect",
+     .out = kRunning + kOk + kFetchRefused, .ids = {1016, 1018, 993}, .after = record_is(kRecA)},
+    {.name = "DisconnectNeitherFetchesNorPushes", .presets = "set connected 1", .words = "disconnect",
+     .out = kOk, .ids = {1016, 1019}, .after = record_is(kRecA)},
+    {.name = "DisPrefixFetchesAndPushesBack", .presets = "set connected 1", .words = "dis", .out = kOk,
+     .ids = {1016, 993, 1019, 994}, .after = record_is(kRecA)},
+    {.name = "PushCarriesWhatTheFetchGot", .presets = "set connected 1;set cli_len 7", .words = "dis",
+     .out = kOk, .ids = {1016, 993, 1019, 994}, .after = record_is(first_bytes(kRecA, 7))},
+    {.name = "FetchStatusStillFillsAndPushes", .presets = "set connected 1;fault 993 status 5",
+     .words = "dis",
+     .out = "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" + kOk,
+     .ids = {1016, 993, 1019, 994}, .after = record_is(kRecA)},
+    {.name = "OldDriverGetsNoPush", .presets = "set connected 1;set version 0x01010001", .words = "dis",
+     .out = kOk, .ids = {1016, 993, 1019}, .after = record_is(kRecA)},
+    {.name = "FailedFetchMeansNoPush", .presets = "set connected 1;fault 993 refuse 7", .words = "dis",
+     .out = kFetchRefused + kOk, .ids = {1016, 993, 1019}, .after = record_is(kRecA)},
+    {.name = "FailedCommandMeansNoPush", .presets = "set connected 1;fault 1019 refuse 7", .words = "dis",
+     .out = kNotConnect + "RQM_Disconnect failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n" + kError,
+     .ids = {1016, 993, 1019}, .after = record_is(kRecA)},
+    {.name = "DriverRefusingToSaveStillExitsZero", .presets = "set connected 1;fault 994 status 1",
+     .words = "dis", .out = kOk + "Error saving parameter!\n", .ids = {1016, 993, 1019, 994},
+     .after = record_is(kRecA)},
+    {.name = "FailedPushIsReportedAndExitsZero", .presets = "set connected 1;fault 994 refuse 7",
+     .words = "dis",
+     .out = kOk + kNotConnect + "Adapter_Request pRqmApiContext->MsgReceivedSize == 0\n" +
+         "RQM_SetParamToDrive failed (1:BOOT_ERR_DECODE\tFirmware error!)\n" + "[cli error]:Failed to set "
+         "global variable!--3543\n",
+     .ids = {1016, 993, 1019, 994}, .after = record_is(kRecA)},
+    {.name = "EnablePhyWarnsOfAnOldDriver", .presets = "set connected 1;set version 0x01010001",
+     .words = "enable_phy", .out = kVersionBanner + kNoGlobal + kSkip, .ids = {1016, 993},
+     .after = record_is(kRecA)},
     // The PHY comes up on the stand-in's SDD, so the record goes back.
-    {"EnablePhyReportsAFetchStatus",
-     {"set connected 1", "fault 993 status 5"},
-     {"enable_phy"},
-     Prefix,
-     "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" + kNoGlobal,
-     {1016, 993, 994},
-     std::nullopt},
-    {"EnablePhyWithTheFirmwareDown",
-     {},
-     {"enable_phy"},
-     Prefix,
-     "RQM_API_FW_NOT_RUNNING!\nRQM_Get_Cli_Param-1376 ErrCode = 43\nRQM_Get_Cli_Param failed (43:unknown "
-     "error)\n" +
-         kNoGlobal,
-     {1016},
-     kRecA},
+    {.name = "EnablePhyReportsAFetchStatus", .presets = "set connected 1;fault 993 status 5",
+     .words = "enable_phy",
+     .out = "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n" + kNoGlobal +
+         kSkip,
+     .ids = {1016, 993, 994}},
+    {.name = "EnablePhyWithTheFirmwareDown", .words = "enable_phy", .out = kFetchFwDown + kNoGlobal + kSkip,
+     .ids = {1016}, .after = record_is(kRecA)},
     // Only the exact word is verbose.
-    {"EnablePhPrefixIsQuiet",
-     {"set connected 1", "set version 0x01010001"},
-     {"enable_ph"},
-     Suffix,
-     "",
-     {1016, 993},
-     kRecA,
-     "",
-     {"Adapter version", "*****", "3517"}},
-    {"EnablePhyWordAfterAnotherIsNotTheCommand",
-     {"set connected 1", "set version 0x01010001"},
-     {"txx", "enable_phy"},
-     Exact,
-     "unknown cmd!" + kGeneralPage + kHint,
-     {1016, 993},
-     kRecA},
-    {"InitRefused",
-     {"fault 1016 refuse 7"},
-     {"he"},
-     Exact,
-     kNotConnect + "RQM_GetAPIContext failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\nInit error!\n",
-     {1016},
-     kRecA,
-     "",
-     {},
-     10000,
-     255},
-    {"InitAnswerTooShort",
-     {"fault 1016 short 6"},
-     {"he"},
-     Exact,
-     "RQM_GetAPIContext failed (1:BOOT_ERR_DECODE\tFirmware error!)\nInit error!\n",
-     {1016},
-     kRecA,
-     "",
-     {},
-     10000,
-     255},
-    {"InitStatus",
-     {"fault 1016 status 9"},
-     {"txx"},
-     Exact,
-     "RQM_GetAPIContext failed (9:RQM_ERR_DRIVER_HANG\tTry to solve it by reboot!)\nInit error!\n",
-     {1016},
-     kRecA,
-     "",
-     {},
-     10000,
-     255},
+    {.name = "EnablePhPrefixIsQuiet", .presets = "set connected 1;set version 0x01010001",
+     .words = "enable_ph",
+     .out = "power level:74\n" + kStandInGain + "Phy mode is OFDM_DSSS_2GHZ!\nChannel is 11!\n" +
+         kStandInCalibration + kOk,
+     .ids = {1016, 993}, .after = record_is(kRecA)},
+    {.name = "EnablePhyWordAfterAnotherIsNotTheCommand", .presets = "set connected 1;set version 0x01010001",
+     .words = "txx enable_phy", .out = "unknown cmd!" + kGeneralPage + kHint, .ids = {1016, 993},
+     .after = record_is(kRecA)},
+    {.name = "InitRefused", .presets = "fault 1016 refuse 7", .words = "he", .exit = 255,
+     .out = kNotConnect + "RQM_GetAPIContext failed (7:RQM_ERR_NOT_CONNECT\tPlease connect first!)\n"
+         "Init error!\n",
+     .ids = {1016}, .after = record_is(kRecA)},
+    {.name = "InitAnswerTooShort", .presets = "fault 1016 short 6", .words = "he", .exit = 255,
+     .out = "RQM_GetAPIContext failed (1:BOOT_ERR_DECODE\tFirmware error!)\nInit error!\n", .ids = {1016},
+     .after = record_is(kRecA)},
+    {.name = "InitStatus", .presets = "fault 1016 status 9", .words = "txx", .exit = 255,
+     .out = "RQM_GetAPIContext failed (9:RQM_ERR_DRIVER_HANG\tTry to solve it by reboot!)\nInit error!\n",
+     .ids = {1016}, .after = record_is(kRecA)},
+    // Every run is a new process; the session lives in the driver. The
+    // first "he" is not connected: its fetch is refused before it is sent,
+    // and so is the first "disconnect".
+    {.name = "SessionAcrossRuns", .presets = set_record(kRecB) + ";set label FW_Q23.01",
+     .words = "he|connect|he|txx|connect|dis|disconnect|connect|disconnect",
+     .out = kFetchFwDown + kGeneralPage + kHint + kRunning + kOk + kGeneralPage + kHint + "unknown cmd!" +
+         kGeneralPage + kHint + kAlreadyConnected + kError + kOk + "RQM_API_FW_NOT_RUNNING!\n"
+         "RQM_Disconnect failed (43:unknown error)\n" + kError + kRunning + kOk + kOk,
+     .ids = {1016, 1016, 1018, 993, 994, 1016, 993, 1016, 993, 1016, 1018, 1016, 993, 1019, 994, 1016, 1016,
+         1018, 993, 994, 1016, 1019},
+     .after = records_after(std::vector<Bytes>{kRecB} + std::vector<Bytes>(8, kRecBConnected))},
 };
+// clang-format on
 
-class CommandRun : public WithSim, public testing::WithParamInterface<RunCase> {};
+class CommandRun : public SimRows, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(CommandRun, OutputRequestsAndRecord) {
-    const RunCase& c = GetParam();
     ctl(set_record(kRecA));
-    for (const std::string& line : c.presets)
-        ctl(line);
-    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, c.words, Settings::File, c.timeout_ms);
-    ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
-    EXPECT_EQ(r.exit_code, c.exit_code) << testing::PrintToString(r);
-    const std::string out = normalized(r.out);
-    switch (c.match) {
-    case Exact:
-        EXPECT_EQ(out, c.out);
-        break;
-    case Prefix:
-        EXPECT_EQ(out.substr(0, c.out.size()), c.out) << out;
-        break;
-    case Suffix:
-        EXPECT_GE(out.size(), c.out.size());
-        EXPECT_EQ(out.substr(out.size() - std::min(out.size(), c.out.size())), c.out) << out;
-        break;
-    }
-    for (const std::string& text : c.absent)
-        EXPECT_EQ(out.find(text), std::string::npos) << text << " in\n" << out;
-    EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(driver_requests(r.wire), c.requests);
-    if (c.record) {
-        EXPECT_EQ(get("record"), sim_hex(*c.record));
-    }
+    EXPECT_EQ(driver_requests(run_row(GetParam(), RQMCLI_SIM_PATH, Settings::File).wire), GetParam().ids);
 }
 
-INSTANTIATE_TEST_SUITE_P(Words, CommandRun, testing::ValuesIn(kRunCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Words, CommandRun, testing::ValuesIn(kRunCases), RowName());
 
 // The request a run sends for its record, as it leaves the tool.
 TEST_F(WithSim, RecordRequestsOfARunByteForByte) {
@@ -470,46 +302,7 @@ TEST_F(WithSim, RecordRequestsOfARunByteForByte) {
     ctl(set_record(kRecB));
     const CliRun r = run_on_sim(RQMCLI_SIM_PATH, {"dis"});
     ASSERT_EQ(r.exit_code, 0) << testing::PrintToString(r);
-    const std::vector<Bytes> record = r.wire.bytes({993, 994});
-    ASSERT_EQ(record.size(), 2u);
-    EXPECT_EQ(record[0], kFetchRequest);
-    ASSERT_EQ(record[1].size(), 68u);
-    EXPECT_EQ(Bytes(record[1].begin(), record[1].begin() + 16), kPushHead);
-    EXPECT_EQ(Bytes(record[1].begin() + 16, record[1].begin() + 66), kRecB);
-}
-
-// Every run is a new process; the session lives in the driver.
-TEST_F(WithSim, SessionAcrossRuns) {
-    ctl(set_record(kRecB));
-    ctl("set label FW_Q23.01");
-    struct Step {
-        std::vector<std::string> words;
-        std::string last_line;
-        std::vector<unsigned> requests;
-        Bytes record;
-    };
-    const Bytes afterConnect = connect_defaults(kRecB, 1);
-    const Step steps[] = {
-        {{"he"}, kHint, {1016}, kRecB},  // not connected: the fetch is refused before it is sent
-        {{"connect"}, kCmdOk, {1016, 1018, 993, 994}, afterConnect},
-        {{"he"}, kHint, {1016, 993}, afterConnect},
-        {{"txx"}, kHint, {1016, 993}, afterConnect},
-        {{"connect"}, kCmdError, {1016, 1018}, afterConnect},
-        {{"dis"}, kCmdOk, {1016, 993, 1019, 994}, afterConnect},
-        {{"disconnect"}, kCmdError, {1016}, afterConnect},  // refused before it is sent
-        {{"connect"}, kCmdOk, {1016, 1018, 993, 994}, afterConnect},
-        {{"disconnect"}, kCmdOk, {1016, 1019}, afterConnect},
-    };
-    int n = 0;
-    for (const Step& s : steps) {
-        SCOPED_TRACE(testing::Message() << "run " << n++ << ": " << s.words[0]);
-        const CliRun r = run_on_sim(RQMCLI_SIM_PATH, s.words, Settings::File);
-        ASSERT_EQ(r.exit_code, 0) << testing::PrintToString(r);
-        ASSERT_GE(r.out.size(), s.last_line.size());
-        EXPECT_EQ(r.out.substr(r.out.size() - s.last_line.size()), s.last_line) << r.out;
-        EXPECT_EQ(driver_requests(r.wire), s.requests);
-        EXPECT_EQ(get("record"), sim_hex(s.record));
-    }
+    EXPECT_EQ(r.wire.with({993, 994}), hi_msgs({kFetchRequest, push_request(kRecB)}));
 }
 
 // ---- programs that cannot reach a driver ----
@@ -604,7 +397,7 @@ protected:
         *out = testing::internal::GetCapturedStdout();
         return result;
     }
-    std::vector<Bytes> requests() { return messages(sim().received()); }
+    Msgs requests() { return messages(sim().received()); }
 
     static Bytes bytes_of(const CliDriverData& rec) {
         Bytes b(CLI_DRIVER_DATA_SIZE);
@@ -694,8 +487,7 @@ const FetchCase kFetchCases[] = {
      RQM_FW_NOT_RUNNING,
      kUntouched,
      std::nullopt,
-     "RQM_API_FW_NOT_RUNNING!\nRQM_Get_Cli_Param-1376 ErrCode = 43\nRQM_Get_Cli_Param failed (43:unknown "
-     "error)\n",
+     kFetchFwDown,
      false},
     {"OldDriverQuietly", {set_record(kRecA), "set version 0x01010001"}, 0, -1, 0, std::nullopt, ""},
     // The version decides before the status is looked at.
@@ -725,7 +517,7 @@ TEST_P(Fetch, ResultFlagRecordAndWire) {
     EXPECT_EQ(ok, c.ok);
     EXPECT_EQ(sim_hex(bytes_of(rec)), sim_hex(c.record ? *c.record : bytes_of(sentinel_)));
     EXPECT_EQ(out, c.out);
-    EXPECT_EQ(requests(), c.fwRunning ? std::vector<Bytes>{kFetchRequest} : std::vector<Bytes>{});
+    EXPECT_EQ(requests(), c.fwRunning ? Msgs{kFetchRequest} : Msgs{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, Fetch, testing::ValuesIn(kFetchCases),
@@ -828,9 +620,7 @@ TEST_P(Push, ResultAndWire) {
     // 68 bytes behind the netlink header; the last two are padding.
     ASSERT_EQ(sent[0].size(), 16u + 68u);
     EXPECT_EQ(hi_rd32(sent[0].data()), 84u);
-    const Bytes m = SimProcess::hi_payload(sent[0]);
-    EXPECT_EQ(Bytes(m.begin(), m.begin() + 16), kPushHead);
-    EXPECT_EQ(Bytes(m.begin() + 16, m.begin() + 66), kRecB);
+    EXPECT_EQ(SimProcess::hi_payload(sent[0]), push_request(kRecB));
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, Push, testing::ValuesIn(kPushCases),

@@ -22,7 +22,7 @@ const std::string kHeader =
     "\nRead memory:\n\n  Address\t  00\t     04 \t08\t   0C\t      10\t 14\t    18\t       1C\n";
 const std::string kTooLong = "Memory length should be 0 to 1024!\n";
 const std::string kRefused = "RQM not connect,please connect first!\n";
-const std::string kRfSwitched = "687:0 686:0,1 ";  // the com-bus mode read, then mode 1
+const Msgs kRfSwitched = {HiBuild(687, {0}), HiBuild(686, {0, 1})};  // the com-bus mode read, then mode 1
 
 // read_mem's rows of words from addr on, eight a row, and its last line.
 std::string rows(uint32_t addr, const Words& w) {
@@ -37,120 +37,102 @@ std::string rows(uint32_t addr, const Words& w) {
     return s + "\n\n";
 }
 
-std::string file_text(const std::string& path) {
-    std::string text;
-    if (FILE* f = fopen(path.c_str(), "rb")) {
-        for (int ch; (ch = fgetc(f)) != EOF;)
-            text += static_cast<char>(ch);
-        fclose(f);
-    }
-    return text;
-}
-
-// Each '@' of text replaced by dir.
-std::string at_dir(std::string text, const std::string& dir) {
-    for (size_t p; (p = text.find('@')) != std::string::npos;)
-        text.replace(p, 1, dir);
-    return text;
-}
-
-// "@" is the test's directory, which holds regs.txt (a register-value
-// record) and list.txt (an address list), and is the run's RQMSIM_RAMDIR
-// unless the row names another. sent: wire_text of the requests but the
-// driver's; after: "key=value" of the chip.
-struct MemRunCase {
-    const char* name;
-    const char* presets;
-    const char* words;
-    std::string out;  // before the closing line, which is OK unless out ends with the error line
-    std::string sent;
-    const char* after = "";
-    const char* settings = "";
-    std::string dump = "";  // @/dump.txt
-    std::string ram = "";   // @/ram.bin
-    const char* ramdir = "@";
-};
-
-const MemRunCase kMemRuns[] = {
-    {"Aligned", "set mem 0x89000010 0xCAFEF00D", "read_mem -r 0 -l 32",
-     "Memory region is:0!\nMemory length set to:32!\n" + kHeader +
-         rows(0x89000000, {0, 0, 0, 0, 0xCAFEF00D, 0, 0, 0}),
-     "0:89000000,c00020"},
-    {"UnalignedRead", "set mem 0x89000010 0xAABBCCDD", "read_mem -a 0x89000012 -l 5",
-     "Memory start address set to 0x89000012!\nMemory length set to:8!\n" + kHeader +
-         rows(0x89000012, {0xAABB, 0}),
-     "0:89000012,c00008"},
-    {"UnalignedWrite", "", "write_mem 0x89000013 0x11",
-     "WARNING:Address should be multiple of 4 !\nWrite address set to \t0x89000010!\nWrite data is "
-     "\t\t0x00000011!\n",
-     "1:89000010,c00004,11", "mem 0x89000010=0x00000011"},
-    {"RfRegion", "set mem 0x8ABB8020 0x22", "read_mem -r 1 -l 8",
-     "Memory region is:1!\nMemory length set to:8!\n" + kHeader + rows(0x8ABB801C, {0, 0x22}),
-     kRfSwitched + "58:0,8abb801c,3 58:0,8abb8020,3 686:0,0"},
-    {"RfRegionNoBytes", "", "read_mem -r 1 -l 0",
-     "Memory region is:1!\nMemory length set to:0!\n" + kHeader + "\n", kRfSwitched + "686:0,0"},
-    {"ParameterBlockRegion", "set mem 0x00080008 0x33", "read_mem -r 2 -l 12",
-     "Memory region is:2!\nMemory length set to:12!\n" + kHeader + rows(0x00080000, {0, 0, 0x33}),
-     "0:80000,c0000c"},
-    {"Length1024", "", "read_mem -a 0x0 -l 1024",
-     "Memory start address set to 0x00000000!\nMemory length set to:1024!\n" + kHeader +
-         rows(0, Words(256, 0)),
-     "0:0,c00400"},
-    {"Length1025", "", "read_mem -l 1025", kTooLong + "Params set error!\n" + kError, ""},
-    {"LengthFromTheSettingsFile", "", "read_mem", kTooLong + kError, "", "", "[memory]\nmem_length=1028\n"},
-    {"HwWriteFails", "fault 8 refuse 7", "hw_write_reg 0x20 0x5",
-     "Write address set to \t0x00000020!\nWrite data is \t\t0x00000005!\n" + kRefused +
+// After "set connected 1". "@" is the row's directory, which holds
+// regs.txt (a register-value record) and list.txt (an address list), and
+// is the run's RQMSIM_RAMDIR unless the row names another. sent: the
+// requests but the driver's; after: the chip's values; ram.bin is empty
+// unless the row names it.
+// clang-format off
+const RunRow kMemRuns[] = {
+    {.name = "Aligned", .presets = "set mem 0x89000010 0xCAFEF00D", .words = "read_mem -r 0 -l 32",
+     .out = "Memory region is:0!\nMemory length set to:32!\n" + kHeader +
+         rows(0x89000000, {0, 0, 0, 0, 0xCAFEF00D, 0, 0, 0}) + kOk,
+     .sent = {HiBuild(0, {0x89000000, 0xC00020})}},
+    {.name = "UnalignedRead", .presets = "set mem 0x89000010 0xAABBCCDD",
+     .words = "read_mem -a 0x89000012 -l 5",
+     .out = "Memory start address set to 0x89000012!\nMemory length set to:8!\n" + kHeader +
+         rows(0x89000012, {0xAABB, 0}) + kOk,
+     .sent = {HiBuild(0, {0x89000012, 0xC00008})}},
+    {.name = "UnalignedWrite", .words = "write_mem 0x89000013 0x11",
+     .out = "WARNING:Address should be multiple of 4 !\nWrite address set to \t0x89000010!\n"
+         "Write data is \t\t0x00000011!\n" + kOk,
+     .sent = {HiBuild(1, {0x89000010, 0xC00004, 0x11})}, .after = "mem 0x89000010=0x00000011"},
+    {.name = "RfRegion", .presets = "set mem 0x8ABB8020 0x22", .words = "read_mem -r 1 -l 8",
+     .out = "Memory region is:1!\nMemory length set to:8!\n" + kHeader + rows(0x8ABB801C, {0, 0x22}) + kOk,
+     .sent = kRfSwitched +
+         Msgs{HiBuild(58, {0, 0x8ABB801C, 3}), HiBuild(58, {0, 0x8ABB8020, 3}), HiBuild(686, {0, 0})}},
+    {.name = "RfRegionNoBytes", .words = "read_mem -r 1 -l 0",
+     .out = "Memory region is:1!\nMemory length set to:0!\n" + kHeader + "\n" + kOk,
+     .sent = kRfSwitched + Msgs{HiBuild(686, {0, 0})}},
+    {.name = "ParameterBlockRegion", .presets = "set mem 0x00080008 0x33", .words = "read_mem -r 2 -l 12",
+     .out = "Memory region is:2!\nMemory length set to:12!\n" + kHeader + rows(0x00080000, {0, 0, 0x33}) +
+         kOk,
+     .sent = {HiBuild(0, {0x80000, 0xC0000C})}},
+    {.name = "Length1024", .words = "read_mem -a 0x0 -l 1024",
+     .out = "Memory start address set to 0x00000000!\nMemory length set to:1024!\n" + kHeader +
+         rows(0, Words(256, 0)) + kOk,
+     .sent = {HiBuild(0, {0, 0xC00400})}},
+    {.name = "Length1025", .words = "read_mem -l 1025", .out = kTooLong + "Params set error!\n" + kError},
+    {.name = "LengthFromTheSettingsFile", .settings = SettingsFile("[memory]\nmem_length=1028\n"),
+     .words = "read_mem", .out = kTooLong + kError},
+    {.name = "HwWriteFails", .presets = "fault 8 refuse 7", .words = "hw_write_reg 0x20 0x5",
+     .out = "Write address set to \t0x00000020!\nWrite data is \t\t0x00000005!\n" + kRefused +
          failed("RQM_HwWriteReg", 7) + kError,
-     "8:20,5"},
-    {"HwReadFails", "fault 7 refuse 7", "hw_read_reg 0x20",
-     "Read address set to \t0x00000020!\n" + kRefused + failed("RQM_HwReadReg", 7) + kError, "7:20,ffffffff"},
+     .sent = {HiBuild(8, {0x20, 5})}},
+    {.name = "HwReadFails", .presets = "fault 7 refuse 7", .words = "hw_read_reg 0x20",
+     .out = "Read address set to \t0x00000020!\n" + kRefused + failed("RQM_HwReadReg", 7) + kError,
+     .sent = {HiBuild(7, {0x20, 0xFFFFFFFF})}},
     // The firmware's own status of these two is at +12.
-    {"HwWriteStatus", "set regstatus 32", "hw_write_reg 0x20 0x5",
-     "Write address set to \t0x00000020!\nWrite data is \t\t0x00000005!\n" + failed("RQM_HwWriteReg", 32) +
-         kError,
-     "8:20,5", "reg 0x20=0x00000000"},
-    {"HwReadStatus", "set reg 0x20 0x77;set regstatus 3", "hw_read_reg 0x20",
-     "Read address set to \t0x00000020!\n" + failed("RQM_HwReadReg", 3) + kError, "7:20,ffffffff"},
-    {"WriteRegApb", "", "write_reg -t APB -a 0x10 -v 0x77",
-     "Memory type set to:3!\nMemory start address set to 0x00000010!\nMemory value set to 0x00000077!\nWrite "
-     "data: 0x00000077\n",
-     "1015:ffffffff,3,10,77", "apb 0x10=0x00000077;ahb 0x10=0x00000000"},
-    {"LoadRf", "", "load_reg -r 1 -p @/regs.txt",
-     "Memory region is:1!\nFile path is: @/regs.txt!\nLoad registers OK!\n",
-     kRfSwitched + "99:10000000,7000000 686:0,0", "mem 0x10=0x00000007"},
+    {.name = "HwWriteStatus", .presets = "set regstatus 32", .words = "hw_write_reg 0x20 0x5",
+     .out = "Write address set to \t0x00000020!\nWrite data is \t\t0x00000005!\n" +
+         failed("RQM_HwWriteReg", 32) + kError,
+     .sent = {HiBuild(8, {0x20, 5})}, .after = "reg 0x20=0x00000000"},
+    {.name = "HwReadStatus", .presets = "set reg 0x20 0x77;set regstatus 3", .words = "hw_read_reg 0x20",
+     .out = "Read address set to \t0x00000020!\n" + failed("RQM_HwReadReg", 3) + kError,
+     .sent = {HiBuild(7, {0x20, 0xFFFFFFFF})}},
+    {.name = "WriteRegApb", .words = "write_reg -t APB -a 0x10 -v 0x77",
+     .out = "Memory type set to:3!\nMemory start address set to 0x00000010!\n"
+         "Memory value set to 0x00000077!\nWrite data: 0x00000077\n" + kOk,
+     .sent = {HiBuild(1015, {0xFFFFFFFF, 3, 0x10, 0x77})},
+     .after = "apb 0x10=0x00000077;ahb 0x10=0x00000000"},
+    {.name = "LoadRf", .words = "load_reg -r 1 -p @/regs.txt",
+     .out = "Memory region is:1!\nFile path is: @/regs.txt!\nLoad registers OK!\n" + kOk,
+     .sent = kRfSwitched + Msgs{HiBuild(99, {0x10000000, 0x7000000}), HiBuild(686, {0, 0})},
+     .after = "mem 0x10=0x00000007"},
     // The length is the RF access parameter here.
-    {"SaveRf", "set mem 0x10 0xA", "save_reg -r 1 -l 12 -p @/list.txt -d @/dump.txt",
-     "Memory region is:1!\nMemory length set to:12!\nFile path is: @/list.txt!\nDest file path is: "
-     "@/dump.txt!\nSave registers OK!\n",
-     kRfSwitched + "58:0,10,c 686:0,0", "", "", "0x00000010,0x0000000a\n"},
+    {.name = "SaveRf", .presets = "set mem 0x10 0xA",
+     .words = "save_reg -r 1 -l 12 -p @/list.txt -d @/dump.txt",
+     .out = "Memory region is:1!\nMemory length set to:12!\nFile path is: @/list.txt!\n"
+         "Dest file path is: @/dump.txt!\nSave registers OK!\n" + kOk,
+     .sent = kRfSwitched + Msgs{HiBuild(58, {0, 0x10, 0xC}), HiBuild(686, {0, 0})},
+     .files_after = {{"dump.txt", "0x00000010,0x0000000a\n"}}},
     // The board's "/sdcard/ram.bin" is a file of RQMSIM_RAMDIR here, and
     // the line names it.
-    {"ReadRegToTheRamFile", "set ahb 0x100 0x64636261;set ahb 0x104 0x68676665",
-     "read_reg -t AHB -a 0x100 -l 8",
-     "Memory type set to:2!\nMemory start address set to 0x00000100!\nMemory length set to:8!\nopenfile "
-     "[@/ram.bin] success!\nwrite cnt: 1 \n",
-     "1014:2,100,8", "", "", "", "abcdefgh"},
-    {"ReadRegToTheWorkingDirectory", "", "read_reg -t AHB -a 0x100 -l 4",
-     "Memory type set to:2!\nMemory start address set to 0x00000100!\nMemory length set to:4!\nopenfile "
-     "[./ram.bin] success!\nwrite cnt: 1 \n",
-     "1014:2,100,4", "", "", "", "", ""},
+    {.name = "ReadRegToTheRamFile", .presets = "set ahb 0x100 0x64636261;set ahb 0x104 0x68676665",
+     .words = "read_reg -t AHB -a 0x100 -l 8",
+     .out = "Memory type set to:2!\nMemory start address set to 0x00000100!\nMemory length set to:8!\n"
+         "openfile [@/ram.bin] success!\nwrite cnt: 1 \n" + kOk,
+     .sent = {HiBuild(1014, {2, 0x100, 8})}, .files_after = {{"ram.bin", "abcdefgh"}}},
+    {.name = "ReadRegToTheWorkingDirectory", .env = {{"RQMSIM_RAMDIR", ""}},
+     .words = "read_reg -t AHB -a 0x100 -l 4",
+     .out = "Memory type set to:2!\nMemory start address set to 0x00000100!\nMemory length set to:4!\n"
+         "openfile [./ram.bin] success!\nwrite cnt: 1 \n" + kOk,
+     .sent = {HiBuild(1014, {2, 0x100, 4})}},
 };
+// clang-format on
 
-class MemRun : public SimRows, public testing::WithParamInterface<MemRunCase> {};
+class MemRun : public SimRows, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(MemRun, OutputWireAndChip) {
-    const MemRunCase& c = GetParam();
-    TempDir dir;
-    ASSERT_TRUE(dir.write("regs.txt", "0x00000010,0x00000007\n") && dir.write("list.txt", "0x10\n"));
-    presets(std::string("set connected 1;") + c.presets);
-    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, split(at_dir(c.words, dir.path())), settings_of(c.settings),
-                                10000, {{"RQMSIM_RAMDIR", at_dir(c.ramdir, dir.path())}});
-    EXPECT_EQ(r.out, at_dir(c.out + (c.out.ends_with(kError) ? "" : kOk), dir.path()))
-        << testing::PrintToString(r);
-    EXPECT_EQ(wire_text(r.wire, kDriverIds), c.sent);
-    expect_state(c.after);
-    EXPECT_EQ(c.dump.empty() ? "" : file_text(dir.path() + "/dump.txt"), c.dump);
-    EXPECT_EQ(file_text(dir.path() + "/ram.bin"), c.ram);
+    RunRow row = GetParam();
+    if (row.env.empty())
+        row.env = {{"RQMSIM_RAMDIR", "@"}};
+    row.files = {{"regs.txt", "0x00000010,0x00000007\n"}, {"list.txt", "0x10\n"}};
+    if (row.files_after.empty() || row.files_after.back().first != "ram.bin")
+        row.files_after.emplace_back("ram.bin", "");
+    ctl("set connected 1");
+    const RowRuns r = run_row(row, RQMCLI_SIM_PATH);
+    EXPECT_EQ(r.wire.without(kDriverIds), hi_msgs(row.sent));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, MemRun, testing::ValuesIn(kMemRuns), RowName());
@@ -161,7 +143,6 @@ class InProc : public CliInProcess {
 protected:
     void SetUp() override {
         CliInProcess::SetUp();
-        ASSERT_TRUE(dir_.ok());
         dump_ = dir_.path() + "/ram.bin";
     }
     int read_reg(const std::string& words, const std::string& path, FILE* in = stdin) {
@@ -172,7 +153,6 @@ protected:
         return static_cast<uint32_t>(std::stoul(get(key), nullptr, 0));
     }
 
-    TempDir dir_;
     std::string dump_;
 };
 
@@ -291,8 +271,9 @@ TEST_F(InProc, BufferReadsAndBadBufferNumbers) {
     EXPECT_EQ(read_ram_data(1, 2500, block.data()), 0);
     EXPECT_EQ(read_ram_data(0, 2561, block.data()), -1);
     EXPECT_EQ(printed([] { EXPECT_EQ(clear_flag_and_len(2), -1); }), "bad ram number: 2!\n");
-    EXPECT_EQ(sent().words(1014),
-              (std::vector<Words>{{2, 0x01818600, 1024}, {2, 0x01818A00, 1024}, {2, 0x01818E00, 452}}));
+    EXPECT_EQ(sent().with({1014}), hi_msgs({HiBuild(1014, {2, 0x01818600, 1024}),
+                                            HiBuild(1014 | 1 << HI_MSG_SEQ_SHIFT, {2, 0x01818A00, 1024}),
+                                            HiBuild(1014 | 2 << HI_MSG_SEQ_SHIFT, {2, 0x01818E00, 452})}));
 }
 
 // Registers in two runs of consecutive addresses: written as two blocks,
@@ -310,7 +291,11 @@ TEST_F(InProc, GeneratedRegisterFileRoundTrip) {
     EXPECT_EQ(RQM_reg_file_write(ctx_), 0);
     EXPECT_EQ(RQM_reg_file_read(ctx_), 0);
     EXPECT_EQ(RQM_reg_file_write_ex(ctx_), 0);
-    EXPECT_EQ(wire_text(sent(), {5, 6}), "1:100,c0000c,11,22,33 1:200,c00004,44 0:100,c0000c 0:200,c00004");
+    // Numbered: the API's session made the connect handshake.
+    EXPECT_EQ(sent().without({5, 6}), hi_msgs({HiBuild(1, {0x100, 0xC0000C, 0x11, 0x22, 0x33}),
+                                               HiBuild(1 | 1 << HI_MSG_SEQ_SHIFT, {0x200, 0xC00004, 0x44}),
+                                               HiBuild(0 | 2 << HI_MSG_SEQ_SHIFT, {0x100, 0xC0000C}),
+                                               HiBuild(0 | 3 << HI_MSG_SEQ_SHIFT, {0x200, 0xC00004})}));
     EXPECT_EQ(sent().ids({5, 6}), (std::vector<unsigned>{6, 5}));
     EXPECT_EQ(RQM_reg_file_read_ex(ctx_, (dir_.path() + "/saved.txt").c_str()), 0);
     EXPECT_EQ(file_text(dir_.path() + "/saved.txt"), text);

@@ -52,121 +52,153 @@ const std::string kNoVersion =
 const std::string kCalRefused =
     "RQM not connect,please connect first!\n" + failed("RQM_CalibrateTransmitter", 7);
 const std::string kIllegal = "the freq_offset is illegality, reference value:0~127\n";
-const std::string kMcs2Sent = "38:4,1000,0 38:8,2,0 ";
-const std::string kPhyUpSent = "690:0,2 38:4,400,0 38:8,0,0 1017:00c0 ";
-const std::string kCalSent = "742:0,2,7cf6108,0,0";
+// The request for one element of the SDD in use.
+Bytes sdd_element(uint8_t id) {
+    return HiBuild(1017).u8(0).u8(id);
+}
+const Msgs kMcs2Sent = {HiBuild(38, {4, 0x1000, 0}), HiBuild(38, {8, 2, 0})};
+const Msgs kPhyUpSent = {HiBuild(690, {0, 2}), HiBuild(38, {4, 0x400, 0}), HiBuild(38, {8, 0, 0}),
+                         sdd_element(0xC0)};
+const Msgs kCalSent = {HiBuild(742, {0, 2, 0x7CF6108, 0, 0})};
 const std::string kNoPowerRow = "There was a problem with settings!--1633\n" + kError;
 
-// Presets at ';'. sent: the requests to the firmware (wire_text) but for
-// the reads under read-modify-writes and the gain; record: "word=value"
-// of the driver's record afterwards.
-struct PhyCase {
-    const char* name;
-    std::string presets;
-    const char* words;
-    std::string out;  // banner date normalised
-    std::string sent;
-    const char* record = "";
-    const char* settings = "";
-};
-
-const PhyCase kCases[] = {
+// After a session (kSession), the SDD of sdd_hex() and the gain presets.
+// sent: the requests to the firmware but for the reads under
+// read-modify-writes and the gain; after: words of the driver's record.
+// clang-format off
+const RunRow kCases[] = {
     // rate: MCS 2 (power row 5) by its CCK position 18; word 17 chooses
     // the element and its offset.
-    {"RateVersion24", "set recword 17 24", "rate -m 4 -r 5.5", kMcs2 + "power level:62\n" + kGain + kOk,
-     kMcs2Sent + "1017:00e3 767:0,f0", "0=18 4=4 5=2"},
-    {"RateVersion25", "set recword 17 25", "rate -m 4 -r 5.5", kMcs2 + "power level:42\n" + kGain + kOk,
-     kMcs2Sent + "1017:00b0 767:0,a0", "0=18 4=4 5=2"},
+    {.name = "RateVersion24", .presets = "set recword 17 24", .words = "rate -m 4 -r 5.5",
+     .out = kMcs2 + "power level:62\n" + kGain + kOk,
+     .sent = kMcs2Sent + Msgs{sdd_element(0xE3), HiBuild(767, {0, 0xF0})},
+     .after = "recword 0=18;recword 4=4;recword 5=2"},
+    {.name = "RateVersion25", .presets = "set recword 17 25", .words = "rate -m 4 -r 5.5",
+     .out = kMcs2 + "power level:42\n" + kGain + kOk,
+     .sent = kMcs2Sent + Msgs{sdd_element(0xB0), HiBuild(767, {0, 0xA0})},
+     .after = "recword 0=18;recword 4=4;recword 5=2"},
     // -r is checked against the stored mode, before -m changes it.
-    {"RateBeforeModeStoredOfdm", "set recword 4 2", "rate -r 54 -m 4",
-     "rate is _54Mbps_64QAM_Code3_4_\nmode is _802_11_N_OFDM_SHORT_GREENFIELD_\npower level:50\n" + kGain +
-         kOk,
-     "38:4,1000,0 38:8,0,0 1017:00e3 767:0,c0", "0=12 4=4 5=0"},
-    {"RateStored40MhzForced20", "set recword 6 2;set recword 7 0;set recword 3 11;set txmib bw40 1",
-     "rate -m 1 -r 11",
-     "mode is _802_11_B_DSSS_LONG_PREAMBLE_\nrate is _11Mbps_CCK_\n[WARN]11b/g, bandwidth should be: 20M!\n"
-     "power level:46\n" +
+    {.name = "RateBeforeModeStoredOfdm", .presets = "set recword 4 2", .words = "rate -r 54 -m 4",
+     .out = "rate is _54Mbps_64QAM_Code3_4_\nmode is _802_11_N_OFDM_SHORT_GREENFIELD_\npower level:50\n" +
          kGain + kOk,
-     "677:0,0 38:4,0,0 757:0,b 38:4,400,0 38:8,3,0 1017:00e3 767:0,b0", "3=11 4=1 5=3 6=0 7=1"},
-    {"RatePowerMissing", "set sddelem 0xE3 none", "rate -m 4 -r 5.5",
-     kMcs2 + failed("RQM_GetOpPwrAuto_Dbm", 1) + kNoPowerRow, kMcs2Sent + "1017:00e3", "0=16 4=1 5=1"},
-    {"RatePowerShort", "set sddelem 0xE3 d000d000", "rate -m 4 -r 5.5",
-     kMcs2 + failed("RQM_GetOpPwrAuto_Dbm", -1) + kNoPowerRow, kMcs2Sent + "1017:00e3", "0=16"},
+     .sent = {HiBuild(38, {4, 0x1000, 0}), HiBuild(38, {8, 0, 0}), sdd_element(0xE3),
+         HiBuild(767, {0, 0xC0})},
+     .after = "recword 0=12;recword 4=4;recword 5=0"},
+    {.name = "RateStored40MhzForced20",
+     .presets = "set recword 6 2;set recword 7 0;set recword 3 11;set txmib bw40 1",
+     .words = "rate -m 1 -r 11",
+     .out = "mode is _802_11_B_DSSS_LONG_PREAMBLE_\nrate is _11Mbps_CCK_\n"
+         "[WARN]11b/g, bandwidth should be: 20M!\npower level:46\n" + kGain + kOk,
+     .sent = {HiBuild(677, {0, 0}), HiBuild(38, {4, 0, 0}), HiBuild(757, {0, 0xB}),
+         HiBuild(38, {4, 0x400, 0}), HiBuild(38, {8, 3, 0}), sdd_element(0xE3), HiBuild(767, {0, 0xB0})},
+     .after = "recword 3=11;recword 4=1;recword 5=3;recword 6=0;recword 7=1"},
+    {.name = "RatePowerMissing", .presets = "set sddelem 0xE3 none", .words = "rate -m 4 -r 5.5",
+     .out = kMcs2 + failed("RQM_GetOpPwrAuto_Dbm", 1) + kNoPowerRow,
+     .sent = kMcs2Sent + Msgs{sdd_element(0xE3)}, .after = "recword 0=16;recword 4=1;recword 5=1"},
+    {.name = "RatePowerShort", .presets = "set sddelem 0xE3 d000d000", .words = "rate -m 4 -r 5.5",
+     .out = kMcs2 + failed("RQM_GetOpPwrAuto_Dbm", -1) + kNoPowerRow,
+     .sent = kMcs2Sent + Msgs{sdd_element(0xE3)}, .after = "recword 0=16"},
     // channel
-    {"ChannelClassCode", "", "channel 5GHZ 4 9", kChannelCheck + kOk, "757:0,109", "3=9 15=4"},
-    {"ChannelNotInClass", "", "channel 5GHZ 1 60",
-     "Channel should be:36 40 44 48 52 56 64 100 104 108 112 116 120 124 128 132 136 140 \n" + kInvalid +
-         kChannelHelp,
-     "", "3=7 15=0"},
-    {"Channel15", "", "channel 2GHZ 15", "band = 2GHZ\nchannel 15 ok \n" + kChannelCheck + kOk, "757:0,f",
-     "3=15 15=0"},
-    {"ChannelBare", "set recword 3 11;set recword 15 4", "channel", kChannelCheck + kOk, "757:0,7",
-     "3=7 15=0"},
-    {"ChannelOneWord", "set recword 3 11", "channel foo", kChannelCheck + kOk, "757:0,7", "3=7"},
+    {.name = "ChannelClassCode", .words = "channel 5GHZ 4 9", .out = kChannelCheck + kOk,
+     .sent = {HiBuild(757, {0, 0x109})}, .after = "recword 3=9;recword 15=4"},
+    {.name = "ChannelNotInClass", .words = "channel 5GHZ 1 60",
+     .out = "Channel should be:36 40 44 48 52 56 64 100 104 108 112 116 120 124 128 132 136 140 \n" +
+         kInvalid + kChannelHelp,
+     .after = "recword 3=7;recword 15=0"},
+    {.name = "Channel15", .words = "channel 2GHZ 15",
+     .out = "band = 2GHZ\nchannel 15 ok \n" + kChannelCheck + kOk, .sent = {HiBuild(757, {0, 0xF})},
+     .after = "recword 3=15;recword 15=0"},
+    {.name = "ChannelBare", .presets = "set recword 3 11;set recword 15 4", .words = "channel",
+     .out = kChannelCheck + kOk, .sent = {HiBuild(757, {0, 7})}, .after = "recword 3=7;recword 15=0"},
+    {.name = "ChannelOneWord", .presets = "set recword 3 11", .words = "channel foo",
+     .out = kChannelCheck + kOk, .sent = {HiBuild(757, {0, 7})}, .after = "recword 3=7"},
     // regulatory and phy_mode leave the record alone
-    {"Regulatory5", "", "regulatory 5",
-     "Phy mode is OFDM_5GHZ!\nRegulatory class is 5!\nChannel is 184!\n" + kOk, "694:0,3 757:0,b8",
-     "3=7 15=0"},
-    {"PhyModeRefusedStillSendsChannel", "fault 694 status 1", "phy_mode 5GHZ",
-     failed("RQM_SetPhyMode", 1) + "Phy mode is OFDM_5GHZ!\nRegulatory class is 1!\nChannel is 36!\n" +
+    {.name = "Regulatory5", .words = "regulatory 5",
+     .out = "Phy mode is OFDM_5GHZ!\nRegulatory class is 5!\nChannel is 184!\n" + kOk,
+     .sent = {HiBuild(694, {0, 3}), HiBuild(757, {0, 0xB8})}, .after = "recword 3=7;recword 15=0"},
+    {.name = "PhyModeRefusedStillSendsChannel", .presets = "fault 694 status 1", .words = "phy_mode 5GHZ",
+     .out = failed("RQM_SetPhyMode", 1) + "Phy mode is OFDM_5GHZ!\nRegulatory class is 1!\nChannel is 36!\n" +
          kError,
-     "694:0,3 757:0,24", "3=7 15=0"},
-    {"BandwidthLowerCaseIs20", "set recword 6 2", "bandwidth 40m",
-     "Band width set to 20MHz!\nPlease set channel after setting bandwidth!\n" + kOk,
-     "677:0,0 38:4,0,0 697:0,1 38:4,0,0", "6=0 7=1"},
+     .sent = {HiBuild(694, {0, 3}), HiBuild(757, {0, 0x24})}, .after = "recword 3=7;recword 15=0"},
+    {.name = "BandwidthLowerCaseIs20", .presets = "set recword 6 2", .words = "bandwidth 40m",
+     .out = "Band width set to 20MHz!\nPlease set channel after setting bandwidth!\n" + kOk,
+     .sent = {HiBuild(677, {0, 0}), HiBuild(38, {4, 0, 0}), HiBuild(697, {0, 1}), HiBuild(38, {4, 0, 0})},
+     .after = "recword 6=0;recword 7=1"},
     // power_level: dBm = (level - 2) / 4, sent x 16
-    {"PowerLevel2", "", "power_level 2", "Power set to 2 !\n" + kGain + kOk, "767:0,0"},
-    {"PowerLevel120", "", "power_level 120", "Power set to 120 !\n" + kGain + kOk, "767:0,1d8"},
-    {"PowerLevelFraction", "", "power_level 10.5", "Power set to 10 !\n" + kGain + kOk, "767:0,22"},
-    {"PowerLevel121", "", "power_level 121", kPowerLevelRefused, ""},
-    {"PowerLevelNone", "", "power_level", kPowerLevelRefused, ""},
+    {.name = "PowerLevel2", .words = "power_level 2", .out = "Power set to 2 !\n" + kGain + kOk,
+     .sent = {HiBuild(767, {0, 0})}},
+    {.name = "PowerLevel120", .words = "power_level 120", .out = "Power set to 120 !\n" + kGain + kOk,
+     .sent = {HiBuild(767, {0, 0x1D8})}},
+    {.name = "PowerLevelFraction", .words = "power_level 10.5", .out = "Power set to 10 !\n" + kGain + kOk,
+     .sent = {HiBuild(767, {0, 0x22})}},
+    {.name = "PowerLevel121", .words = "power_level 121", .out = kPowerLevelRefused},
+    {.name = "PowerLevelNone", .words = "power_level", .out = kPowerLevelRefused},
     // enable_phy: the SDD's version, or the chip's default
-    {"EnablePhyVersionFromSdd", "set sddelem 0xC0 0205;" + kCalBlock, "enable_phy",
-     "power level:22\n" + kGain + kPhyUp + "7!\n" + kCalPrinted + kOk,
-     kPhyUpSent + "1017:00b0 767:0,50 694:0,2 757:0,7 " + kCalSent, "17=25"},
-    {"EnablePhyDefault23", "set sddelem 0xC0 none;set recword 17 25;" + kCalBlock, "enable_phy",
-     kNoVersion + "3\npower level:42\n" + kGain + kPhyUp + "7!\n" + kCalPrinted + kOk,
-     kPhyUpSent + "1017:00e3 767:0,a0 694:0,2 757:0,7 " + kCalSent, "17=23"},
+    {.name = "EnablePhyVersionFromSdd", .presets = "set sddelem 0xC0 0205;" + kCalBlock,
+     .words = "enable_phy", .out = "power level:22\n" + kGain + kPhyUp + "7!\n" + kCalPrinted + kOk,
+     .sent = kPhyUpSent +
+         Msgs{sdd_element(0xB0), HiBuild(767, {0, 0x50}), HiBuild(694, {0, 2}), HiBuild(757, {0, 7})} +
+         kCalSent,
+     .after = "recword 17=25"},
+    {.name = "EnablePhyDefault23", .presets = "set sddelem 0xC0 none;set recword 17 25;" + kCalBlock,
+     .words = "enable_phy",
+     .out = kNoVersion + "3\npower level:42\n" + kGain + kPhyUp + "7!\n" + kCalPrinted + kOk,
+     .sent = kPhyUpSent +
+         Msgs{sdd_element(0xE3), HiBuild(767, {0, 0xA0}), HiBuild(694, {0, 2}), HiBuild(757, {0, 7})} +
+         kCalSent,
+     .after = "recword 17=23"},
     // The variant's longer reading brings no gains: the table's. A failed
     // calibration leaves the PHY up.
-    {"EnablePhyVariantDefault25", "set sddelem 0xC0 none;set recword 18 1;fault 742 refuse 7", "enable_phy",
-     kNoVersion + "500000\npower level:22\n" + kGain + kPhyUp + "11!\n" + kCalRefused + kOk,
-     kPhyUpSent + "1017:00b0 767:0,50 694:0,2 757:0,b " + kCalSent, "17=25", "[phy_control]\nchannel=11\n"},
-    {"CalibrationRefused", "fault 742 refuse 7", "calibration", kCalRefused + kError, kCalSent},
+    {.name = "EnablePhyVariantDefault25",
+     .presets = "set sddelem 0xC0 none;set recword 18 1;fault 742 refuse 7",
+     .settings = SettingsFile("[phy_control]\nchannel=11\n"), .words = "enable_phy",
+     .out = kNoVersion + "500000\npower level:22\n" + kGain + kPhyUp + "11!\n" + kCalRefused + kOk,
+     .sent = kPhyUpSent +
+         Msgs{sdd_element(0xB0), HiBuild(767, {0, 0x50}), HiBuild(694, {0, 2}), HiBuild(757, {0, 0xB})} +
+         kCalSent,
+     .after = "recword 17=25"},
+    {.name = "CalibrationRefused", .presets = "fault 742 refuse 7", .words = "calibration",
+     .out = kCalRefused + kError, .sent = kCalSent},
     // A reading cut short is none: no gain is shown from it.
-    {"GainCutShort", "fault 763 short 13 1", "gain", failed("RQM_GetRawPADetReading", 1) + kError, ""},
+    {.name = "GainCutShort", .presets = "fault 763 short 13 1", .words = "gain",
+     .out = failed("RQM_GetRawPADetReading", 1) + kError},
     // frequency offset: parameter word 296, or the variant's PRCM bits
-    {"FreqOffsetInBlock", "", "set_freq_offset 100", "Cur freq_offset = 100.\n" + kOk, "38:128,64,0"},
-    {"FreqOffsetIllegalWritesCurrent", "set txmib freq_offset 16", "set_freq_offset 128",
-     kIllegal + "Cur freq_offset = 16.\n" + kOk, "38:128,10,0"},
-    {"FreqOffsetVariant", "set recword 18 1;set prcm 0x40040058 0xFFFFFFFF", "set_freq_offset 5",
-     "Cur freq_offset = 5.\n" + kOk, "272:0,40040058,0 272:0,40040058,0 273:0,40040058,f85fffff"},
-    {"FreqOffsetUnreadableIllegal", "set recword 18 1;fault 272 status 1", "set_freq_offset 300",
-     failed("RQM_ReadPRCMRegister", 1) + kIllegal + kError, "272:0,40040058,0"},
-    {"FreqOffsetWriteFails", "set recword 18 1;fault 273 status 1", "set_freq_offset 5",
-     failed("RQM_WritePRCMRegister", 1) + "Cur freq_offset = 5.\n" + failed("RQM_SetFreqOffset", 1) + kError,
-     "272:0,40040058,0 272:0,40040058,0 273:0,40040058,500000"},
-    {"GetFreqOffsetFails", "set recword 18 1;fault 272 status 1", "get_freq_offset",
-     failed("RQM_ReadPRCMRegister", 1) + "Cur freq_offset = -1.\n" + kError, "272:0,40040058,0"},
+    {.name = "FreqOffsetInBlock", .words = "set_freq_offset 100", .out = "Cur freq_offset = 100.\n" + kOk,
+     .sent = {HiBuild(38, {0x128, 0x64, 0})}},
+    {.name = "FreqOffsetIllegalWritesCurrent", .presets = "set txmib freq_offset 16",
+     .words = "set_freq_offset 128", .out = kIllegal + "Cur freq_offset = 16.\n" + kOk,
+     .sent = {HiBuild(38, {0x128, 0x10, 0})}},
+    {.name = "FreqOffsetVariant", .presets = "set recword 18 1;set prcm 0x40040058 0xFFFFFFFF",
+     .words = "set_freq_offset 5", .out = "Cur freq_offset = 5.\n" + kOk,
+     .sent = {HiBuild(272, {0, 0x40040058, 0}), HiBuild(272, {0, 0x40040058, 0}),
+         HiBuild(273, {0, 0x40040058, 0xF85FFFFF})}},
+    {.name = "FreqOffsetUnreadableIllegal", .presets = "set recword 18 1;fault 272 status 1",
+     .words = "set_freq_offset 300", .out = failed("RQM_ReadPRCMRegister", 1) + kIllegal + kError,
+     .sent = {HiBuild(272, {0, 0x40040058, 0})}},
+    {.name = "FreqOffsetWriteFails", .presets = "set recword 18 1;fault 273 status 1",
+     .words = "set_freq_offset 5",
+     .out = failed("RQM_WritePRCMRegister", 1) + "Cur freq_offset = 5.\n" + failed("RQM_SetFreqOffset", 1) +
+         kError,
+     .sent = {HiBuild(272, {0, 0x40040058, 0}), HiBuild(272, {0, 0x40040058, 0}),
+         HiBuild(273, {0, 0x40040058, 0x500000})}},
+    {.name = "GetFreqOffsetFails", .presets = "set recword 18 1;fault 272 status 1",
+     .words = "get_freq_offset",
+     .out = failed("RQM_ReadPRCMRegister", 1) + "Cur freq_offset = -1.\n" + kError,
+     .sent = {HiBuild(272, {0, 0x40040058, 0})}},
     // set_cca hands the API's code on, but 1 is an error
-    {"CcaNoConfirmation", "fault 127 short 6", "set_cca 1", failed("RQM_SetCcaSensitiveTx", 1) + kError,
-     "127:0,1"},
+    {.name = "CcaNoConfirmation", .presets = "fault 127 short 6", .words = "set_cca 1",
+     .out = failed("RQM_SetCcaSensitiveTx", 1) + kError, .sent = {HiBuild(127, {0, 1})}},
 };
+// clang-format on
 
-class PhyRun : public SimRows, public testing::WithParamInterface<PhyCase> {};
+class PhyRun : public SimRows, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(PhyRun, PrintsSendsAndKeeps) {
-    const PhyCase& c = GetParam();
     presets("set connected 1;set sdd " + sdd_hex() + ";" + kGainPresets);
     for (const auto& [word, value] : pairs(kSession, ' '))
         ctl("set recword " + word + " " + value);
-    presets(c.presets);
-    const CliRun r = run_on_sim(RQMCLI_SIM_PATH, split(c.words), settings_of(c.settings));
-    EXPECT_EQ(normalized(r.out), c.out);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(wire_text(r.wire, {993, 994, 1016, 0, 763}), c.sent);
-    for (const auto& [word, value] : pairs(c.record, ' '))
-        EXPECT_EQ(get("recword " + word), value) << "word " << word;
+    const RowRuns r = run_row(GetParam(), RQMCLI_SIM_PATH);
+    EXPECT_EQ(r.wire.without({993, 994, 1016, 0, 763}), hi_msgs(GetParam().sent));
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, PhyRun, testing::ValuesIn(kCases), RowName());
@@ -184,7 +216,8 @@ TEST_F(SetChannel, ClassBeyondTheTableSendsNothing) {
     EXPECT_EQ(set_channel(setting.channel, setting.regulatory_class, 1), 0);
     setting.channel = 0;
     EXPECT_EQ(set_channel(setting.channel, 4, 1), 0);
-    EXPECT_EQ(sent().words(757), (std::vector<Words>{{0, 0x07BC}, {0, 0x0100}}));
+    EXPECT_EQ(sent().with({757}),
+              hi_msgs({HiBuild(757, {0, 0x07BC}), HiBuild(757 | 1 << HI_MSG_SEQ_SHIFT, {0, 0x0100})}));
 }
 
 }  // namespace

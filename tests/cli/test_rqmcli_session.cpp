@@ -7,18 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/cli_run.h"
-#include "tests/support/rows.h"
-#include "tests/support/sim_fixture.h"
+#include "tests/support/sim_rows.h"
 
 namespace {
-
-const std::string kOk = "Sending CMD OK!\n";
-
-const std::string kGain = "Transmit gain register value:\ndigital:\t128\nanalogue:\t1\nindex:\t\t12\n\n";
-const std::string kCalibration =
-    "\nCalibrations:\nlo_start:\t-25\nim_start:\t-27\nlo_stop:\t-44\nim_stop:\t-47\n"
-    "gain:\t\t3\nphase:\t\t-2\ni_ofs:\t\t14\nq_ofs:\t\t-9\n\n";
 
 std::string generator(int mode) {
     return "RQM_SetPulsedToneGen:eTMode=" + std::to_string(mode) +
@@ -26,66 +17,67 @@ std::string generator(int mode) {
            "frameLen=0\ndelay=0\n";
 }
 
-// PATH stands for the SDD path the stand-in serves.
-struct Step {
-    const char* words;
-    std::string out;
-};
+const std::string kStatus =
+    "FwTxConfig ctrl0:\t\t0x00000000\nFwTxConfig ctrl1:\t\t0x00001000\nFwTxConfig rate:\t\t2\n"
+    "FwTxConfig length:\t\t4095\nFwTxConfig HT40MPPDU:\t\t0\nFwTxConfig tx below:\t\t0\n"
+    "FwTxConfig short GI:\t\t0\n\n";
+const std::string kCounters =
+    "Num tx successes:\t\t100\nNum tx acked:\t\t\t100\nNum tx fail(ptcs abort):\t0\n"
+    "Num tx fail(bt abort):\t\t0\nNum tx queued :\t\t\t100\nNum tx Ttcs end :\t\t100\n"
+    "Num tx ack Ttcs end :\t\t100\nNum tx ack success:\t\t100\nNtd stats:\t\t\t0\nFiq count :\t\t\t0\n";
+const std::string kMemory =
+    "Memory start address set to 0x89000000!\nMemory length set to:16!\n\nRead memory:\n\n"
+    "  Address\t  00\t     04 \t08\t   0C\t      10\t 14\t    18\t       1C\n"
+    "0x89000000: 0x00000000 0x00000000 0x00000000 0x00000000\n\n";
+const std::string kChipId =
+    "[CHIPID]:you can write 0 times.\n"
+    "0x23 0x01 0x51 0x4d 0x00 0x00 0x00 0x17 0x5a 0x3c 0x96 0x0f 0x00 0x00 0x00 0x01 \n";
+const std::string kSddFile =
+    "sdd_path = PATH\nsddLength = 60\n"
+    "00000000h:  c0  02  02  03  c9  02  42  00  e3  18  50  01  48  01  40  01  \n"
+    "00000001h:  38  01  30  01  28  01  20  01  18  01  10  01  08  01  00  01  \n"
+    "00000002h:  00  00  b0  18  20  01  18  01  10  01  08  01  00  01  f8  00  \n"
+    "00000003h:  f0  00  e8  00  e0  00  d8  00  d0  00  00  00  \n";
 
-const Step kSession[] = {
-    {"connect", "RQM fw is running!!\n\n"},
-    {"enable_phy",
-     "power level:74\n" + kGain + "Phy mode is OFDM_DSSS_2GHZ!\nChannel is 7!\n" + kCalibration},
-    {"channel OFDM_2GHZ 6", "channel 6 ok \nHere phy mode param is only for channel check!\n"},
-    {"rate -m 4 -r 5.5",
-     "mode is _802_11_N_OFDM_SHORT_GREENFIELD_\nrate is _19_5Mbps_QPSK_Code_3_4_\npower level:64\n" + kGain},
-    {"power_level 50", "Power set to 50 !\n" + kGain},
-    {"calibration", kCalibration},
-    {"gain", kGain},
-    {"tx -n 100", "frame cnt is:100!\ntxed=100, acked=100\n"},
-    {"tx_status",
-     "FwTxConfig ctrl0:\t\t0x00000000\nFwTxConfig ctrl1:\t\t0x00001000\nFwTxConfig rate:\t\t2\n"
-     "FwTxConfig length:\t\t4095\nFwTxConfig HT40MPPDU:\t\t0\nFwTxConfig tx below:\t\t0\n"
-     "FwTxConfig short GI:\t\t0\n\n"},
-    {"tx_cfg",
-     "Num tx successes:\t\t100\nNum tx acked:\t\t\t100\nNum tx fail(ptcs abort):\t0\n"
-     "Num tx fail(bt abort):\t\t0\nNum tx queued :\t\t\t100\nNum tx Ttcs end :\t\t100\n"
-     "Num tx ack Ttcs end :\t\t100\nNum tx ack success:\t\t100\nNtd stats:\t\t\t0\nFiq count :\t\t\t0\n"},
-    {"rx", ""},
-    {"rx_stop", "No frame Rxed!\n"},
-    {"tone", "txed=0, acked=0\ntxed=0, acked=0\n" + generator(1)},
-    {"tone_stop", generator(0) + "txed=0, acked=0\n"},
-    {"read_mem -a 0x89000000 -l 16",
-     "Memory start address set to 0x89000000!\nMemory length set to:16!\n\nRead memory:\n\n"
-     "  Address\t  00\t     04 \t08\t   0C\t      10\t 14\t    18\t       1C\n"
-     "0x89000000: 0x00000000 0x00000000 0x00000000 0x00000000\n\n"},
-    {"read_efuse CHIPID",
-     "[CHIPID]:you can write 0 times.\n"
-     "0x23 0x01 0x51 0x4d 0x00 0x00 0x00 0x17 0x5a 0x3c 0x96 0x0f 0x00 0x00 0x00 0x01 \n"},
-    {"get_sdd_file",
-     "sdd_path = PATH\nsddLength = 60\n"
-     "00000000h:  c0  02  02  03  c9  02  42  00  e3  18  50  01  48  01  40  01  \n"
-     "00000001h:  38  01  30  01  28  01  20  01  18  01  10  01  08  01  00  01  \n"
-     "00000002h:  00  00  b0  18  20  01  18  01  10  01  08  01  00  01  f8  00  \n"
-     "00000003h:  f0  00  e8  00  e0  00  d8  00  d0  00  00  00  \n"},
-    {"get_sdd_power", "sdd_path = PATH\nsdd user power:\n  11b:  74\n  11gn: 70\n  MCS7: 54\n"},
-    {"disconnect", ""},
+// One run a line; PATH stands for the SDD path the stand-in serves.
+// clang-format off
+const RunRow kSession = {
+    .name = "FirstSession",
+    .words = "connect|enable_phy|channel OFDM_2GHZ 6|rate -m 4 -r 5.5|power_level 50|calibration|gain|"
+             "tx -n 100|tx_status|tx_cfg|rx|rx_stop|tone|tone_stop|read_mem -a 0x89000000 -l 16|"
+             "read_efuse CHIPID|get_sdd_file|get_sdd_power|disconnect",
+    .out = "RQM fw is running!!\n\n" + kOk +
+           "power level:74\n" + kStandInGain + "Phy mode is OFDM_DSSS_2GHZ!\nChannel is 7!\n" +
+               kStandInCalibration + kOk +
+           "channel 6 ok \nHere phy mode param is only for channel check!\n" + kOk +
+           "mode is _802_11_N_OFDM_SHORT_GREENFIELD_\nrate is _19_5Mbps_QPSK_Code_3_4_\npower level:64\n" +
+               kStandInGain + kOk +
+           "Power set to 50 !\n" + kStandInGain + kOk +
+           kStandInCalibration + kOk +
+           kStandInGain + kOk +
+           "frame cnt is:100!\ntxed=100, acked=100\n" + kOk +
+           kStatus + kOk +
+           kCounters + kOk +
+           kOk +
+           "No frame Rxed!\n" + kOk +
+           "txed=0, acked=0\ntxed=0, acked=0\n" + generator(1) + kOk +
+           generator(0) + "txed=0, acked=0\n" + kOk +
+           kMemory + kOk +
+           kChipId + kOk +
+           kSddFile + kOk +
+           "sdd_path = PATH\nsdd user power:\n  11b:  74\n  11gn: 70\n  MCS7: 54\n" + kOk +
+           kOk,
 };
+// clang-format on
 
-TEST_F(WithSim, FirstSessionOnTheStandInAsItStarts) {
+using Session = SimRows;
+
+TEST_F(Session, FirstSessionOnTheStandInAsItStarts) {
+    RunRow row = kSession;
     const std::string path = get("sddpath");
-    int n = 0;
-    for (const Step& s : kSession) {
-        SCOPED_TRACE(testing::Message() << "run " << n++ << ": " << s.words);
-        const CliRun r = run_on_sim(RQMCLI_SIM_PATH, split(s.words));
-        ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
-        EXPECT_EQ(r.exit_code, 0);
-        std::string expected = s.out + kOk;
-        for (size_t at; (at = expected.find("PATH")) != std::string::npos;)
-            expected.replace(at, 4, path);
-        EXPECT_EQ(r.out, expected);
-        EXPECT_EQ(r.err, "");
-    }
+    for (size_t at; (at = row.out.find("PATH")) != std::string::npos;)
+        row.out.replace(at, 4, path);
+    run_row(row, RQMCLI_SIM_PATH);
 }
 
 }  // namespace

@@ -15,108 +15,84 @@
 
 namespace {
 
-using Txs = std::vector<Words>;
-
 const std::string kIdle = "txed=0, acked=0\n";
 const std::string kRefused = "Params set error!\n" + kError;
 const std::string kBadOp = " failed (4:BOOT_ERR_BAD_OP\tInvalid operation!)\n" + kError;
 const std::vector<unsigned> kSequenceIds = {0, 33, 38, 66, 67, 70, 101, 125, 126};
-const Words kContinuous = {2, 0, 0, 0, 0, 0};
-const Words kStop = {3, 0, 0, 0, 0, 0};
+const Bytes kContinuous = HiBuild(70, {2, 0, 0, 0, 0, 0});
+const Bytes kStop = HiBuild(70, {3, 0, 0, 0, 0, 0});
 
-// Runs one after the other. A run that sends no transmit request (70)
-// sends nothing of the transmit sequence, and only a run that ends well
-// pushes the record.
-struct TxCase {
-    const char* name;
-    const char* runs;  // '|' between them
-    std::string out;   // stdout, then stderr, of every run
-    Txs transmits;     // the requests 70 of every run, from 4
-    uint16_t running;  // the driver's transmit-running word afterwards
-    int length = -1;   // the packet length written, when it matters
-    const char* presets = "";
-    const char* settings = "";
-};
+Bytes packet_length(uint32_t n) {
+    return HiBuild(38, {MIB_PACKET_LENGTH_OFF, n, 0});
+}
 
-const TxCase kCases[] = {
-    {"StopTwice", "tx|tx_stop|tx_stop", kIdle + kOk + kIdle + kOk + kOk, Txs{kContinuous, kStop}, 0, 1024},
-    {"ForcedStartStopped", "tx -f 1 -l 200|tx_stop", "packet length is:200!\n" + kIdle + kOk + kIdle + kOk,
-     Txs{kContinuous, kStop}, 0, 4095},
-    {"CountedBurst", "tx -n 50", "frame cnt is:50!\ntxed=50, acked=50\n" + kOk, Txs{{1, 0, 0, 0, 0, 0}}, 1},
-    {"Prbs", "tx -x 1 -y 7 -z 100", "use PRBS!\nPRBS seed is :7!\nPRBS length is :100!\n" + kIdle + kOk,
-     Txs{{6, 100, 7, 0, 0, 0}}, 1},
-    {"LengthLowBits", "tx -l 70000", "packet length is:4464!\n" + kIdle + kOk, Txs{kContinuous}, 1, 4464},
-    {"CountZero", "tx -n 0", "frame cnt should be >0!\n" + kRefused, {}, 0},
-    {"CountCutToZero", "tx -n 65536", "frame cnt should be >0!\n" + kRefused, {}, 0},
-    {"CountZeroFromTheSettingsFile",
-     "tx",
-     "frame cnt should be >0!\n" + kError,
-     {},
-     0,
-     -1,
-     "",
-     "[Tx]\ncontinuous=0\nnumber=0\n"},
-    {"Subchannel", "tx -u lower", "Tx sub channel should be \"UPPER\" or \"LOWER\" !\n" + kRefused, {}, 0},
-    {"UnknownOption", "tx -q 1", kRefused + "tx: invalid option -- 'q'\n", {}, 0},
-    {"Status",
-     "tx_status x",
-     "FwTxConfig ctrl0:\t\t0x00000040\nFwTxConfig ctrl1:\t\t0x00003000\nFwTxConfig rate:\t\t0\nFwTxConfig "
-     "length:\t\t1000\nFwTxConfig HT40MPPDU:\t\t1\nFwTxConfig tx below:\t\t0\nFwTxConfig short GI:\t\t1\n\n" +
-         kOk,
-     {},
-     0,
-     -1,
-     "set txmib short_gi 1;set txmib mode 4;set txmib bw40 1;set txmib length 1000"},
-    {"StatusFails", "tx_status", "RQM_GetFwTxConfig" + kBadOp, {}, 0, -1, "fault 63 status 4"},
+// After "set connected 1". sent: the transmit requests (70) and the
+// packet-length writes (38 at MIB_PACKET_LENGTH_OFF). A run that sends no
+// transmit request sends nothing of the transmit sequence, and only a run
+// that ends well pushes the record.
+// clang-format off
+const RunRow kCases[] = {
+    {.name = "StopTwice", .words = "tx|tx_stop|tx_stop", .out = kIdle + kOk + kIdle + kOk + kOk,
+     .sent = {packet_length(1024), kContinuous, kStop}, .after = "recword 13=0"},
+    {.name = "ForcedStartStopped", .words = "tx -f 1 -l 200|tx_stop",
+     .out = "packet length is:200!\n" + kIdle + kOk + kIdle + kOk,
+     .sent = {packet_length(4095), kContinuous, kStop}, .after = "recword 13=0"},
+    {.name = "CountedBurst", .words = "tx -n 50", .out = "frame cnt is:50!\ntxed=50, acked=50\n" + kOk,
+     .sent = {packet_length(1024), HiBuild(70, {1, 0, 0, 0, 0, 0})}, .after = "recword 13=1"},
+    {.name = "Prbs", .words = "tx -x 1 -y 7 -z 100",
+     .out = "use PRBS!\nPRBS seed is :7!\nPRBS length is :100!\n" + kIdle + kOk,
+     .sent = {packet_length(1024), HiBuild(70, {6, 100, 7, 0, 0, 0})}, .after = "recword 13=1"},
+    {.name = "LengthLowBits", .words = "tx -l 70000", .out = "packet length is:4464!\n" + kIdle + kOk,
+     .sent = {packet_length(4464), kContinuous}, .after = "recword 13=1"},
+    {.name = "CountZero", .words = "tx -n 0", .out = "frame cnt should be >0!\n" + kRefused,
+     .after = "recword 13=0"},
+    {.name = "CountCutToZero", .words = "tx -n 65536", .out = "frame cnt should be >0!\n" + kRefused,
+     .after = "recword 13=0"},
+    {.name = "CountZeroFromTheSettingsFile", .settings = SettingsFile("[Tx]\ncontinuous=0\nnumber=0\n"),
+     .words = "tx", .out = "frame cnt should be >0!\n" + kError, .after = "recword 13=0"},
+    {.name = "Subchannel", .words = "tx -u lower",
+     .out = "Tx sub channel should be \"UPPER\" or \"LOWER\" !\n" + kRefused, .after = "recword 13=0"},
+    {.name = "UnknownOption", .words = "tx -q 1", .out = kRefused, .err = "tx: invalid option -- 'q'\n",
+     .after = "recword 13=0"},
+    {.name = "Status",
+     .presets = "set txmib short_gi 1;set txmib mode 4;set txmib bw40 1;set txmib length 1000",
+     .words = "tx_status x",
+     .out = "FwTxConfig ctrl0:\t\t0x00000040\nFwTxConfig ctrl1:\t\t0x00003000\nFwTxConfig rate:\t\t0\n"
+         "FwTxConfig length:\t\t1000\nFwTxConfig HT40MPPDU:\t\t1\nFwTxConfig tx below:\t\t0\n"
+         "FwTxConfig short GI:\t\t1\n\n" + kOk,
+     .after = "recword 13=0"},
+    {.name = "StatusFails", .presets = "fault 63 status 4", .words = "tx_status",
+     .out = "RQM_GetFwTxConfig" + kBadOp, .after = "recword 13=0"},
     // Counters cut short are none: not one is printed.
-    {"CountersCutShort",
-     "tx_cfg",
-     failed("RQM_GetTxStatistics", 1) + kError,
-     {},
-     0,
-     -1,
-     "fault 53 short 13 1"},
-    {"Counters",
-     "tx_cfg",
-     "Num tx successes:\t\t0\nNum tx acked:\t\t\t0\nNum tx fail(ptcs abort):\t0\nNum tx fail(bt "
-     "abort):\t\t2\n"
-     "Num tx queued :\t\t\t0\nNum tx Ttcs end :\t\t0\nNum tx ack Ttcs end :\t\t0\nNum tx ack success:\t\t0\n"
-     "Ntd stats:\t\t\t0\nFiq count :\t\t\t-1\n" +
+    {.name = "CountersCutShort", .presets = "fault 53 short 13 1", .words = "tx_cfg",
+     .out = failed("RQM_GetTxStatistics", 1) + kError, .after = "recword 13=0"},
+    {.name = "Counters", .presets = "set txstats fail_bt 2;set txstats fiq 4294967295", .words = "tx_cfg",
+     .out = "Num tx successes:\t\t0\nNum tx acked:\t\t\t0\nNum tx fail(ptcs abort):\t0\n"
+         "Num tx fail(bt abort):\t\t2\nNum tx queued :\t\t\t0\nNum tx Ttcs end :\t\t0\n"
+         "Num tx ack Ttcs end :\t\t0\nNum tx ack success:\t\t0\nNtd stats:\t\t\t0\nFiq count :\t\t\t-1\n" +
          kOk,
-     {},
-     0,
-     -1,
-     "set txstats fail_bt 2;set txstats fiq 4294967295"},
-    {"CountersFail", "tx_c", "RQM_GetTxStatistics" + kBadOp, {}, 0, -1, "fault 53 status 4"},
+     .after = "recword 13=0"},
+    {.name = "CountersFail", .presets = "fault 53 status 4", .words = "tx_c",
+     .out = "RQM_GetTxStatistics" + kBadOp, .after = "recword 13=0"},
 };
+// clang-format on
 
-class TxRun : public SimRows, public testing::WithParamInterface<TxCase> {};
+class TxRun : public SimRows, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(TxRun, RunAfterRun) {
-    const TxCase& c = GetParam();
-    presets(std::string("set connected 1;") + c.presets);
-    std::string out;
-    Txs transmits;
-    for (const std::string& words : split(c.runs, '|')) {
-        const CliRun r = run_on_sim(RQMCLI_SIM_PATH, split(words), settings_of(c.settings));
-        out += r.out + r.err;
-        for (const Words& w : r.wire.words(70))
-            transmits.push_back(w);
-        if (!r.wire.has(70)) {
-            EXPECT_TRUE(r.wire.ids(kSequenceIds).empty()) << words;
+    ctl("set connected 1");
+    const RowRuns r = run_row(GetParam(), RQMCLI_SIM_PATH);
+    for (const CliRun& run : r.runs) {
+        if (!run.wire.has(70)) {
+            EXPECT_TRUE(run.wire.ids(kSequenceIds).empty()) << run.out;
         }
-        for (const Words& w : r.wire.words(38)) {
-            if (w.at(0) == MIB_PACKET_LENGTH_OFF && c.length >= 0) {
-                EXPECT_EQ(w.at(1), static_cast<uint32_t>(c.length)) << words;
-            }
-        }
-        EXPECT_EQ(r.wire.has(994), r.out.ends_with(kOk)) << words;
+        EXPECT_EQ(run.wire.has(994), run.out.ends_with(kOk)) << run.out;
     }
-    EXPECT_EQ(out, c.out);
-    EXPECT_EQ(transmits, c.transmits);
-    std::vector<uint8_t> record;
-    ASSERT_TRUE(sim_parse_hex(get("record"), &record));
-    EXPECT_EQ(hi_rd16(record.data() + 2 * CLI_WORD_TX_RUNNING), c.running);
+    std::vector<HiMsg> sent;
+    for (const HiMsg& m : r.wire.with({70, 38}))
+        if (m.id() == 70 || m.u32(4) == MIB_PACKET_LENGTH_OFF)
+            sent.push_back(m);
+    EXPECT_EQ(sent, hi_msgs(GetParam().sent));
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, TxRun, testing::ValuesIn(kCases), RowName());

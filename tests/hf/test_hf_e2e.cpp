@@ -1,12 +1,11 @@
 // Whole runs of both programs against the stand-in, for the commands they
-// share: one table, a column per program where the text or the driver's
-// traffic differs. Then rqmcli-hf's own tool-state exchange, value by value,
+// share: one table, a row per program. Then rqmcli-hf's own tool-state exchange, value by value,
 // across runs.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "hf/hf.h"
@@ -27,12 +26,19 @@ const Program kPrograms[] = {
     {"rqmcli", RQMCLI_SIM_PATH, "RQM version: 2.0.9  DATE TIME\n\n", 12, 16},
     {"rqmcli_hf", RQMCLI_HF_SIM_PATH, "RQM version: 1.4.1\n\n", 8, 8},
 };
+const char* const kHf = RQMCLI_HF_SIM_PATH;
+
+const Program& program_of(const RunRow& row) {
+    return kPrograms[row.program == kHf ? 1 : 0];
+}
 
 const std::string kHint = "Input [help] for help message.Add options for more details!\n";
 const std::string kRunning = "RQM fw is running!!\n\n";
 const std::string kFacts = "FirmwareApiVer:0x427\nFirmwareLabel:RQMFW_Q23.02.0017\n";
 const std::string kCheck = "Here phy mode param is only for channel check!\n";
 const std::string kInvalid = "Invalid params input!Please check again!\n";
+const std::string kIdle = "txed=0, acked=0\n";
+const std::string kBandwidth40 = "Band width set to 40MHz!\nPlease set channel after setting bandwidth!\n";
 
 // What rqmcli-hf's rate says of the values it fetched.
 const std::string kGot = "line:1561 setting.Tx_bandwidth = 0\nsetting.Tx_subchannel\n";
@@ -48,7 +54,8 @@ const std::string kOfdm =
     "mode is _802_11_A_OFDM_PREAMBLE_\nmode is _802_11_A_OFDM_PREAMBLE_\nrate should "
     "be:\n48.0 24.0 12.0 6.0 54.0 36.0 18.0 9.0 \nParams set error!\n" +
     kError;
-const std::string kTx = "993 67 33 38 101 0 38 0 38 0 38 0 38 126 38 125 67 38 38 38 70";
+// What tx sends after the record's fetch.
+const Ids kTx = {67, 33, 38, 101, 0, 38, 0, 38, 0, 38, 0, 38, 126, 38, 125, 67, 38, 38, 38, 70};
 const std::string kPhyUp = "power level:42\n" + kGain + "Phy mode is OFDM_DSSS_2GHZ!\nChannel is 11!\n";
 const std::string kNoVersion =
     failed("RQM_GetSddVeresion", 1) + "RQM CLI WARN: Unable to get SDD version number. default:V2.3\n";
@@ -63,212 +70,290 @@ std::string generator(int mode, int length) {
 
 // Where a page follows the banner, the banner is the program's; so is the
 // channel command's page.
-const std::string kPage = "PAGE", kFull = "FULL", kChannelPage = "CHANNEL";
+const std::string kPage = help_page(false, kPrograms[0].banner),
+                  kHfPage = help_page(false, kPrograms[1].banner);
+const std::string kFull = help_page(true, kPrograms[0].banner),
+                  kHfFull = help_page(true, kPrograms[1].banner);
+const std::string kChannelPage = channel_page(kPrograms[0].banner);
+const std::string kHfChannelPage = channel_page(kPrograms[1].banner);
 
-// traffic: every request of the run by id but the API context's (1016),
-// with the channel sent ("757:6"), and a value pushed alone with its value
-// and id ("994:2,6").
-struct SharedCase {
-    const char* name;
-    const char* presets;  // control lines, ';' between
-    const char* words;
-    std::string out;  // rqmcli's
-    std::string traffic;
-    std::string hfTraffic;
-    std::string hfOut = "";          // "": as rqmcli's
-    const char* settings = nullptr;  // nullptr: the usual file
-};
-
-const SharedCase kShared[] = {
-    {"Connect", "set connected 0", "connect", kRunning + kOk, "1018 54 993 994", "1018 54",
-     kRunning + kFacts + kOk},
-    {"Reconnect", "", "reconnect", kRunning + kOk, "993 1020 994", "1020"},
-    {"HelpPage", "set connected 0", "help all", "All cmds list below!\n" + kFull + kHint, "", ""},
-    {"UnknownWord", "", "txx", "unknown cmd!" + kPage + kHint, "993", "", "unknown cmd!\n" + kPage + kHint},
-    // rqmcli takes a word's beginning; rqmcli-hf only the whole word.
-    {"ShortenedWord", "", "he", kPage + kHint, "993", "", "unknown cmd!\n" + kPage + kHint},
-    {"Channel", "", "channel DSSS_2GHZ 6", "channel 6 ok \n" + kCheck + kOk, "993 757:6 994",
-     "757:6 994:6,3"},
-    // rqmcli-hf's tone form sends the channel below the one typed; it has
-    // no "5GHZ" band word.
-    {"ChannelToneForm", "", "channel OFDM_2GHZ 16 tone",
-     "Channel should be 1 to 15\n" + kInvalid + kChannelPage + kHint, "993", "757:15 994:16,3",
-     "channel 16 ok ---Single tone\n" + kCheck + kOk},
-    {"Channel5GhzWord", "", "channel 5GHZ 1 36", kCheck + kOk, "993 757:36 994", "",
-     kInvalid + kChannelPage + kHint},
-    {"ChannelOfdm5GhzWord", "", "channel OFDM_5GHZ 1 36", kCheck + kOk, "993 757:36 994", "757:36 994:36,3"},
-    {"RateAlone", "set recword 4 1;set param mode 1", "rate", kDsss, "993 0 38 38 1017 767 763 0 994",
-     "993 994:1,4 994:0,5 0 38 38 1017 767 763 0", kGot + kDsss},
-    // An OFDM rate ends with the forced writes (two memory writes, 1).
-    {"RateHt", "", "rate -m 4 -r 5.5", kMcs2, "993 0 38 38 1017 767 763 0 994",
-     "993 994:4,4 994:0,5 994:18,0 0 38 38 1017 767 763 0 1 1", kGot + kMcs2},
-    {"RateOutsideMode", "", "rate -m 2 -r 6.5", kOfdm, "993", "993 994:2,4 994:11,5 994:0,0", kGot + kOfdm},
-    {"RateKeptModeWithoutRates", "set recword 4 3;set param mode 3", "rate -r 54",
-     "Params set error!\n" + kError, "993", "993 994:12,0 994:16,0 994:0,5",
-     kGot + "Params set error!\n" + kError},
-    {"RateKept40MhzForced20", "set recword 6 2;set param bandwidth 2;set recword 3 11;set param channel 11",
-     "rate -m 1 -r 11", kCck, "993 677 0 38 757:11 0 38 38 1017 767 763 0 994",
-     "993 994:1,4 994:0,5 994:19,0 677 0 38 757:11 994:0,6 994:0,7 994:11,3 0 38 38 1017 767 763 0",
-     "line:1561 setting.Tx_bandwidth = 2\nsetting.Tx_subchannel\n" + kCck},
-    {"Bandwidth40", "", "bandwidth 40M",
-     "Band width set to 40MHz!\nPlease set channel after setting bandwidth!\n" + kOk,
-     "993 677 0 38 697 0 38 994", "677 0 38 697 0 38 994:2,6 994:0,7"},
-    // rqmcli-hf asks no SDD version (one 1017, for the power), and rqmcli
-    // finds none; a failed calibration leaves the PHY up in both.
-    {"EnablePhy", "fault 742 refuse 7;set sddelem 0xC0 none", "enable_phy",
-     kNoVersion + kPhyUp + kCalRefused + kOk, "993 690 0 38 38 1017 1017 767 763 0 694 757:11 742 994",
-     "690 0 38 38 1017 767 763 0 694 757:11 742", kPhyUp + kCalRefused + kOk},
-    {"EnablePhyModeBeyondField", "", "enable_phy", "There was a problem with settings!--1019\n" + kError,
-     "993", "", "There was a problem with settings!\n" + kError, "[Tx]\nmode=8\n"},
-    // rqmcli-hf sets the generator alone: no transmit restart, no re-tune.
-    {"Tone", "", "tone -l 2",
-     "Tone pulse_length is 2!\ntxed=0, acked=0\ntxed=0, acked=0\ntxed=0, acked=0\n" + generator(1, 2) + kOk,
-     // rqmcli: tx, tx_stop, the re-tune, tx again, the generator.
-     kTx + " 33 38 70 757:0" + kTx.substr(3) + " 739 994", "739",
-     "Tone pulse_length is 2!\n" + generator(1, 2) + kOk},
-    {"ToneStop", "", "tone_stop", generator(0, 0) + kOk, "993 739 757:0 994", "739"},
-    // rqmcli sends the stop only while its record says a transmission runs.
-    {"TxStopNothingRunning", "", "tx_stop", kOk, "993 994", "993 33 38 70", "txed=0, acked=0\n" + kOk},
-};
-
-// The commands the programs run alike: rqmcli-hf prints what rqmcli prints
-// and sends the same requests, but for the record's fetch and push (and
-// tx's own fetch); "words|rqmcli's text|rqmcli-hf's" where a text differs.
-const std::vector<std::string> kAlike = split(
-    "disconnect;get_mac;set_mac -s 00:11:22:33:44:55;phy_mode 2GHZ;regulatory 5;power_level "
-    "42;bandwidth;subchannel;tx -n "
-    "5;tx_status;tx_cfg;rx;rx_stop;gain;"
-    "calibration;write_mem 0x4 0x5;hw_write_reg 0x4 0x5;hw_read_reg 0x4;read_reg;write_reg;load_reg;save_reg;"
-    "read_efuse MAC;get_antifuse;get_freq_offset;soft_reset;sdd_config;"
-    "read_mem -a 0x4 -l 4|\t  00\t     04 \t08\t   0C\t      10\t 14\t    18\t       1C|       00         04"
-    "         08         0C         10         14         18         1C;"
-    "set_freq_offset 200|, reference value:0~127\n|;"
-    "write_efuse DCXO_TRIM 80|[write_dcxo_trim],2895 exit! reference value:0~127.\nret|[CMD_Interpret],2656 "
-    "exit! "
-    "reference value:0~127.\nm_status",
-    ';');
-
-// The stand-in holds a session, an SDD power table and the PA detector's
-// gain, then the row's presets.
-class BothSims : public SimRows {
-protected:
-    void preset(const std::string& presets) {
-        ctl("set connected 1");
-        ctl("set sddelem 0xE3 d000d000d000d000d000d000d000d000d000d000d000d000");
-        SimRows::presets(kGainPresets);
-        SimRows::presets(presets);
-    }
-};
-
-std::string expand(std::string text, const Program& p) {
-    for (const auto& [mark, page] : {std::pair{kPage, help_page(false, p.banner)},
-                                     {kFull, help_page(true, p.banner)},
-                                     {kChannelPage, channel_page(p.banner)}})
-        if (const size_t at = text.find(mark); at != std::string::npos)
-            text.replace(at, mark.size(), page);
-    return text;
+// A value pushed alone (994 of 16 bytes): the value and its id.
+Bytes pushed(uint32_t value, uint32_t id) {
+    return HiBuild(994, {0, value, id});
 }
 
-std::string traffic(const HiLog& wire, bool withRecord = true) {
-    std::string out;
-    for (const HiMsg& m : wire.all()) {
-        if (m.id() == 1016 || (!withRecord && (m.id() == 993 || m.id() == 994)))
-            continue;
-        out += (out.empty() ? "" : " ") + std::to_string(m.id());
-        if (m.id() == 994 && m.len() == 16)
-            out += ":" + std::to_string(m.u32(8)) + "," + std::to_string(m.u32(12));
-        if (m.id() == 757)
-            out += ":" + std::to_string(m.u32(8));
+Bytes channel(uint32_t ch) {
+    return HiBuild(757, {0, ch});
+}
+
+// After a session, an SDD power table and the PA detector's gain. ids:
+// every request of the run but the API context's (1016); sent: the
+// channels (757) and the values pushed alone.
+// clang-format off
+const RunRow kShared[] = {
+    {.name = "rqmcli_Connect", .presets = "set connected 0", .words = "connect", .out = kRunning + kOk,
+     .ids = {1018, 54, 993, 994}},
+    {.name = "rqmcli_hf_Connect", .program = kHf, .presets = "set connected 0", .words = "connect",
+     .out = kRunning + kFacts + kOk, .ids = {1018, 54}},
+    {.name = "rqmcli_Reconnect", .words = "reconnect", .out = kRunning + kOk, .ids = {993, 1020, 994}},
+    {.name = "rqmcli_hf_Reconnect", .program = kHf, .words = "reconnect", .out = kRunning + kOk,
+     .ids = {1020}},
+    {.name = "rqmcli_HelpPage", .presets = "set connected 0", .words = "help all",
+     .out = "All cmds list below!\n" + kFull + kHint},
+    {.name = "rqmcli_hf_HelpPage", .program = kHf, .presets = "set connected 0", .words = "help all",
+     .out = "All cmds list below!\n" + kHfFull + kHint},
+    {.name = "rqmcli_UnknownWord", .words = "txx", .out = "unknown cmd!" + kPage + kHint, .ids = {993}},
+    {.name = "rqmcli_hf_UnknownWord", .program = kHf, .words = "txx",
+     .out = "unknown cmd!\n" + kHfPage + kHint},
+    // rqmcli takes a word's beginning; rqmcli-hf only the whole word.
+    {.name = "rqmcli_ShortenedWord", .words = "he", .out = kPage + kHint, .ids = {993}},
+    {.name = "rqmcli_hf_ShortenedWord", .program = kHf, .words = "he",
+     .out = "unknown cmd!\n" + kHfPage + kHint},
+    {.name = "rqmcli_Channel", .words = "channel DSSS_2GHZ 6", .out = "channel 6 ok \n" + kCheck + kOk,
+     .ids = {993, 757, 994}, .sent = {channel(6)}},
+    {.name = "rqmcli_hf_Channel", .program = kHf, .words = "channel DSSS_2GHZ 6",
+     .out = "channel 6 ok \n" + kCheck + kOk, .ids = {757, 994}, .sent = {channel(6), pushed(6, 3)}},
+    // rqmcli-hf's tone form sends the channel below the one typed; it has
+    // no "5GHZ" band word.
+    {.name = "rqmcli_ChannelToneForm", .words = "channel OFDM_2GHZ 16 tone",
+     .out = "Channel should be 1 to 15\n" + kInvalid + kChannelPage + kHint, .ids = {993}},
+    {.name = "rqmcli_hf_ChannelToneForm", .program = kHf, .words = "channel OFDM_2GHZ 16 tone",
+     .out = "channel 16 ok ---Single tone\n" + kCheck + kOk, .ids = {757, 994},
+     .sent = {channel(15), pushed(16, 3)}},
+    {.name = "rqmcli_Channel5GhzWord", .words = "channel 5GHZ 1 36", .out = kCheck + kOk,
+     .ids = {993, 757, 994}, .sent = {channel(36)}},
+    {.name = "rqmcli_hf_Channel5GhzWord", .program = kHf, .words = "channel 5GHZ 1 36",
+     .out = kInvalid + kHfChannelPage + kHint},
+    {.name = "rqmcli_ChannelOfdm5GhzWord", .words = "channel OFDM_5GHZ 1 36", .out = kCheck + kOk,
+     .ids = {993, 757, 994}, .sent = {channel(36)}},
+    {.name = "rqmcli_hf_ChannelOfdm5GhzWord", .program = kHf, .words = "channel OFDM_5GHZ 1 36",
+     .out = kCheck + kOk, .ids = {757, 994}, .sent = {channel(36), pushed(36, 3)}},
+    {.name = "rqmcli_RateAlone", .presets = "set recword 4 1;set param mode 1", .words = "rate", .out = kDsss,
+     .ids = {993, 0, 38, 38, 1017, 767, 763, 0, 994}},
+    {.name = "rqmcli_hf_RateAlone", .program = kHf, .presets = "set recword 4 1;set param mode 1",
+     .words = "rate", .out = kGot + kDsss, .ids = {993, 994, 994, 0, 38, 38, 1017, 767, 763, 0},
+     .sent = {pushed(1, 4), pushed(0, 5)}},
+    // An OFDM rate ends with the forced writes (two memory writes, 1).
+    {.name = "rqmcli_RateHt", .words = "rate -m 4 -r 5.5", .out = kMcs2,
+     .ids = {993, 0, 38, 38, 1017, 767, 763, 0, 994}},
+    {.name = "rqmcli_hf_RateHt", .program = kHf, .words = "rate -m 4 -r 5.5", .out = kGot + kMcs2,
+     .ids = {993, 994, 994, 994, 0, 38, 38, 1017, 767, 763, 0, 1, 1},
+     .sent = {pushed(4, 4), pushed(0, 5), pushed(18, 0)}},
+    {.name = "rqmcli_RateOutsideMode", .words = "rate -m 2 -r 6.5", .out = kOfdm, .ids = {993}},
+    {.name = "rqmcli_hf_RateOutsideMode", .program = kHf, .words = "rate -m 2 -r 6.5", .out = kGot + kOfdm,
+     .ids = {993, 994, 994, 994}, .sent = {pushed(2, 4), pushed(11, 5), pushed(0, 0)}},
+    {.name = "rqmcli_RateKeptModeWithoutRates", .presets = "set recword 4 3;set param mode 3",
+     .words = "rate -r 54", .out = "Params set error!\n" + kError, .ids = {993}},
+    {.name = "rqmcli_hf_RateKeptModeWithoutRates", .program = kHf,
+     .presets = "set recword 4 3;set param mode 3", .words = "rate -r 54",
+     .out = kGot + "Params set error!\n" + kError, .ids = {993, 994, 994, 994},
+     .sent = {pushed(12, 0), pushed(16, 0), pushed(0, 5)}},
+    {.name = "rqmcli_RateKept40MhzForced20",
+     .presets = "set recword 6 2;set param bandwidth 2;set recword 3 11;set param channel 11",
+     .words = "rate -m 1 -r 11", .out = kCck,
+     .ids = {993, 677, 0, 38, 757, 0, 38, 38, 1017, 767, 763, 0, 994}, .sent = {channel(11)}},
+    {.name = "rqmcli_hf_RateKept40MhzForced20", .program = kHf,
+     .presets = "set recword 6 2;set param bandwidth 2;set recword 3 11;set param channel 11",
+     .words = "rate -m 1 -r 11", .out = "line:1561 setting.Tx_bandwidth = 2\nsetting.Tx_subchannel\n" + kCck,
+     .ids = {993, 994, 994, 994, 677, 0, 38, 757, 994, 994, 994, 0, 38, 38, 1017, 767, 763, 0},
+     .sent = {pushed(1, 4), pushed(0, 5), pushed(19, 0), channel(11), pushed(0, 6), pushed(0, 7),
+         pushed(11, 3)}},
+    {.name = "rqmcli_Bandwidth40", .words = "bandwidth 40M", .out = kBandwidth40 + kOk,
+     .ids = {993, 677, 0, 38, 697, 0, 38, 994}},
+    {.name = "rqmcli_hf_Bandwidth40", .program = kHf, .words = "bandwidth 40M", .out = kBandwidth40 + kOk,
+     .ids = {677, 0, 38, 697, 0, 38, 994, 994}, .sent = {pushed(2, 6), pushed(0, 7)}},
+    // rqmcli-hf asks no SDD version (one 1017, for the power), and rqmcli
+    // finds none; a failed calibration leaves the PHY up in both.
+    {.name = "rqmcli_EnablePhy", .presets = "fault 742 refuse 7;set sddelem 0xC0 none", .words = "enable_phy",
+     .out = kNoVersion + kPhyUp + kCalRefused + kOk,
+     .ids = {993, 690, 0, 38, 38, 1017, 1017, 767, 763, 0, 694, 757, 742, 994}, .sent = {channel(11)}},
+    {.name = "rqmcli_hf_EnablePhy", .program = kHf, .presets = "fault 742 refuse 7;set sddelem 0xC0 none",
+     .words = "enable_phy", .out = kPhyUp + kCalRefused + kOk,
+     .ids = {690, 0, 38, 38, 1017, 767, 763, 0, 694, 757, 742}, .sent = {channel(11)}},
+    {.name = "rqmcli_EnablePhyModeBeyondField", .settings = SettingsFile("[Tx]\nmode=8\n"),
+     .words = "enable_phy", .out = "There was a problem with settings!--1019\n" + kError, .ids = {993}},
+    {.name = "rqmcli_hf_EnablePhyModeBeyondField", .program = kHf, .settings = SettingsFile("[Tx]\nmode=8\n"),
+     .words = "enable_phy", .out = "There was a problem with settings!\n" + kError},
+    // rqmcli-hf sets the generator alone: no transmit restart, no re-tune.
+    // rqmcli: tx, tx_stop, the re-tune, tx again, the generator.
+    {.name = "rqmcli_Tone", .words = "tone -l 2",
+     .out = "Tone pulse_length is 2!\n" + kIdle + kIdle + kIdle + generator(1, 2) + kOk,
+     .ids = Ids{993} + kTx + Ids{33, 38, 70, 757} + kTx + Ids{739, 994}, .sent = {channel(0)}},
+    {.name = "rqmcli_hf_Tone", .program = kHf, .words = "tone -l 2",
+     .out = "Tone pulse_length is 2!\n" + generator(1, 2) + kOk, .ids = {739}},
+    {.name = "rqmcli_ToneStop", .words = "tone_stop", .out = generator(0, 0) + kOk,
+     .ids = {993, 739, 757, 994}, .sent = {channel(0)}},
+    {.name = "rqmcli_hf_ToneStop", .program = kHf, .words = "tone_stop", .out = generator(0, 0) + kOk,
+     .ids = {739}},
+    // rqmcli sends the stop only while its record says a transmission runs.
+    {.name = "rqmcli_TxStopNothingRunning", .words = "tx_stop", .out = kOk, .ids = {993, 994}},
+    {.name = "rqmcli_hf_TxStopNothingRunning", .program = kHf, .words = "tx_stop", .out = kIdle + kOk,
+     .ids = {993, 33, 38, 70}},
+};
+// clang-format on
+
+// The stand-in holds a session, an SDD power table and the PA detector's
+// gain.
+class BothSims : public SimRows {
+protected:
+    void SetUp() override {
+        SimRows::SetUp();
+        if (HasFatalFailure())
+            return;
+        preset();
     }
+    void preset() {
+        ctl("set connected 1");
+        ctl("set sddelem 0xE3 d000d000d000d000d000d000d000d000d000d000d000d000");
+        presets(kGainPresets);
+    }
+};
+
+// The ids of the messages.
+Ids ids_of(const std::vector<HiMsg>& msgs) {
+    Ids ids;
+    for (const HiMsg& m : msgs)
+        ids.push_back(m.id());
+    return ids;
+}
+
+// The channels and the values pushed alone.
+std::vector<HiMsg> channels_and_values(const HiLog& wire) {
+    std::vector<HiMsg> out;
+    for (const HiMsg& m : wire.with({757, 994}))
+        if (m.id() == 757 || m.len() == 16)
+            out.push_back(m);
     return out;
 }
 
-class SharedRun : public BothSims, public testing::WithParamInterface<std::tuple<size_t, SharedCase>> {};
+class SharedRun : public BothSims, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(SharedRun, OutputAndDriverTraffic) {
-    const auto& [which, c] = GetParam();
-    const Program& p = kPrograms[which];
-    preset(c.presets);
-    const CliRun r =
-        run_on_sim(p.path, split(c.words), c.settings == nullptr ? Settings::File : SettingsFile(c.settings));
-    ASSERT_FALSE(r.timed_out) << testing::PrintToString(r);
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(normalized(r.out), expand(which == 1 && !c.hfOut.empty() ? c.hfOut : c.out, p));
-    EXPECT_EQ(traffic(r.wire), which == 0 ? c.traffic : c.hfTraffic);
+    const RunRow& row = GetParam();
+    const Program& p = program_of(row);
+    const RowRuns r = run_row(row, p.path, Settings::File);
+    EXPECT_EQ(ids_of(r.wire.without({1016})), row.ids);
+    EXPECT_EQ(channels_and_values(r.wire), hi_msgs(row.sent));
     for (const HiMsg& m : r.wire.with({1018, 1020}))
         EXPECT_EQ(m.len(), p.driverReqLen) << m.id();
     for (const HiMsg& m : r.wire.with({993}))
         EXPECT_EQ(m.len(), p.fetchLen);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, SharedRun,
-                         testing::Combine(testing::Values(0, 1), testing::ValuesIn(kShared)),
-                         [](const auto& info) {
-                             return std::string(kPrograms[std::get<0>(info.param)].name) + "_" +
-                                    std::get<1>(info.param).name;
-                         });
+INSTANTIATE_TEST_SUITE_P(BothPrograms, SharedRun, testing::ValuesIn(kShared), RowName());
 
-class AlikeRun : public BothSims, public testing::WithParamInterface<std::string> {};
+// The commands the programs run alike: rqmcli-hf prints what rqmcli prints
+// (but for the parts of difference()) and sends the same requests, but for
+// the record's fetch and push (and tx's own fetch).
+// clang-format off
+const RunRow kAlike[] = {
+    {.name = "Disconnect", .words = "disconnect"},
+    {.name = "GetMac", .words = "get_mac"},
+    {.name = "SetMac", .words = "set_mac -s 00:11:22:33:44:55"},
+    {.name = "PhyMode", .words = "phy_mode 2GHZ"},
+    {.name = "Regulatory", .words = "regulatory 5"},
+    {.name = "PowerLevel", .words = "power_level 42"},
+    {.name = "Bandwidth", .words = "bandwidth"},
+    {.name = "Subchannel", .words = "subchannel"},
+    {.name = "TxCount", .words = "tx -n 5"},
+    {.name = "TxStatus", .words = "tx_status"},
+    {.name = "TxCfg", .words = "tx_cfg"},
+    {.name = "Rx", .words = "rx"},
+    {.name = "RxStop", .words = "rx_stop"},
+    {.name = "Gain", .words = "gain"},
+    {.name = "Calibration", .words = "calibration"},
+    {.name = "WriteMem", .words = "write_mem 0x4 0x5"},
+    {.name = "HwWriteReg", .words = "hw_write_reg 0x4 0x5"},
+    {.name = "HwReadReg", .words = "hw_read_reg 0x4"},
+    {.name = "ReadReg", .words = "read_reg"},
+    {.name = "WriteReg", .words = "write_reg"},
+    {.name = "LoadReg", .words = "load_reg"},
+    {.name = "SaveReg", .words = "save_reg"},
+    {.name = "ReadEfuse", .words = "read_efuse MAC"},
+    {.name = "GetAntifuse", .words = "get_antifuse"},
+    {.name = "GetFreqOffset", .words = "get_freq_offset"},
+    {.name = "SoftReset", .words = "soft_reset"},
+    {.name = "SddConfig", .words = "sdd_config"},
+    {.name = "ReadMem", .words = "read_mem -a 0x4 -l 4"},
+    {.name = "SetFreqOffset", .words = "set_freq_offset 200"},
+    {.name = "WriteEfuse", .words = "write_efuse DCXO_TRIM 80"},
+};
+// clang-format on
+
+// Where rqmcli-hf's text differs: the part of rqmcli's, and what
+// rqmcli-hf prints in its place.
+std::pair<std::string, std::string> difference(const std::string& name) {
+    if (name == "ReadMem")
+        return {"\t  00\t     04 \t08\t   0C\t      10\t 14\t    18\t       1C",
+                "       00         04         08         0C         10         14         18         1C"};
+    if (name == "SetFreqOffset")
+        return {", reference value:0~127\n", ""};
+    if (name == "WriteEfuse")
+        return {"[write_dcxo_trim],2895 exit! reference value:0~127.\nret",
+                "[CMD_Interpret],2656 exit! reference value:0~127.\nm_status"};
+    return {"", ""};
+}
+
+class AlikeRun : public BothSims, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(AlikeRun, SameTextAndRequests) {
-    std::vector<std::string> c = split(GetParam(), '|');
-    c.resize(3);
+    const RunRow& row = GetParam();
     CliRun r[2];
     for (size_t which : {0, 1}) {
         ctl("reset");
-        preset("");
-        r[which] = run_on_sim(kPrograms[which].path, split(c[0]), Settings::File);
+        preset();
+        r[which] = run_on_sim(kPrograms[which].path, split(row.words), Settings::File);
         ASSERT_FALSE(r[which].timed_out) << kPrograms[which].name;
     }
+    const auto [rqmcli, hf] = difference(row.name);
     std::string expected = r[0].out;
-    const size_t at = expected.find(c[1]);
+    const size_t at = expected.find(rqmcli);
     ASSERT_NE(at, std::string::npos) << r[0].out;
-    EXPECT_EQ(r[1].out, expected.replace(at, c[1].size(), c[2]));
-    EXPECT_EQ(traffic(r[1].wire, false), traffic(r[0].wire, false));
+    EXPECT_EQ(r[1].out, expected.replace(at, rqmcli.size(), hf));
+    EXPECT_EQ(ids_of(r[1].wire.without({1016, 993, 994})), ids_of(r[0].wire.without({1016, 993, 994})));
+    EXPECT_EQ(r[1].wire.with({757}), r[0].wire.with({757}));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, AlikeRun, testing::ValuesIn(kAlike));
+INSTANTIATE_TEST_SUITE_P(BothPrograms, AlikeRun, testing::ValuesIn(kAlike), RowName());
 
 // ---- rqmcli-hf's values, across runs ----
 
-// Runs one after the other ('|' between); the traffic of the last, and
-// stand-in state afterwards ("key=value", ';' between).
-struct AcrossCase {
-    const char* name;
-    const char* presets;
-    const char* runs;
-    std::string traffic;
-    const char* state;
-};
+// ids and sent: those of the last run, as for SharedRun.
+const std::string kFetchStatus =
+    "RQM_Get_Cli_Param failed (5:BOOT_ERR_CONNECTED\tRQM has already connected!)\n";
+const std::string kHt13 = "mode is _802_11_N_OFDM_SHORT_GREENFIELD_\nrate is _13_Mbps_QPSK_Code_1_2_\n";
 
-const AcrossCase kAcross[] = {
+// clang-format off
+const RunRow kAcross[] = {
     // tx takes the mode, bandwidth and sub-channel that earlier runs left,
     // and packets of that mode's length.
-    {"RateThenTx", "", "bandwidth 40M|rate -m 4 -r 13|tx", kTx,
-     "txmib.length=4095;txmib.bw40=1;mem 0x0AB98010=0x00001c04;mem 0x0AB98018=0x0fff0001"},
-    {"TxForcedThenStopped", "", "tx -f 1|tx_stop", "993 994:0,1 33 38 70", "param.forced=0"},
+    {.name = "RateThenTx", .words = "bandwidth 40M|rate -m 4 -r 13|tx",
+     .out = kBandwidth40 + kOk + "line:1561 setting.Tx_bandwidth = 2\nsetting.Tx_subchannel\n" + kHt13 +
+         kSet + kIdle + kOk,
+     .ids = Ids{993} + kTx,
+     .after = "txmib.length=4095;txmib.bw40=1;mem 0x0AB98010=0x00001c04;mem 0x0AB98018=0x0fff0001"},
+    {.name = "TxForcedThenStopped", .words = "tx -f 1|tx_stop", .out = kIdle + kOk + kIdle + kOk,
+     .ids = {993, 994, 33, 38, 70}, .sent = {pushed(0, 1)}, .after = "param.forced=0"},
     // A fetch that failed gives no saved values: the settings' mode and no forced form.
-    {"TxFetchFailed", "set param mode 4;set param forced 1;fault 993 status 5", "tx", kTx,
-     "txmib.length=1024;param.forced=1"},
-    {"TxStopFetchFailed", "set param forced 1;fault 993 status 5", "tx_stop", "993 33 38 70",
-     "param.forced=1"},
+    {.name = "TxFetchFailed", .presets = "set param mode 4;set param forced 1;fault 993 status 5",
+     .words = "tx", .out = kFetchStatus + kIdle + kOk, .ids = Ids{993} + kTx,
+     .after = "txmib.length=1024;param.forced=1"},
+    {.name = "TxStopFetchFailed", .presets = "set param forced 1;fault 993 status 5", .words = "tx_stop",
+     .out = kFetchStatus + kIdle + kOk, .ids = {993, 33, 38, 70}, .after = "param.forced=1"},
     // LOWER: the radio's lower sub-channel, the transmit control word's upper one.
-    {"SubchannelLower", "set txmib lower 1", "subchannel LOWER", "697 0 38 994:0,7",
-     "phy.subchannel=0;txmib.lower=0;param.subchannel=0"},
+    {.name = "SubchannelLower", .presets = "set txmib lower 1", .words = "subchannel LOWER",
+     .out = "Set sub channel lower!\nPlease set channel after setting subchannel!\n" + kOk,
+     .ids = {697, 0, 38, 994}, .sent = {pushed(0, 7)},
+     .after = "phy.subchannel=0;txmib.lower=0;param.subchannel=0"},
 };
+// clang-format on
 
-class AcrossRuns : public BothSims, public testing::WithParamInterface<AcrossCase> {};
+class AcrossRuns : public BothSims, public testing::WithParamInterface<RunRow> {};
 
 TEST_P(AcrossRuns, SavedValuesTaken) {
-    const AcrossCase& c = GetParam();
-    preset(c.presets);
-    CliRun r;
-    for (const std::string& words : split(c.runs, '|')) {
-        r = run_on_sim(RQMCLI_HF_SIM_PATH, split(words), Settings::File);
-        EXPECT_TRUE(r.out.ends_with(kOk)) << words << ": " << r.out;
-    }
-    EXPECT_EQ(traffic(r.wire), c.traffic);
-    expect_state(c.state);
+    const RowRuns r = run_row(GetParam(), RQMCLI_HF_SIM_PATH, Settings::File);
+    EXPECT_EQ(ids_of(r.runs.back().wire.without({1016})), GetParam().ids);
+    EXPECT_EQ(channels_and_values(r.runs.back().wire), hi_msgs(GetParam().sent));
 }
 
 INSTANTIATE_TEST_SUITE_P(RqmcliHf, AcrossRuns, testing::ValuesIn(kAcross), RowName());
@@ -291,21 +376,21 @@ protected:
 TEST_F(SavedParams, PushedInOneRunFetchedInALaterOne) {
     RqmApiContext* ctx = open();
     ASSERT_NE(ctx, nullptr);
-    const std::vector<Words> pushes = {{0, 11, 3}, {0, 2, 6},  {0, 1, 7}, {0, 4, 4},
-                                       {0, 7, 5},  {0, 16, 0}, {0, 1, 1}, {0, 99, 2}};
-    for (const Words& w : pushes)
-        EXPECT_EQ(RQM_SetParamToDev(ctx, w[1], w[2]), RQM_SUCCESS);
-    const HiLog pushed(sim().received());
-    EXPECT_EQ(pushed.words(994), pushes);
-    for (const HiMsg& m : pushed.all())
-        EXPECT_EQ(m.len(), 16u);
+    const std::pair<uint32_t, uint32_t> values[] = {{11, 3}, {2, 6},  {1, 7}, {4, 4},
+                                                    {7, 5},  {16, 0}, {1, 1}, {99, 2}};
+    Msgs pushes;
+    for (const auto& [value, id] : values) {
+        EXPECT_EQ(RQM_SetParamToDev(ctx, value, id), RQM_SUCCESS);
+        pushes.push_back(pushed(value, id));
+    }
+    EXPECT_EQ(HiLog(sim().received()).all(), hi_msgs(pushes));
 
     ctx = open();  // a new context and channel, as the next run has
     ASSERT_NE(ctx, nullptr);
     CliSavedParams saved{};
     EXPECT_EQ(RQM_Get_Cli_Param(ctx, &saved), RQM_SUCCESS);
     EXPECT_EQ(saved.Word, (std::array<uint32_t, CLI_SAVED_WORDS>{16, 1, 11, 4, 7, 2, 1}));
-    EXPECT_EQ(HiLog(sim().received()).one(993).bytes, (Bytes{8, 0, 0xE1, 0x03, 0, 0, 0, 0}));
+    EXPECT_EQ(HiLog(sim().received()).with({993}), hi_msgs({HiBuild(993, {0})}));
     EXPECT_EQ(get("param.unused"), "99");
 }
 

@@ -20,7 +20,6 @@
 
 namespace {
 
-using Msgs = std::vector<Bytes>;
 using Api = RqmApiContext*;
 
 constexpr uint16_t CNF = HI_MSG_KIND_CNF;

@@ -81,6 +81,14 @@ std::vector<HiMsg> HiLog::with(const std::vector<unsigned>& ids) const {
     return out;
 }
 
+std::vector<HiMsg> HiLog::without(const std::vector<unsigned>& ids) const {
+    std::vector<HiMsg> out;
+    for (const HiMsg& m : with())
+        if (!contains(ids, m.id()) || ids.empty())
+            out.push_back(m);
+    return out;
+}
+
 std::vector<unsigned> HiLog::ids(const std::vector<unsigned>& only) const {
     std::vector<unsigned> out;
     for (const HiMsg& m : with(only))
@@ -104,6 +112,18 @@ std::vector<Words> HiLog::words(unsigned id) const {
 
 size_t HiLog::count(unsigned id) const {
     return with({id}).size();
+}
+
+HiLog& HiLog::operator+=(const HiLog& later) {
+    msgs_.insert(msgs_.end(), later.msgs_.begin(), later.msgs_.end());
+    return *this;
+}
+
+std::vector<HiMsg> hi_msgs(const std::vector<std::vector<uint8_t>>& msgs) {
+    std::vector<HiMsg> out;
+    for (const std::vector<uint8_t>& m : msgs)
+        out.push_back(HiMsg{m});
+    return out;
 }
 
 HiMsg HiLog::one(unsigned id) const {

@@ -3,6 +3,8 @@
 //
 //     EXPECT_EQ(r.wire.one(757).words(), (Words{0, 0x0B}));
 //     EXPECT_EQ(r.wire.ids({993, 994}), (std::vector<unsigned>{993, 994}));
+//
+// What a test expects is written with HiBuild (tests/support/rows.h).
 #pragma once
 
 #include <cstddef>
@@ -34,6 +36,11 @@ struct HiMsg {
 
 void PrintTo(const HiMsg& m, std::ostream* os);
 
+// Messages as a test writes them (HiBuild), to compare with what came:
+//
+//     EXPECT_EQ(r.wire.with({55}), hi_msgs({HiBuild(55, {0, 2}).zeros(8)}));
+std::vector<HiMsg> hi_msgs(const std::vector<std::vector<uint8_t>>& msgs);
+
 class HiLog {
 public:
     HiLog() = default;
@@ -47,6 +54,7 @@ public:
     // In the order they came; only those with these ids, or all for none.
     // A message shorter than MsgLen and MsgId is in all() alone.
     std::vector<HiMsg> with(const std::vector<unsigned>& ids = {}) const;
+    std::vector<HiMsg> without(const std::vector<unsigned>& ids) const;
     std::vector<unsigned> ids(const std::vector<unsigned>& only = {}) const;
     std::vector<std::vector<uint8_t>> bytes(const std::vector<unsigned>& only = {}) const;
     // The words from 4 of each message with the id.
@@ -56,6 +64,8 @@ public:
     // The one message with the id; any other count fails the test and
     // gives an empty message.
     HiMsg one(unsigned id) const;
+    // The messages of a later stretch, after these.
+    HiLog& operator+=(const HiLog& later);
 
 private:
     std::vector<HiMsg> msgs_;

@@ -1,6 +1,6 @@
 // What the table-driven tests share: rows that name their tests, and HI
-// messages spelt field by field as a test states what it expects or what a
-// fake answers; then, for the front end's tables, lists written as one
+// messages spelt field by field (HiBuild) as a test states what it expects
+// or what a fake answers, the one way the tests write a message; then, for the front end's tables, lists written as one
 // text, the arguments of a command called in this process, what a call
 // printed, and the lines every command ends with. No socket, no stand-in:
 // pure tests include it too.
@@ -19,6 +19,15 @@
 #include "common/hi_msg.h"
 
 using Bytes = std::vector<uint8_t>;
+using Msgs = std::vector<Bytes>;  // HI messages, each as HiBuild writes it
+using Ids = std::vector<unsigned>;
+
+// One list, then another: what runs send one after the other.
+template <typename T>
+std::vector<T> operator+(std::vector<T> first, const std::vector<T>& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
 
 // The line a call that failed with the code reports: its name, the code,
 // and the code's name and hint, as the tool's result table has them.

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "common/hi_msg.h"
 #include "sim/sim_util.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/received.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/threads.h"
 #include "transport/TargetCli.h"
@@ -29,30 +29,6 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint16_t kImageId = HI_FW_DOWNLOAD_REQ_ID;
 constexpr uint16_t kSddId = HI_SDD_DOWNLOAD_REQ_ID;
 const Bytes kReboot = {0x04, 0x00, 0xFF, 0x03};
-
-// Indications nobody awaited, handed over from the receive thread.
-struct Recorder {
-    std::mutex m;
-    std::vector<uint16_t> ids;
-
-    static void take(void* user, uint8_t* msg) {
-        auto* self = static_cast<Recorder*>(user);
-        std::lock_guard lock(self->m);
-        self->ids.push_back(hi_msg_id(msg));
-    }
-    bool saw(uint16_t id) {
-        std::lock_guard lock(m);
-        for (uint16_t i : ids)
-            if (i == id)
-                return true;
-        return false;
-    }
-};
-Recorder g_recorder;
-
-void record(void*, uint8_t* msg) {
-    Recorder::take(&g_recorder, msg);
-}
 
 Bytes file_bytes(size_t n, uint8_t seed) {
     Bytes b(n);
@@ -81,15 +57,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(sim.ok()) << sim.last_error();
         ASSERT_TRUE(dir.ok());
-        {
-            std::lock_guard lock(g_recorder.m);
-            g_recorder.ids.clear();
-        }
+        g_received.clear();  // indications nobody awaited
         ASSERT_EQ(adapter_connect(), 0);
         ctx = RQM_Create(nullptr, nullptr);
         ASSERT_NE(ctx, nullptr);
         RQM_SetConnectionType(ctx, 5);
-        RQM_SetCallbackFunction(ctx, record);
+        RQM_SetCallbackFunction(ctx, receive);
         ASSERT_EQ(Adapter_Init(ctx), 1);
         cli = ctx->Target->pTargetCli;
     }
@@ -216,7 +189,7 @@ TEST_P(Chunks, OffsetsFlagsLengthsAndWhatTheDriverJoined) {
         // The loopback BOOT usually beats the target's 3 ms boot wait, but a
         // loaded machine may not: the verdict must only agree with the flag.
         EXPECT_TRUE(result == 1 || result == 0) << result;
-        EXPECT_TRUE(eventually([&] { return cli->bBootInd == 1 && g_recorder.saw(HI_STARTUP_IND_ID); }))
+        EXPECT_TRUE(eventually([&] { return cli->bBootInd == 1 && g_received.saw(HI_STARTUP_IND_ID); }))
             << "the firmware the image started announces itself";
         EXPECT_EQ(cli->SendWindow, 4u);
         EXPECT_EQ(get("connected"), "1");

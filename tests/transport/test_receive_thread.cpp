@@ -6,13 +6,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "common/hi_msg.h"
+#include "tests/support/received.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/threads.h"
 #include "transport/TargetCli.h"
@@ -22,28 +21,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using namespace std::chrono_literals;
-
-// What the callback saw, handed across from the receive thread.
-struct Inbox {
-    std::mutex m;
-    std::condition_variable cv;
-    std::vector<Bytes> msgs;
-
-    static void deliver(void* user, uint8_t* msg) {
-        auto* self = static_cast<Inbox*>(user);
-        std::lock_guard lock(self->m);
-        self->msgs.emplace_back(msg, msg + hi_msg_len(msg));
-        self->cv.notify_all();
-    }
-    bool wait_for(size_t count, std::chrono::milliseconds limit = 2000ms) {
-        std::unique_lock lock(m);
-        return cv.wait_for(lock, limit, [&] { return msgs.size() >= count; });
-    }
-    std::vector<Bytes> take() {
-        std::lock_guard lock(m);
-        return msgs;
-    }
-};
 
 double cpu_seconds() {
     timespec ts{};
@@ -65,7 +42,7 @@ protected:
         ASSERT_EQ(adapter_connect(), 0);
         target = TargetCli_Create(nullptr);
         ASSERT_NE(target, nullptr);
-        ASSERT_EQ(TargetCli_Init(target, 0, nullptr, Inbox::deliver, &inbox), 1);
+        ASSERT_EQ(TargetCli_Init(target, 0, nullptr, Received::deliver, &inbox), 1);
     }
     void TearDown() override {
         TargetCli_Exit(target);
@@ -74,14 +51,14 @@ protected:
     void send(const Bytes& m) { ASSERT_GT(adapter_sendmsg(m.data(), static_cast<int>(m.size())), 0); }
 
     SimProcess sim;
-    Inbox inbox;
+    Received inbox;
     TargetCliContext* target = nullptr;
 };
 
 TEST_F(ReceiveThread, AnswerIsClassifiedAndDelivered) {
     send(request(8, 1016));
     ASSERT_TRUE(inbox.wait_for(1));
-    auto got = inbox.take();
+    auto got = inbox.msgs();
     EXPECT_EQ(hi_msg_id(got[0].data()), 0x7F8u);
     EXPECT_EQ(got[0].size(), 148u);
 }
@@ -93,7 +70,7 @@ TEST_F(ReceiveThread, ConnectOpensTheWindowAndCountsConfirmations) {
     send(connect);
     // BOOT 3/0 is consumed; the startup indication is delivered.
     ASSERT_TRUE(inbox.wait_for(1));
-    EXPECT_EQ(hi_msg_id(inbox.take()[0].data()), HI_STARTUP_IND_ID);
+    EXPECT_EQ(hi_msg_id(inbox.msgs()[0].data()), HI_STARTUP_IND_ID);
     EXPECT_EQ(target->bBootLoaderReady, 1u);
     EXPECT_EQ(rxed_boot_ind, 1);
     EXPECT_EQ(target->SendWindow, 4u);
@@ -101,7 +78,7 @@ TEST_F(ReceiveThread, ConnectOpensTheWindowAndCountsConfirmations) {
     // A numbered request as the sending side stamps it: sequence 0.
     send(request(8, 1016));
     ASSERT_TRUE(inbox.wait_for(2));
-    auto got = inbox.take();
+    auto got = inbox.msgs();
     EXPECT_EQ(hi_msg_id(got[1].data()), 0x7F8u) << "sequence bits must be stripped";
     EXPECT_EQ(target->RxSeq, 2u);
     EXPECT_EQ(target->CnfCount, 1u);
@@ -112,7 +89,7 @@ TEST_F(ReceiveThread, RefusalReachesTheCallbackWithItsLine) {
     send(request(8, 70));  // a firmware request while not connected
     ASSERT_TRUE(inbox.wait_for(1));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "RQM not connect,please connect first!\n");
-    auto got = inbox.take();
+    auto got = inbox.msgs();
     EXPECT_EQ(hi_msg_id(got[0].data()), HI_BOOT_IND_ID);
     EXPECT_EQ(hi_rd32(got[0].data() + 8), 7u);
 }
@@ -121,7 +98,7 @@ TEST_F(ReceiveThread, AnswerSplitOverTwoDatagramsIsJoined) {
     ASSERT_TRUE(sim.control("fault 1016 split 2 1"));
     send(request(8, 1016));
     ASSERT_TRUE(inbox.wait_for(1));
-    auto got = inbox.take();
+    auto got = inbox.msgs();
     EXPECT_EQ(got[0].size(), 148u);
     EXPECT_EQ(hi_msg_id(got[0].data()), 0x7F8u);
 }
@@ -133,7 +110,7 @@ TEST_F(ReceiveThread, SecondMessageOfADatagramIsDropped) {
     // The next answer proves the thread went on without the dropped one.
     send(request(8, 1016));
     ASSERT_TRUE(inbox.wait_for(2));
-    auto got = inbox.take();
+    auto got = inbox.msgs();
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(hi_msg_id(got[0].data()), 0x7F8u);
     EXPECT_EQ(hi_msg_id(got[1].data()), 0x7F8u);
@@ -147,7 +124,7 @@ TEST_F(ReceiveThread, OversizeLengthIsWarnedAndDropped) {
     ASSERT_TRUE(inbox.wait_for(1));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Warning:Buffer overflow!\ndata length:8188 \tbuffer length:148 MsgId = 0x000007f8\n");
-    EXPECT_EQ(inbox.take().size(), 1u);
+    EXPECT_EQ(inbox.msgs().size(), 1u);
 }
 
 TEST_F(ReceiveThread, ResetDiscardsHeldBytes) {
@@ -159,7 +136,7 @@ TEST_F(ReceiveThread, ResetDiscardsHeldBytes) {
     target->bRxReset = 1;
     send(request(8, 1016));
     ASSERT_TRUE(inbox.wait_for(1));
-    EXPECT_EQ(hi_msg_id(inbox.take()[0].data()), 0x7F8u);
+    EXPECT_EQ(hi_msg_id(inbox.msgs()[0].data()), 0x7F8u);
     EXPECT_EQ(target->bRxReset, 0u);
 }
 
@@ -188,9 +165,9 @@ TEST(ReceiveThreadLifecycle, RepeatedStartAndStop) {
     ASSERT_TRUE(sim.ok());
     ASSERT_EQ(adapter_connect(), 0);
     for (int i = 0; i < 20; ++i) {
-        Inbox inbox;
+        Received inbox;
         TargetCliContext* t = TargetCli_Create(nullptr);
-        ASSERT_EQ(TargetCli_Init(t, 0, nullptr, Inbox::deliver, &inbox), 1);
+        ASSERT_EQ(TargetCli_Init(t, 0, nullptr, Received::deliver, &inbox), 1);
         Bytes m = request(8, 1016);
         ASSERT_EQ(adapter_sendmsg(m.data(), 8), 8);
         if (i % 2 == 0) {

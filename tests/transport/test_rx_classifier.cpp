@@ -8,22 +8,12 @@
 #include <vector>
 
 #include "common/hi_msg.h"
+#include "tests/support/received.h"
 #include "transport/TargetCli.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-struct Delivered {
-    uint16_t id;
-    Bytes bytes;
-};
-
-std::vector<Delivered> g_delivered;
-
-void record(void*, uint8_t* msg) {
-    g_delivered.push_back({hi_msg_id(msg), Bytes(msg, msg + hi_msg_len(msg))});
-}
 
 Bytes message(uint16_t len, uint16_t id, size_t size = 0) {
     Bytes m(size != 0 ? size : len, 0);
@@ -49,11 +39,11 @@ Bytes startup(uint16_t window, uint16_t apiVer = 0x0427, uint16_t len = 160) {
 class Classifier : public testing::Test {
 protected:
     void SetUp() override {
-        g_delivered.clear();
+        g_received.clear();
         rxed_boot_ind = 0;
         p = TargetCli_Create(nullptr);
         ASSERT_NE(p, nullptr);
-        p->pfnRxCb = record;
+        p->pfnRxCb = receive;
     }
     void TearDown() override { TargetCli_Exit(p); }
     // One datagram arrives: appended where the held bytes end.
@@ -100,10 +90,10 @@ TEST_P(BootMatrix, FlagsLinesAndDelivery) {
     // BOOT indications are outside the numbering.
     EXPECT_EQ(p->RxSeq, 2u);
     EXPECT_EQ(p->CnfCount, 1u);
-    ASSERT_EQ(g_delivered.size(), c.delivered ? 1u : 0u);
+    ASSERT_EQ(g_received.ids().size(), c.delivered ? 1u : 0u);
     if (c.delivered) {
-        EXPECT_EQ(g_delivered[0].id, c.deliveredId);
-        EXPECT_EQ(hi_rd32(g_delivered[0].bytes.data() + 8), c.res);
+        EXPECT_EQ(g_received.ids()[0], c.deliveredId);
+        EXPECT_EQ(hi_rd32(g_received.msgs()[0].data() + 8), c.res);
     }
 }
 
@@ -124,8 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Classifier, RefusalKeepsItsSequenceBits) {
     feed_capture(boot(1, 7, HI_BOOT_IND_ID | (5 << HI_MSG_SEQ_SHIFT)));
-    ASSERT_EQ(g_delivered.size(), 1u);
-    EXPECT_EQ(g_delivered[0].id, HI_BOOT_IND_ID | (5 << HI_MSG_SEQ_SHIFT));
+    ASSERT_EQ(g_received.ids().size(), 1u);
+    EXPECT_EQ(g_received.ids()[0], HI_BOOT_IND_ID | (5 << HI_MSG_SEQ_SHIFT));
 }
 
 TEST_F(Classifier, BootWithoutCallbackSetsFlagsOnly) {
@@ -146,7 +136,7 @@ TEST_P(Drops, NothingDeliveredNothingHeld) {
     p->SendWindow = 4;
     EXPECT_EQ(feed_capture(GetParam().dgram), GetParam().out);
     EXPECT_EQ(held, 0u);
-    EXPECT_TRUE(g_delivered.empty());
+    EXPECT_TRUE(g_received.ids().empty());
     EXPECT_EQ(rxed_boot_ind, 0);
     EXPECT_EQ(p->RxSeq, 0u);
     EXPECT_EQ(p->SendWindow, 4u);
@@ -172,17 +162,17 @@ TEST_F(Classifier, ShortDatagramsAreJoinedWithTheNext) {
     whole[11] = 0x5A;
     feed(Bytes(whole.begin(), whole.begin() + 2));
     EXPECT_EQ(held, 2u);
-    EXPECT_TRUE(g_delivered.empty());
+    EXPECT_TRUE(g_received.ids().empty());
     feed(Bytes(whole.begin() + 2, whole.end()));
     EXPECT_EQ(held, 0u);
-    ASSERT_EQ(g_delivered.size(), 1u);
-    EXPECT_EQ(g_delivered[0].bytes, whole);
+    ASSERT_EQ(g_received.ids().size(), 1u);
+    EXPECT_EQ(g_received.msgs()[0], whole);
 }
 
 TEST_F(Classifier, HeaderOnlyMessageOfFourBytesIsDelivered) {
     feed(message(4, 0x7FB));
-    ASSERT_EQ(g_delivered.size(), 1u);
-    EXPECT_EQ(g_delivered[0].bytes.size(), 4u);
+    ASSERT_EQ(g_received.ids().size(), 1u);
+    EXPECT_EQ(g_received.msgs()[0].size(), 4u);
 }
 
 TEST_F(Classifier, OnlyFirstMessageOfADatagramIsHandled) {
@@ -191,8 +181,8 @@ TEST_F(Classifier, OnlyFirstMessageOfADatagramIsHandled) {
     two.insert(two.end(), second.begin(), second.end());
     feed(two);
     EXPECT_EQ(held, 0u);
-    ASSERT_EQ(g_delivered.size(), 1u);
-    EXPECT_EQ(g_delivered[0].id, 0x7F8);
+    ASSERT_EQ(g_received.ids().size(), 1u);
+    EXPECT_EQ(g_received.ids()[0], 0x7F8);
 }
 
 TEST_F(Classifier, StartupOpensWindowAndResetsCounters) {
@@ -205,13 +195,13 @@ TEST_F(Classifier, StartupOpensWindowAndResetsCounters) {
     EXPECT_EQ(p->CnfCount, 0u);
     // The startup indication itself is the first numbered message.
     EXPECT_EQ(p->RxSeq, 1u);
-    ASSERT_EQ(g_delivered.size(), 1u);
-    EXPECT_EQ(g_delivered[0].id, HI_STARTUP_IND_ID);
+    ASSERT_EQ(g_received.ids().size(), 1u);
+    EXPECT_EQ(g_received.ids()[0], HI_STARTUP_IND_ID);
 }
 
 TEST_F(Classifier, StartupWithForeignApiVersionIsStillDelivered) {
     feed(startup(0, 0x0527));
-    EXPECT_EQ(g_delivered.size(), 1u);
+    EXPECT_EQ(g_received.ids().size(), 1u);
 }
 
 struct SeqCase {
@@ -233,8 +223,8 @@ TEST_P(Sequence, CountsAndStripsSequenceBits) {
     feed(message(8, c.msgId));
     EXPECT_EQ(p->RxSeq, c.rxSeqAfter);
     EXPECT_EQ(p->CnfCount, c.cnfCountAfter);
-    ASSERT_EQ(g_delivered.size(), 1u);
-    EXPECT_EQ(g_delivered[0].id, c.deliveredId);
+    ASSERT_EQ(g_received.ids().size(), 1u);
+    EXPECT_EQ(g_received.ids()[0], c.deliveredId);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -255,7 +245,7 @@ TEST_F(Classifier, StartupWithNoBuffersSwitchesNumberingOff) {
     feed(message(8, 0x7F8 | (3 << 13)));
     EXPECT_EQ(p->RxSeq, 0u);
     EXPECT_EQ(p->CnfCount, 0u);
-    EXPECT_EQ(g_delivered.back().id, 0x7F8);
+    EXPECT_EQ(g_received.ids().back(), 0x7F8);
 }
 
 TEST_F(Classifier, MessagesWithoutCallbackAreDropped) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/hi_msg.h"
+#include "tests/support/received.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/threads.h"
 #include "transport/TargetCli.h"
@@ -57,25 +58,6 @@ Bytes datagram_of(const Bytes& msg) {
 }
 
 void ignore_rx(void*, uint8_t*) {}
-
-// What the receive callback saw, handed across from the receive thread.
-struct Inbox {
-    std::mutex m;
-    std::vector<Bytes> msgs;
-
-    static void deliver(void* user, uint8_t* msg) {
-        auto* self = static_cast<Inbox*>(user);
-        std::lock_guard lock(self->m);
-        self->msgs.emplace_back(msg, msg + hi_msg_len(msg));
-    }
-    std::vector<uint16_t> ids() {
-        std::lock_guard lock(m);
-        std::vector<uint16_t> out;
-        for (const Bytes& b : msgs)
-            out.push_back(hi_msg_id(b.data()));
-        return out;
-    }
-};
 
 class TargetSend : public testing::Test {
 protected:
@@ -477,12 +459,12 @@ TEST_P(TargetInit, StartsTheReceiveThreadOnlyForAUsableSetup) {
     SimProcess sim;
     ASSERT_TRUE(sim.ok());
     ASSERT_EQ(adapter_connect(), 0);
-    Inbox inbox;
+    Received inbox;
     TargetConfig cfg = config(c.hiApiVersion);
     TargetContext* t = Target_Create();
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(
-        Target_Init(t, c.withConfig ? &cfg : nullptr, c.withCallback ? Inbox::deliver : nullptr, &inbox),
+        Target_Init(t, c.withConfig ? &cfg : nullptr, c.withCallback ? Received::deliver : nullptr, &inbox),
         c.result);
     EXPECT_EQ(t->pTargetCli != nullptr, c.result == 1);
     EXPECT_EQ(receive_threads(), c.result);
@@ -535,7 +517,7 @@ protected:
         target = Target_Create();
         ASSERT_NE(target, nullptr);
         TargetConfig cfg = config(0x0427);
-        ASSERT_EQ(Target_Init(target, &cfg, Inbox::deliver, &inbox), 1);
+        ASSERT_EQ(Target_Init(target, &cfg, Received::deliver, &inbox), 1);
         cli = target->pTargetCli;
     }
     void TearDown() override {
@@ -549,7 +531,7 @@ protected:
     }
 
     SimProcess sim;
-    Inbox inbox;
+    Received inbox;
     TargetContext* target = nullptr;
     TargetCliContext* cli = nullptr;
 };
