@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/parse_u32.h"
 #include "sim/sim_control.h"
 #include "sim/sim_core.h"
 #include "sim/sim_util.h"
@@ -108,48 +109,54 @@ bool dgram_client_port(const Server& srv, const sockaddr_un& from, socklen_t fro
     if (name.substr(0, prefix.size()) != prefix)
         return false;
     name.remove_prefix(prefix.size());
-    if (name.empty() || name.size() > 10)
-        return false;
-    uint64_t value = 0;
-    for (char c : name) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (value > 0xFFFFFFFFu)
-        return false;
-    *port = static_cast<uint32_t>(value);
-    return true;
+    return rqm_parse_u32(name, port);
 }
 
-void drain_dgram(Server* srv) {
+// One waiting datagram into rxbuf, with its sender's address in from:
+// its length, cut to the buffer (the log says so), or -1 when none waits.
+ssize_t receive_one(Server* srv, int fd, void* from, socklen_t* from_len) {
     for (;;) {
-        sockaddr_un from{};
         iovec iov{srv->rxbuf.data(), srv->rxbuf.size()};
         msghdr mh{};
-        mh.msg_name = &from;
-        mh.msg_namelen = sizeof from;
+        mh.msg_name = from;
+        mh.msg_namelen = *from_len;
         mh.msg_iov = &iov;
         mh.msg_iovlen = 1;
-        const ssize_t got = recvmsg(srv->dgram, &mh, MSG_DONTWAIT | MSG_TRUNC);
+        const ssize_t got = recvmsg(fd, &mh, MSG_DONTWAIT | MSG_TRUNC);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            break;
+            if (errno == ENOBUFS) {  // only a netlink socket overruns
+                sim_logf(&srv->sim, "netlink receive queue overran: datagrams lost");
+                continue;
+            }
+            return -1;
         }
+        *from_len = mh.msg_namelen;
         size_t len = static_cast<size_t>(got);
         if (len > srv->rxbuf.size()) {
             sim_logf(&srv->sim, "datagram of %zu bytes cut to %zu", len, srv->rxbuf.size());
             len = srv->rxbuf.size();
         }
+        return static_cast<ssize_t>(len);
+    }
+}
+
+void drain_dgram(Server* srv) {
+    for (;;) {
+        sockaddr_un from{};
+        socklen_t from_len = sizeof from;
+        const ssize_t len = receive_one(srv, srv->dgram, &from, &from_len);
+        if (len < 0)
+            return;
         uint32_t port;
-        if (!dgram_client_port(*srv, from, mh.msg_namelen, &port)) {
-            sim_logf(&srv->sim, "Unix datagram of %zu bytes from a socket not named as a client: dropped",
+        if (!dgram_client_port(*srv, from, from_len, &port)) {
+            sim_logf(&srv->sim, "Unix datagram of %zd bytes from a socket not named as a client: dropped",
                      len);
             continue;
         }
         srv->dgram_ports.insert(port);
-        sim_on_datagram(&srv->sim, srv->rxbuf.data(), len, port, sim_now_ms());
+        sim_on_datagram(&srv->sim, srv->rxbuf.data(), static_cast<size_t>(len), port, sim_now_ms());
     }
 }
 
@@ -159,29 +166,12 @@ void drain_dgram(Server* srv) {
 void drain_datagrams(Server* srv) {
     for (;;) {
         sockaddr_nl from{};
-        iovec iov{srv->rxbuf.data(), srv->rxbuf.size()};
-        msghdr mh{};
-        mh.msg_name = &from;
-        mh.msg_namelen = sizeof from;
-        mh.msg_iov = &iov;
-        mh.msg_iovlen = 1;
-        const ssize_t got = recvmsg(srv->nl, &mh, MSG_DONTWAIT | MSG_TRUNC);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == ENOBUFS) {
-                sim_logf(&srv->sim, "netlink receive queue overran: datagrams lost");
-                continue;
-            }
+        socklen_t from_len = sizeof from;
+        const ssize_t len = receive_one(srv, srv->nl, &from, &from_len);
+        if (len < 0)
             break;
-        }
-        size_t len = static_cast<size_t>(got);
-        if (len > srv->rxbuf.size()) {
-            sim_logf(&srv->sim, "datagram of %zu bytes cut to %zu", len, srv->rxbuf.size());
-            len = srv->rxbuf.size();
-        }
         srv->dgram_ports.erase(from.nl_pid);
-        sim_on_datagram(&srv->sim, srv->rxbuf.data(), len, from.nl_pid, sim_now_ms());
+        sim_on_datagram(&srv->sim, srv->rxbuf.data(), static_cast<size_t>(len), from.nl_pid, sim_now_ms());
     }
     drain_dgram(srv);
     sim_run_due(&srv->sim, sim_now_ms());
