@@ -90,7 +90,7 @@ void rqm_encode_sleep(RqmReqBuilder& Req, uint32_t Mode, uint64_t Param);
 inline constexpr uint32_t MAC_REQ_LEN = 20;
 inline constexpr uint32_t MAC_REQ_KIND_OFF = 8;
 inline constexpr uint32_t MAC_REQ_ADDR_OFF = 12;
-inline constexpr uint32_t MAC_ADDR_BYTES = 6;
+inline constexpr uint32_t MAC_ADDR_BYTES = RQM_MAC_ADDR_BYTES;
 inline constexpr uint32_t MAC_CNF_SIZE = 20;
 inline constexpr uint32_t MAC_CNF_ADDR_OFF = 12;
 inline constexpr uint32_t MAC_CNF_NEED = MAC_CNF_ADDR_OFF + MAC_ADDR_BYTES;  // the read's

@@ -1,11 +1,16 @@
 // The test API: one context per caller, integer result codes, and the
 // callbacks through which the API hands text and indications back.
+//
+// A program that hosts the API includes this header (it brings the other
+// public ones) and opens the driver channel itself before it starts a
+// context (adapter_connect, transport/rqm_transport.h, included here).
 #pragma once
 
 #include <cstdint>
 
 #include "common/driver_data.h"
 #include "common/rqm_context.h"
+#include "transport/rqm_transport.h"
 
 // Lifecycle and setters. A null context gives 255.
 RqmApiContext* RQM_Create(void* pUserCB_Context, RqmUiPutsCb pfnUI_Puts_Cb);
@@ -92,6 +97,7 @@ inline constexpr uint32_t RQM_MAC_SOURCE = 0;
 inline constexpr uint32_t RQM_MAC_DEST = 1;
 inline constexpr uint32_t RQM_MAC_BSSID = 2;
 inline constexpr uint32_t RQM_MAC_KIND_MAX = RQM_MAC_BSSID;
+inline constexpr uint32_t RQM_MAC_ADDR_BYTES = 6;  // what RQM_GetMacAddr writes, RQM_SetMacAddr reads
 inline constexpr uint32_t RQM_DEBUG_PORT_WORD1_MAX = 31;
 inline constexpr uint32_t RQM_DEBUG_PORT_WORD3_MAX = 2;
 inline constexpr uint32_t RQM_SELF_TEST_MAX = 4;

@@ -5,8 +5,7 @@
 #include <cstdint>
 
 #include "common/rqm_context.h"
-
-struct SbusConfig;
+#include "transport/rqm_transport.h"  // SbusConfig
 
 // What a starter hands back: the started context, or null, and a code.
 struct RqmStartResult {

@@ -17,7 +17,7 @@
 #include "cli/get_settings.h"
 #include "common/hi_msg.h"
 #include "transport/adapter.h"
-#include "transport/vormac_adapter.h"
+#include "transport/rqm_transport.h"
 
 RqmConfig g_rqm_config{};
 

@@ -15,6 +15,8 @@ need_cmd cmake cmake
 need_cmd make make
 need_cmd g++ g++
 need_file /usr/src/googletest/CMakeLists.txt googletest
+# The install test builds the example with pkg-config's flags too.
+need_cmd pkg-config pkgconf
 if [ "$scope" = all ]; then
   need_cmd arm-linux-gnueabi-g++ g++-arm-linux-gnueabi
   need_cmd arm-linux-gnueabihf-g++ g++-arm-linux-gnueabihf

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "rqm_transport.h"  // SbusConfig
 #include "start_request.h"
 
 struct RqmApiContext;
@@ -34,13 +35,6 @@ void Adapter_TakeStartupFacts(RqmApiContext* pRqmApiContext, const uint8_t* pInd
 // rqmcli's step after the connect handshake: the platform code in the
 // firmware label sets the chip-variant word of the tool-state record.
 void Adapter_CheckPlatformCode(RqmApiContext* pRqmApiContext);
-
-struct SbusConfig {
-    uint32_t DriveStrength;  // only the low byte is used
-    uint32_t Mode;           // 0 or 1
-    uint32_t Param1;
-    uint32_t Param2;
-};
 
 // Stores the SDD version when the file of size bytes starts with its
 // version element; 1 then, else 0.

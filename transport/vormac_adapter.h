@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "netlink_peer.h"
+#include "rqm_transport.h"  // adapter_connect, adapter_disconnect
 
 inline constexpr int NL_HEADER_SIZE = 16;
 inline constexpr int NL_MAX_DATAGRAM = 1536;  // the driver takes no larger datagram
@@ -19,8 +20,6 @@ extern PeerAddress src_addr;  // ours; a receive leaves the sender's in it
 extern PeerAddress dest_addr;
 extern uint8_t* recvbuf;
 
-int adapter_connect();
-void adapter_disconnect();
 int adapter_sendmsg(const void* msg, int len);
 int adapter_recvmsg_nb(void* dst, int max);
 int adapter_recvmsg(void* dst, int max, int timeout_ms);
