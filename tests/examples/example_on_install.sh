@@ -30,9 +30,12 @@ step configure.log cmake -S "$examples" -B "$work/build" -DCMAKE_PREFIX_PATH="$p
   -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror"
 step build.log cmake --build "$work/build"
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
-# shellcheck disable=SC2046  # pkg-config's words are split on purpose
-step pkg-config.log "$cxx" -Wall -Wextra -Werror "$examples/mac_addresses.cpp" \
-  -o "$work/mac_addresses_pc" $(pkg-config --cflags --libs rqm-peer-sim rqm)
+# Each file keeps its archives whole, whichever is named first.
+for order in "rqm rqm-peer-sim" "rqm-peer-sim rqm"; do
+  # shellcheck disable=SC2046,SC2086  # pkg-config's words and the order are split on purpose
+  step pkg-config.log "$cxx" -Wall -Wextra -Werror "$examples/mac_addresses.cpp" \
+    -o "$work/mac_addresses_pc_${order%% *}" $(pkg-config --cflags --libs $order)
+done
 
 port=$((4600000 + $$ % 100000))
 "$prefix/bin/rqmsim" --port "$port" >"$work/rqmsim.log" 2>&1 &
@@ -51,7 +54,7 @@ ctl set mac 1 66778899aabb >/dev/null || fail "set mac 1"
 ctl set mac 2 c0ffee010203 >/dev/null || fail "set mac 2"
 printf 'IMAGE-1' >"$work/fw.bin"
 want=$'source      00:11:22:33:44:55\ndestination 66:77:88:99:aa:bb\nBSSID       c0:ff:ee:01:02:03'
-for program in "$work/build/mac_addresses" "$work/mac_addresses_pc"; do
+for program in "$work/build/mac_addresses" "$work/mac_addresses_pc_rqm" "$work/mac_addresses_pc_rqm-peer-sim"; do
   out=$(RQMSIM_PORT=$port "$program" "$work/fw.bin")
   rc=$?
   got=$(tail -n 3 <<<"$out")
