@@ -30,9 +30,12 @@ step configure.log cmake -S "$examples" -B "$work/build" -DCMAKE_PREFIX_PATH="$p
   -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror"
 step build.log cmake --build "$work/build"
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
-# shellcheck disable=SC2046  # pkg-config's words are split on purpose
-step pkg-config.log "$cxx" -Wall -Wextra -Werror "$examples/mac_addresses.cpp" \
-  -o "$work/mac_addresses_pc" $(pkg-config --cflags --libs rqm-peer-sim rqm)
+# Each file keeps its archives whole, whichever is named first.
+for order in "rqm rqm-peer-sim" "rqm-peer-sim rqm"; do
+  # shellcheck disable=SC2046,SC2086  # pkg-config's words and the order are split on purpose
+  step pkg-config.log "$cxx" -Wall -Wextra -Werror "$examples/mac_addresses.cpp" \
+    -o "$work/mac_addresses_pc_${order%% *}" $(pkg-config --cflags --libs $order)
+done
 
 port=$((4600000 + $$ % 100000))
 "$prefix/bin/rqmsim" --port "$port" >"$work/rqmsim.log" 2>&1 &
@@ -54,7 +57,7 @@ want=$'source      00:11:22:33:44:55\ndestination 66:77:88:99:aa:bb\nBSSID      
 # The driver channel's target looks for the boot loader's report three
 # times, a millisecond apart; on a loaded machine a start can miss it and
 # fail, as on the board, so a run is tried a few times.
-for program in "$work/build/mac_addresses" "$work/mac_addresses_pc"; do
+for program in "$work/build/mac_addresses" "$work/mac_addresses_pc_rqm" "$work/mac_addresses_pc_rqm-peer-sim"; do
   for _ in 1 2 3 4 5; do
     out=$(RQMSIM_PORT=$port "$program" "$work/fw.bin")
     rc=$?
