@@ -17,7 +17,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "common/parse_u32.h"
 #include "sim/sim_control.h"
 #include "sim/sim_core.h"
 #include "sim/sim_util.h"
@@ -109,7 +108,7 @@ bool dgram_client_port(const Server& srv, const sockaddr_un& from, socklen_t fro
     if (name.substr(0, prefix.size()) != prefix)
         return false;
     name.remove_prefix(prefix.size());
-    return rqm_parse_u32(name, port);
+    return sim_parse_u32(name, port);
 }
 
 // One waiting datagram into rxbuf, with its sender's address in from:
