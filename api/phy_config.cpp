@@ -2,7 +2,6 @@
 // operating state, enable and resets, calibration, tracking, and the PHY's
 // own readings (RSSI, version). Nearly every request is a few words
 // answered by a status, sent through the generic senders.
-#include <cmath>
 #include <cstdio>
 
 #include "api_variant.h"

@@ -2,7 +2,6 @@
 // dBm through the firmware's automatic setting; the user power the SDD
 // holds; the power-control loop, power measurement, PA detector, transmit
 // AGC and ADC correction readings.
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 

@@ -1,7 +1,6 @@
 // The receive requests, and the last fetched frame's RSSI and RCPI kept in
 // the context.
 #include <cstdlib>
-#include <cstring>
 
 #include "rqm_api.h"
 #include "rqm_request.h"
@@ -135,12 +134,10 @@ int RQM_GetRxFrame_Extended(RqmApiContext* ctx, RxFrameInfo* pInfo, uint8_t* pDa
     RqmRequest<RX_FRAME_REQ_LEN> req(HI_RX_FRAME_REQ_ID);
     RqmCnf<RX_FRAME_CNF_SIZE> cnf;
     int result = rqm_exchange(ctx, req, cnf, STATUS_CNF_NEED);
-    if (result == RQM_SUCCESS) {
-        bool haveEndStatus1 = false;
-        result = rqm_decode_rx_frame(cnf.reader(), pInfo, pData, pTrailer, &haveEndStatus1);
-        if (haveEndStatus1)
-            update_measurements(ctx, pInfo->EndStatus1);
-    }
+    if (result == RQM_SUCCESS)
+        result = rqm_decode_rx_frame(cnf.reader(), pInfo, pData, pTrailer);
+    if (result == RQM_SUCCESS)
+        update_measurements(ctx, pInfo->EndStatus1);
     return reported(ctx, result, "RQM_GetRxFrame_Extended");
 }
 

@@ -70,9 +70,8 @@ void rqm_decode_rx_frame_info(const RqmCnfReader& Cnf, uint32_t Off, RxFrameInfo
     Cnf.copy(Off + RX_INFO_UNREAD_OFF, pInfo->Unread, sizeof pInfo->Unread);
 }
 
-int rqm_decode_rx_frame(const RqmCnfReader& Cnf, RxFrameInfo* pInfo, uint8_t* pData, RxFrameTrailer* pTrailer,
-                        bool* pHaveEndStatus1) {
-    *pHaveEndStatus1 = false;
+int rqm_decode_rx_frame(const RqmCnfReader& Cnf, RxFrameInfo* pInfo, uint8_t* pData,
+                        RxFrameTrailer* pTrailer) {
     const int status = Cnf.status();
     if (status != RQM_SUCCESS)
         return status;
@@ -88,6 +87,5 @@ int rqm_decode_rx_frame(const RqmCnfReader& Cnf, RxFrameInfo* pInfo, uint8_t* pD
         memset(pTrailer->Unread, 0, sizeof pTrailer->Unread);
         Cnf.copy(RX_FRAME_TRAILER_OFF + 4, pTrailer->Unread, sizeof pTrailer->Unread);
     }
-    *pHaveEndStatus1 = Cnf.has(RX_FRAME_INFO_OFF + RX_INFO_END_STATUS1_OFF, 4);
     return RQM_SUCCESS;
 }

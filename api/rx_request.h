@@ -78,8 +78,8 @@ inline constexpr uint32_t RX_INFO_UNREAD_OFF = 28;
 // The frame information at Off, field by field; what did not arrive reads 0.
 void rqm_decode_rx_frame_info(const RqmCnfReader& Cnf, uint32_t Off, RxFrameInfo* pInfo);
 // The status; with status 0 the frame information, and the data and the
-// trailer when given, and whether end status 1 arrived. A good answer that
-// does not reach RX_FRAME_CNF_SIZE is no confirmation, and nothing is
-// taken from it.
-int rqm_decode_rx_frame(const RqmCnfReader& Cnf, RxFrameInfo* pInfo, uint8_t* pData, RxFrameTrailer* pTrailer,
-                        bool* pHaveEndStatus1);
+// trailer when given. A good answer that does not reach RX_FRAME_CNF_SIZE
+// is no confirmation, and nothing is taken from it: 0 means that every
+// field, end status 1 among them, arrived.
+int rqm_decode_rx_frame(const RqmCnfReader& Cnf, RxFrameInfo* pInfo, uint8_t* pData,
+                        RxFrameTrailer* pTrailer);

@@ -17,7 +17,7 @@ namespace {
 static_assert(TX_CONTROL_MODE_MASK >> TX_CONTROL_MODE_SHIFT == static_cast<uint32_t>(RQM_TX_MODE_MAX));
 static_assert(TX_CONTROL_POWER_MASK == RQM_POWER_INDEXES - 1);
 
-// One block word, zero where the answer did not reach.
+// One block word; zero when the read fails (a cut answer is none).
 int read_word(RqmApiContext* ctx, uint32_t Offset, uint32_t* pWord) {
     uint8_t bytes[4] = {};
     const int result = RQM_GetMib(ctx, Offset, sizeof bytes, bytes);

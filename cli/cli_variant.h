@@ -80,8 +80,6 @@ struct RqmKeptState {
 };
 
 struct RqmCliVariant {
-    const char* pchProgram;
-
     // The help pages' banner: a fixed line put on its own, or nullptr for
     // the version with the build date and time.
     const char* pchFixedBanner;

@@ -22,7 +22,6 @@ static_assert(command_words_known(WORDS));
 }  // namespace
 
 const RqmCliVariant g_cli_variant = {
-    .pchProgram = "rqmcli",
     .pchFixedBanner = nullptr,
     .CommandWords = WORDS,
     .bExactWords = false,

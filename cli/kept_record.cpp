@@ -205,9 +205,12 @@ bool record_tx_recorded_running() {
 }
 
 // ---- the SDD in use ----
+//
+// The API reads these words too: both read them through the same accessors
+// (common/driver_data.h).
 
 uint16_t record_sdd_version() {
-    return word(CLI_WORD_SDD_VERSION);
+    return driver_data_sdd_version();
 }
 
 void record_sdd_version_set(uint16_t version) {
@@ -215,5 +218,5 @@ void record_sdd_version_set(uint16_t version) {
 }
 
 bool record_chip_variant() {
-    return word(CLI_WORD_CHIP_VARIANT) != 0;
+    return driver_data_chip_variant();
 }

@@ -29,7 +29,6 @@ constexpr int SITE_RATE = 1025;
 constexpr int SITE_POWER_READ = 1049;
 constexpr int SITE_POWER_SET = 1055;
 
-
 constexpr uint32_t GAIN_TABLE = 0x0ABB801C;  // one word per gain index
 constexpr uint32_t GAIN_MASK = 0x3FF;
 constexpr uint32_t GAIN_ANALOGUE_SHIFT = 10;

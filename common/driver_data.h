@@ -29,9 +29,11 @@ struct CliDriverData {
 static_assert(sizeof(CliDriverData) == CLI_DRIVER_DATA_SIZE);
 
 // The record of this process, zero at its start. Its owner is the front
-// end's keeper of tool state (cli/kept_record.cpp; hf/hf_kept.cpp in the
-// second program), which fetches, pushes and reads it for the handlers; no
-// other file of the layers names it (tests/layers checks).
+// end's keeper of tool state (cli/kept_record.cpp), which fetches, pushes
+// and reads it for the handlers; the second program, which keeps its
+// choices value by value (hf/hf_kept.cpp), uses only its SDD-version and
+// chip-variant words, through the same keeper. Beside the accessors below,
+// no other file of the layers names it (tests/layers checks).
 extern CliDriverData g_driver_data;
 
 // The words the layers under the front end take part in: the SDD version

@@ -56,7 +56,6 @@ static_assert(command_words_known(kWords));
 }  // namespace
 
 const RqmCliVariant g_cli_variant = {
-    .pchProgram = "rqmcli-hf",
     .pchFixedBanner = "RQM version: 1.4.1\n",
     .CommandWords = kWords,
     .bExactWords = true,

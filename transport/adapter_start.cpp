@@ -64,8 +64,7 @@ static int await_startup(RqmApiContext* ctx, uint32_t seconds) {
     uint8_t ind[START_CNF_SIZE] = {};
     const uint32_t got = adapter_take_answer(ctx, ind, sizeof ind);
     if (got < STARTUP_IND_MIN_SIZE || (hi_msg_id(ind) & HI_MSG_ID_MASK) != HI_STARTUP_IND_ID) {
-        std::lock_guard lock(ctx->CnfLock);
-        ctx->ExpectedMsgId = 0;
+        withdraw_expectation(ctx);
         return 0;
     }
     Adapter_TakeStartupFacts(ctx, ind);

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 

@@ -1,6 +1,7 @@
-// What the two simulation peers share: the stand-in's port, what they say
-// when it is not there, and where a host keeps what the board keeps in
-// /sdcard.
+// What the two simulation peers share: the stand-in's port. What they say
+// when it is not there (peer_send_refused) and where a host keeps what the
+// board keeps in /sdcard (peer_ram_dump_path) are netlink_peer.h's, defined
+// once for both in netlink_peer_rqmsim.cpp.
 #pragma once
 
 #include <cstdint>

@@ -8,7 +8,9 @@
 // Without it every request fails ("adapter_sendmsg socket is not ready!").
 // Who is at the other end is chosen when the program is linked, by the
 // peer library it links (rqm::peer_kernel: the Wi-Fi driver on the board;
-// rqm::peer_sim: rqmsim on this machine, at the port in RQMSIM_PORT).
+// rqm::peer_sim: rqmsim on this machine, at the port in RQMSIM_PORT;
+// rqm::peer_unix: the same rqmsim over a Unix datagram socket, for a
+// program run under qemu's user mode).
 #pragma once
 
 #include <cstdint>

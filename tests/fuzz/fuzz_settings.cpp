@@ -14,7 +14,7 @@
 #include "cli/cli_variant.h"
 #include "cli/get_settings.h"
 
-const RqmCliVariant g_cli_variant = {.pchProgram = "fuzz", .TxSubchannelDefault = 1};
+const RqmCliVariant g_cli_variant = {.TxSubchannelDefault = 1};
 
 namespace {
 
