@@ -230,7 +230,7 @@ int Help_Handler(int argc, char** argv) {
             return 1;
         }
     }
-    puts("Invalid params input!Please check again!");
+    puts(INVALID_PARAMS);
     print_help_msg(0);
     return 1;
 }

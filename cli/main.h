@@ -11,6 +11,9 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 
+// The line of a word or value a command does not take.
+inline constexpr char INVALID_PARAMS[] = "Invalid params input!Please check again!";
+
 inline constexpr int RQM_VERSION_MAJOR = 2;
 inline constexpr int RQM_VERSION_MINOR = 0;
 inline constexpr int RQM_VERSION_PATCH = 9;

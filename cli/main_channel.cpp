@@ -48,8 +48,6 @@ constexpr bool class_lists_tile() {
 }
 static_assert(class_lists_tile());
 
-constexpr char INVALID_PARAMS[] = "Invalid params input!Please check again!";
-
 // Help rows the handlers show after bad usage.
 constexpr int HELP_PHY_MODE = 14;
 constexpr int HELP_CHANNEL = 15;

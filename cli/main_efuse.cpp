@@ -15,7 +15,6 @@
 namespace {
 
 constexpr char NO_PARAM[] = "No param input!Please input params!";
-constexpr char INVALID_PARAMS[] = "Invalid params input!Please check again!";
 constexpr uint32_t ANTIFUSE_SHOWN_WORDS = 8;
 
 // How a read shows the element; a word without a form is not read.

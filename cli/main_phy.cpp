@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr char INVALID_PARAMS[] = "Invalid params input!Please check again!";
 constexpr char SETTINGS_PROBLEM[] = "There was a problem with settings!";
 
 constexpr int HELP_ENABLE_PHY = 3;  // the help row enable_phy shows after bad usage

@@ -23,8 +23,6 @@ const char* const modulationShow[SDD_USER_POWER_ENTRIES] = {
 
 namespace {
 
-constexpr char INVALID_PARAMS[] = "Invalid params input!Please check again!";
-
 // The power groups and the entries each covers.
 struct PowerGroup {
     const char* pchInvalid;

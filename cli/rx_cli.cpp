@@ -111,8 +111,8 @@ int process_rx_status(RqmApiContext* ctx) {
     m_rx_mode = rx_mode(m_rx_start_status_0);
     if (m_status != RQM_SUCCESS || m_rx_frame_length == 0 || m_rx_buf_addr == 0)
         return 0;
-    // RSSI and RCPI as the API keeps them for the frame just fetched; a
-    // frame whose end status did not arrive has none to measure.
+    // RSSI and RCPI as the API keeps them for the frame just fetched; none
+    // before a frame of this reception.
     float rssiRcpi[2] = {};
     if (RQM_GetLastRxMeasurements(ctx, rssiRcpi) != RQM_SUCCESS)
         return 0;

@@ -5,7 +5,7 @@
 # profile's kept-state operations.
 #   cmake -DROOT=<source tree> -P record_owner.cmake
 cmake_minimum_required(VERSION 3.25)
-set(owners common/driver_data.h common/driver_data.cpp cli/kept_record.cpp hf/hf_kept.cpp)
+set(owners common/driver_data.h common/driver_data.cpp cli/kept_record.cpp)
 set(found "")
 foreach(layer common transport api cli hf)
   file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/${layer}/*.cpp ${ROOT}/${layer}/*.h)
