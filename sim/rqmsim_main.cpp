@@ -1,14 +1,15 @@
 // rqmsim: the stand-in for the Wi-Fi driver and its test firmware.
 #include <limits.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "sim/sim_boot.h"
 #include "sim/sim_control.h"
+#include "sim/sim_driver.h"
 #include "sim/sim_server.h"
 #include "sim/sim_util.h"
 #include "transport/netlink_peer.h"
@@ -27,11 +28,16 @@ static int usage() {
 }
 
 // The tool opens the path from its own directory, so the driver holds it
-// whole; the tool's buffer takes no longer path than the driver keeps.
+// whole; the tool's buffer takes no longer path than the driver keeps. A
+// file that is no SDD (a directory, a FIFO, a device) stops the start as
+// one that cannot be read does.
 static bool user_sdd(const char* file, std::string* path) {
     char full[PATH_MAX];
-    if (realpath(file, full) == nullptr || access(full, R_OK) != 0) {
-        fprintf(stderr, "rqmsim: cannot read the SDD file %s\n", file);
+    std::vector<uint8_t> bytes;
+    SimFileResult r = SIM_FILE_NO_OPEN;
+    if (realpath(file, full) == nullptr ||
+        (r = sim_read_file(full, SIM_SDD_FILE_MAX, &bytes)) != SIM_FILE_OK) {
+        fprintf(stderr, "rqmsim: cannot read the SDD file %s%s\n", file, sim_file_result_text(r));
         return false;
     }
     if (strlen(full) > SIM_SDD_PATH_MAX) {
@@ -49,6 +55,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "rqmsim: bad RQMSIM_PORT '%s'\n", env);
         return 1;
     }
+    // From here on a stop signal waits for the server's loop, which ends
+    // and leaves the private directory to be removed below.
+    sim_block_stop_signals();
     const char* sdd_file = nullptr;
     for (int i = 1; i < argc; ++i) {
         const bool has_value = i + 1 < argc;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -41,8 +42,65 @@ std::vector<uint8_t> sim_boot_sdd() {
     return sdd;
 }
 
+// Flags never block; the descriptor, or -1 when the path does not open or
+// is not a regular file.
+static int open_regular(const std::string& path, int flags, SimFileResult* r) {
+    const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *r = SIM_FILE_NO_OPEN;
+        return -1;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        *r = SIM_FILE_NOT_REGULAR;
+        return -1;
+    }
+    *r = SIM_FILE_OK;
+    return fd;
+}
+
+const char* sim_file_result_text(SimFileResult r) {
+    switch (r) {
+    case SIM_FILE_OK:
+    case SIM_FILE_NO_OPEN:
+        break;
+    case SIM_FILE_NOT_REGULAR:
+        return ": not a regular file";
+    case SIM_FILE_READ_FAILED:
+        return ": a read failed";
+    }
+    return "";
+}
+
+SimFileResult sim_read_file(const std::string& path, size_t max, std::vector<uint8_t>* bytes) {
+    SimFileResult r;
+    const int fd = open_regular(path, O_RDONLY, &r);
+    if (fd < 0)
+        return r;
+    std::vector<uint8_t> buf(max);
+    size_t got = 0;
+    while (got < buf.size()) {
+        const ssize_t n = read(fd, buf.data() + got, buf.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            r = SIM_FILE_READ_FAILED;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    close(fd);
+    if (r != SIM_FILE_OK)
+        return r;
+    buf.resize(got);
+    *bytes = std::move(buf);
+    return SIM_FILE_OK;
+}
+
 bool sim_write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    SimFileResult r;
+    const int fd = open_regular(path, O_WRONLY | O_CREAT | O_TRUNC, &r);
     if (fd < 0)
         return false;
     size_t done = 0;

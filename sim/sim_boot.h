@@ -17,7 +17,20 @@ inline constexpr uint16_t SIM_BOOT_SDD_VERSION = 23;  // 10 x major + minor
 inline constexpr uint16_t SIM_BOOT_FREQ_OFFSET = 66;
 inline constexpr char SIM_BOOT_SDD_NAME[] = "rqm_sdd.sdd";
 
-// The whole file, created or truncated; false when it cannot be written.
+// The stand-in's own files are opened without blocking and taken only when
+// they are regular files: a FIFO at a path would hold the whole stand-in in
+// open() waiting for a writer (or a reader), its control and the tool's
+// runs unanswered and its stop signals never read; a directory or a device
+// is no SDD.
+enum SimFileResult { SIM_FILE_OK, SIM_FILE_NO_OPEN, SIM_FILE_NOT_REGULAR, SIM_FILE_READ_FAILED };
+// What a "cannot read FILE" line adds: ": not a regular file", ": a read
+// failed", or nothing (read, or the file does not open).
+const char* sim_file_result_text(SimFileResult r);
+
+// The regular file at path, its first max bytes.
+SimFileResult sim_read_file(const std::string& path, size_t max, std::vector<uint8_t>* bytes);
+// The whole regular file, created or truncated; false when it cannot be
+// written, or what is at the path is not a regular file.
 bool sim_write_file(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A fresh directory under $TMPDIR (or /tmp, when the path of the SDD file

@@ -1,8 +1,5 @@
 #include "sim/sim_driver.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "sim/sim_boot.h"
@@ -24,7 +21,7 @@ static void start_sdd(SimDriver* d) {
         return;
     }
     std::vector<uint8_t> file;
-    d->sdd = drv_read_sdd_file(*d, &file) ? std::move(file) : std::vector<uint8_t>{};
+    d->sdd = drv_read_sdd_file(*d, &file) == SIM_FILE_OK ? std::move(file) : std::vector<uint8_t>{};
 }
 
 void drv_reset(SimDriver* d) {
@@ -322,29 +319,8 @@ void drv_sdd_path(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     ans->msgs.push_back(std::move(c));
 }
 
-bool drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes) {
-    const int fd = open(d.sdd_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::vector<uint8_t> buf(SIM_SDD_FILE_MAX);
-    size_t got = 0;
-    bool ok = true;
-    while (got < buf.size()) {
-        const ssize_t n = read(fd, buf.data() + got, buf.size() - got);
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    close(fd);
-    if (!ok)
-        return false;
-    buf.resize(got);
-    *bytes = std::move(buf);
-    return true;
+SimFileResult drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes) {
+    return sim_read_file(d.sdd_path, SIM_SDD_FILE_MAX, bytes);
 }
 
 // One that runs past the end of the SDD is not handed out: its data would
@@ -371,7 +347,7 @@ void drv_sdd_element(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     SimDriver& d = m->drv;
     if (d.sdd_live) {
         std::vector<uint8_t> file;
-        d.sdd = drv_read_sdd_file(d, &file) ? std::move(file) : std::vector<uint8_t>{};
+        d.sdd = drv_read_sdd_file(d, &file) == SIM_FILE_OK ? std::move(file) : std::vector<uint8_t>{};
     }
     size_t off = 0;
     uint8_t len = 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/sim_boot.h"
 #include "sim/sim_msg.h"
 
 struct SimModel;
@@ -93,10 +94,10 @@ void drv_download(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_sdd_path(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_sdd_element(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 
-// The file at the driver's SDD path, up to SIM_SDD_FILE_MAX bytes; false
-// when it cannot be opened or read.
+// The regular file at the driver's SDD path, up to SIM_SDD_FILE_MAX bytes
+// (sim_read_file); bytes are untouched unless it is read.
 inline constexpr size_t SIM_SDD_FILE_MAX = 65536;
-bool drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes);
+SimFileResult drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes);
 
 // The first element with the id, whole inside the SDD: the offset of its
 // data and its length.

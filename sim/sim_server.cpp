@@ -271,15 +271,20 @@ bool open_log(const char* path, LogFile* log) {
     return true;
 }
 
-// SIGTERM and SIGINT come as reads on sig, so that the loop ends between
-// two rounds and closes what it holds.
+sigset_t stop_signals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+        sigaddset(&set, sig);
+    return set;
+}
+
+// The stop signals come as reads on sig, so that the loop ends between two
+// rounds and closes what it holds.
 bool open_stop_signals(Fd* sig) {
-    sigset_t stop_signals;
-    sigemptyset(&stop_signals);
-    sigaddset(&stop_signals, SIGTERM);
-    sigaddset(&stop_signals, SIGINT);
-    sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
-    sig->fd = signalfd(-1, &stop_signals, SFD_CLOEXEC | SFD_NONBLOCK);
+    sim_block_stop_signals();
+    const sigset_t set = stop_signals();
+    sig->fd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
     if (sig->fd < 0) {
         fprintf(stderr, "rqmsim: signalfd: %s\n", strerror(errno));
         return false;
@@ -409,6 +414,11 @@ void serve(Server* srv, int sig, int listener) {
 }
 
 }  // namespace
+
+void sim_block_stop_signals() {
+    const sigset_t set = stop_signals();
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+}
 
 unsigned sim_control_address(uint32_t port, sockaddr_un* addr) {
     memset(addr, 0, sizeof *addr);

@@ -19,5 +19,12 @@ struct SimServerOptions {
 struct sockaddr_un;
 unsigned sim_control_address(uint32_t port, sockaddr_un* addr);
 
-// Runs until SIGTERM or SIGINT. Returns the process exit code.
+// Blocks the signals that stop the stand-in (SIGTERM, SIGINT, SIGHUP as
+// from a terminal that closes, SIGQUIT), so that they wait for the
+// server's loop: it reads them and ends, and what the stand-in made is
+// cleaned up. Called before anything is made that a signal must not leave
+// behind; sim_server_run calls it too.
+void sim_block_stop_signals();
+
+// Runs until one of those signals. Returns the process exit code.
 int sim_server_run(const SimServerOptions& opt);

@@ -28,8 +28,8 @@ ctl set label FW_Q23.02.0017 >/dev/null
 # Runs each command with the program named in $prog, shows what it printed,
 # and stops the demo unless its last line says it worked (the program exits
 # 0 either way).
-prog=rqmcli
-declare -A sim_program=([rqmcli]=cli/rqmcli-sim [rqmcli-hf]=hf/rqmcli-hf-sim)
+prog=rqmcli-sim
+declare -A sim_program=([rqmcli-sim]=cli/rqmcli-sim [rqmcli-hf-sim]=hf/rqmcli-hf-sim)
 run() {
   for words in "$@"; do
     echo "\$ $prog $words"
@@ -63,7 +63,7 @@ echo
 echo "Efuse is written once for good: the chip id from the factory, then a MAC"
 echo "address burnt into efuse and read back; a second write is refused."
 run "connect" "read_efuse CHIPID" "read_efuse MAC" "write_efuse MAC 00:11:22:33:44:55" "read_efuse MAC"
-echo "\$ rqmcli write_efuse MAC 66:77:88:99:aa:bb"
+echo "\$ rqmcli-sim write_efuse MAC 66:77:88:99:aa:bb"
 RQMSIM_PORT=$port "$bin/cli/rqmcli-sim" write_efuse MAC 66:77:88:99:aa:bb | sed "s/^/    /"
 run "disconnect"
 echo "the stand-in's efuse now holds the MAC address $(ctl get efuse 4)"
@@ -127,7 +127,7 @@ echo "names the firmware, it takes only whole command words, and instead of a"
 echo "record it keeps single values in the driver: its rate pushes the mode and"
 echo "rate index it chose and writes mode and rate into the chip's transmit"
 echo "block, and a later tx fetches the values back."
-prog=rqmcli-hf
+prog=rqmcli-hf-sim
 ctl reset >/dev/null
 ctl set sddelem 0xE3 d000d000d000d000d000d000d000d000d000d000d000d000 >/dev/null
 run "connect" "get_mac" "rate -m 4 -r 65"
@@ -135,7 +135,7 @@ echo "the driver keeps: mode $(ctl get param.mode), rate index $(ctl get param.r
   "the transmit block: $(ctl get mem 0x0AB98010) $(ctl get mem 0x0AB98018)"
 run "tx" "tx_stop"
 echo "tx took the kept mode: packets of $(ctl get txmib.length) bytes (the HT length)"
-echo "\$ rqmcli-hf get_m"
+echo "\$ rqmcli-hf-sim get_m"
 RQMSIM_PORT=$port "$bin/hf/rqmcli-hf-sim" get_m | head -n 3 | sed "s/^/    /"
 echo "    ..."
 run "disconnect"

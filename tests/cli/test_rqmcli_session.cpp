@@ -1,12 +1,18 @@
 // A first session by hand, as the README shows it: the stand-in as it
 // starts, no presets, no settings file, one run after the other. Every run
 // succeeds on what the stand-in holds at its start: the SDD in use and its
-// file, the calibration, the gain table and the chip id.
+// file, the calibration, the gain table and the chip id. Then the README's
+// own block, run as a newcomer pastes it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "tests/support/cli_run.h"
 #include "tests/support/sim_rows.h"
 
 namespace {
@@ -72,12 +78,66 @@ const RunRow kSession = {
 
 using Session = SimRows;
 
+int replace_all(std::string* s, const std::string& from, const std::string& to) {
+    int n = 0;
+    for (size_t at = 0; (at = s->find(from, at)) != std::string::npos; at += to.size(), ++n)
+        s->replace(at, from.size(), to);
+    return n;
+}
+
 TEST_F(Session, FirstSessionOnTheStandInAsItStarts) {
     RunRow row = kSession;
-    const std::string path = get("sddpath");
-    for (size_t at; (at = row.out.find("PATH")) != std::string::npos;)
-        row.out.replace(at, 4, path);
+    replace_all(&row.out, "PATH", get("sddpath"));
     run_row(row, RQMCLI_SIM_PATH);
+}
+
+// The indented block after the README's paragraph that begins "A session
+// by hand", as it would be pasted.
+std::string readme_session() {
+    std::ifstream readme(RQM_README);
+    std::string line, block;
+    bool in_paragraph = false;
+    while (std::getline(readme, line)) {
+        if (line.rfind("A session by hand", 0) == 0)
+            in_paragraph = true;
+        else if (in_paragraph && line.rfind("    ", 0) == 0)
+            block += line.substr(4) + "\n";
+        else if (!block.empty())
+            break;
+    }
+    return block;
+}
+
+std::string dir_of(const std::string& path) {
+    return path.substr(0, path.rfind('/'));
+}
+
+// On its own port, with this tree's programs in place of build/host's, and
+// a stand-in that takes a second to come up, as on a loaded machine: the
+// block must wait for it rather than race it. It prints what the session
+// above pins, after the stand-in's ready line.
+TEST(ReadmeSession, RunsAsWritten) {
+    std::string script = readme_session();
+    TempDir dir;
+    const std::string port = std::to_string(5200000 + getpid());
+    ASSERT_EQ(replace_all(&script, "4300001", port), 1) << script;
+    ASSERT_EQ(replace_all(&script, "$PWD/build/host/sim", dir.path()), 1) << script;
+    ASSERT_EQ(replace_all(&script, "$PWD/build/host/cli", dir_of(RQMCLI_SIM_PATH)), 1) << script;
+    const std::string sim_dir = dir_of(RQMSIM_PATH);
+    ASSERT_TRUE(dir.write("rqmsim", "#!/bin/sh\nsleep 1\nexec " + sim_dir + "/rqmsim \"$@\"\n"));
+    ASSERT_EQ(chmod((dir.path() + "/rqmsim").c_str(), 0755), 0);
+    ASSERT_EQ(symlink((sim_dir + "/rqmsimctl").c_str(), (dir.path() + "/rqmsimctl").c_str()), 0);
+    // No stand-in outlives a session that fails half-way.
+    ASSERT_TRUE(dir.write("session.sh", "trap 'kill $(jobs -p) 2>/dev/null' EXIT\n" + script));
+
+    const RunResult r = run_in({"/bin/bash", dir.path() + "/session.sh"}, dir.path(), 60000);
+    std::string want = "rqmsim: listening on port " + port + "\n" + kSession.out;
+    std::smatch path;
+    if (std::regex_search(r.out, path, std::regex("sdd_path = (\\S+)")))
+        replace_all(&want, "PATH", path[1]);
+    EXPECT_EQ(r.out, want);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exit_code, 0);
 }
 
 }  // namespace

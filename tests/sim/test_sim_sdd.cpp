@@ -4,7 +4,11 @@
 // at the path, and the chunked download; last, the SDD and the file the
 // stand-in starts with, its own or the user's.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <regex>
 
@@ -234,18 +238,25 @@ TEST_F(SimTest, BootsWithItsSddInUseAndInItsFile) {
     EXPECT_EQ(get("sdd"), kBootSdd);
 }
 
-TEST(SimStart, PrivateDirectoryGoesWithTheStandIn) {
-    std::string path;
-    {
-        SimProcess sim;
-        std::vector<std::string> out;
-        ASSERT_TRUE(sim.control("get sddpath", &out)) << sim.last_error();
-        ASSERT_EQ(out.size(), 1u);
-        path = out[0];
-        ASSERT_EQ(access(path.c_str(), R_OK), 0) << path;
-    }
+// Whatever stops the stand-in, short of SIGKILL, takes its directory with
+// it: a terminal that closes sends SIGHUP to the jobs it started.
+class StopSignal : public testing::TestWithParam<int> {};
+
+TEST_P(StopSignal, PrivateDirectoryGoesWithTheStandIn) {
+    SimProcess sim;
+    std::vector<std::string> out;
+    ASSERT_TRUE(sim.control("get sddpath", &out)) << sim.last_error();
+    ASSERT_EQ(out.size(), 1u);
+    const std::string path = out[0];
+    ASSERT_EQ(access(path.c_str(), R_OK), 0) << path;
+    sim.stop(GetParam());
     EXPECT_NE(access(dir_of(path).c_str(), F_OK), 0) << dir_of(path);
 }
+
+INSTANTIATE_TEST_SUITE_P(SimStart, StopSignal, testing::Values(SIGTERM, SIGINT, SIGHUP, SIGQUIT),
+                         [](const testing::TestParamInfo<int>& p) {
+                             return std::string(sigabbrev_np(p.param));
+                         });
 
 // A file of the user's is taken as it stands, at the start and at every
 // reset, and left where it is.
@@ -276,5 +287,86 @@ TEST(SimStart, UnreadableSddFileStopsIt) {
     EXPECT_EQ(r.err, "rqmsim: cannot read the SDD file no.sdd\n");
     EXPECT_EQ(r.out, "");
 }
+
+// What can stand at an SDD path and is no file: a FIFO nobody writes (an
+// open() the plain way would hold the whole stand-in, its control and its
+// stop signals with it), a directory, a device that reads without end. Each
+// is refused at once wherever the driver takes up its file, and the
+// stand-in goes on answering.
+enum class NoFile { Fifo, Directory, Device };
+
+// Puts the kind in place of whatever is at path.
+bool make_no_file(const std::string& path, NoFile kind) {
+    unlink(path.c_str());
+    switch (kind) {
+    case NoFile::Fifo:
+        return mkfifo(path.c_str(), 0600) == 0;
+    case NoFile::Directory:
+        return mkdir(path.c_str(), 0700) == 0;
+    case NoFile::Device:
+        return symlink("/dev/zero", path.c_str()) == 0;
+    }
+    return false;
+}
+
+class NoSddFile : public testing::TestWithParam<NoFile> {
+protected:
+    std::string path() const { return dir_.path() + "/board.sdd"; }
+    std::string get(SimProcess& sim, const std::string& key) {
+        std::vector<std::string> out;
+        EXPECT_TRUE(sim.control("get " + key, &out)) << sim.last_error();
+        return out.size() == 1 ? out[0] : "?";
+    }
+    TempDir dir_;
+};
+
+TEST_P(NoSddFile, StopsTheStart) {
+    ASSERT_TRUE(make_no_file(path(), GetParam()));
+    const RunResult r = run_in({RQMSIM_PATH, "--port", std::to_string(5100000 + getpid()), "--sdd", path()},
+                               dir_.path(), 5000);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err, "rqmsim: cannot read the SDD file " + path() + ": not a regular file\n");
+}
+
+TEST_P(NoSddFile, LoadKeepsWhatItHeld) {
+    ASSERT_TRUE(make_no_file(path(), GetParam()));
+    SimProcess sim;
+    ASSERT_TRUE(sim.ok()) << sim.last_error();
+    ASSERT_TRUE(sim.control("set sddpath " + path()));
+    EXPECT_FALSE(sim.control("load sdd"));
+    EXPECT_EQ(sim.last_error(), "cannot read '" + path() + "': not a regular file");
+    EXPECT_EQ(get(sim, "sdd"), kBootSdd);
+}
+
+TEST_P(NoSddFile, ResetFindsNone) {
+    ASSERT_TRUE(dir_.write("board.sdd", "\xC0\x02\x02\x05"));
+    SimProcess sim({"--sdd", path()});
+    ASSERT_TRUE(sim.ok()) << sim.last_error();
+    ASSERT_TRUE(make_no_file(path(), GetParam()));
+    EXPECT_TRUE(sim.control("reset")) << sim.last_error();
+    EXPECT_EQ(get(sim, "sdd"), "none");
+}
+
+TEST_P(NoSddFile, LiveReadFindsNone) {
+    ASSERT_TRUE(make_no_file(path(), GetParam()));
+    SimProcess sim;
+    ASSERT_TRUE(sim.ok()) << sim.last_error();
+    ASSERT_TRUE(sim.control("set sddpath " + path()));
+    ASSERT_TRUE(sim.control("set sddlive 1"));
+    NlClient tool;
+    ASSERT_TRUE(tool.send(element_query(0xC0), sim.port()));
+    const std::optional<Bytes> answer = tool.recv();
+    ASSERT_TRUE(answer.has_value()) << "no answer";
+    EXPECT_EQ(SimProcess::hi_payload(*answer), kElementAbsent);
+    EXPECT_EQ(get(sim, "sdd"), "none");
+}
+
+INSTANTIATE_TEST_SUITE_P(SimStart, NoSddFile,
+                         testing::Values(NoFile::Fifo, NoFile::Directory, NoFile::Device),
+                         [](const testing::TestParamInfo<NoFile>& p) {
+                             return p.param == NoFile::Fifo        ? "Fifo"
+                                    : p.param == NoFile::Directory ? "Directory"
+                                                                   : "Device";
+                         });
 
 }  // namespace

@@ -40,8 +40,11 @@ TempDir::~TempDir() {
         return;
     if (DIR* d = opendir(path_.c_str())) {
         while (dirent* e = readdir(d))
-            if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
-                unlink((path_ + "/" + e->d_name).c_str());
+            if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) {
+                const std::string entry = path_ + "/" + e->d_name;
+                if (unlink(entry.c_str()) != 0)
+                    rmdir(entry.c_str());  // an empty directory a test made
+            }
         closedir(d);
     }
     rmdir(path_.c_str());

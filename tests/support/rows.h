@@ -1,9 +1,9 @@
 // What the table-driven tests share: rows that name their tests, and HI
 // messages spelt field by field (HiBuild) as a test states what it expects
-// or what a fake answers, the one way the tests write a message; then, for the front end's tables, lists written as one
-// text, the arguments of a command called in this process, what a call
-// printed, and the lines every command ends with. No socket, no stand-in:
-// pure tests include it too.
+// or what a fake answers, the one way the tests write a message; then, for
+// the front end's tables, lists written as one text, the arguments of a
+// command called in this process, what a call printed, and the lines every
+// command ends with. No socket, no stand-in: pure tests include it too.
 #pragma once
 
 #include <gtest/gtest.h>

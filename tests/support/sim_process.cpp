@@ -54,10 +54,12 @@ SimProcess::SimProcess(std::vector<std::string> extra_args) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != self)
             _exit(127);
+        // The stop signals as a shell gives them to a job it starts,
+        // whatever this process ignores.
         struct sigaction dfl {};
         dfl.sa_handler = SIG_DFL;
-        sigaction(SIGTERM, &dfl, nullptr);
-        sigaction(SIGINT, &dfl, nullptr);
+        for (const int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+            sigaction(sig, &dfl, nullptr);
         if (devnull >= 0)
             dup2(devnull, STDOUT_FILENO);  // the ready line is not test output
         execv(argv[0], argv.data());
@@ -87,27 +89,32 @@ SimProcess::SimProcess(std::vector<std::string> extra_args) {
 }
 
 SimProcess::~SimProcess() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        pid_t done = 0;
-        const int64_t deadline = sim_now_ms() + kStopLimitMs;
-        while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && sim_now_ms() < deadline)
-            nap_ms(2);
-        if (done == 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-            ADD_FAILURE() << "rqmsim did not stop on SIGTERM";
-        } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            // A sanitizer report or a crash in the daemon fails the test
-            // that drove it.
-            ADD_FAILURE() << "rqmsim ended with status " << status;
-        }
-    }
+    stop(SIGTERM);
     if (had_env_)
         setenv("RQMSIM_PORT", saved_env_.c_str(), 1);
     else
         unsetenv("RQMSIM_PORT");
+}
+
+void SimProcess::stop(int signal) {
+    if (pid_ <= 0)
+        return;
+    kill(pid_, signal);
+    int status = 0;
+    pid_t done = 0;
+    const int64_t deadline = sim_now_ms() + kStopLimitMs;
+    while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && sim_now_ms() < deadline)
+        nap_ms(2);
+    if (done == 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+        ADD_FAILURE() << "rqmsim did not stop on signal " << signal;
+    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        // A sanitizer report or a crash in the daemon fails the test
+        // that drove it.
+        ADD_FAILURE() << "rqmsim ended with status " << status;
+    }
+    pid_ = -1;
 }
 
 bool SimProcess::ok() const {

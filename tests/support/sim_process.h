@@ -21,7 +21,10 @@
 class SimProcess {
 public:
     explicit SimProcess(std::vector<std::string> extra_args = {});
-    ~SimProcess();  // SIGTERM, waitpid; no zombie, no stray daemon if the test fails
+    ~SimProcess();  // stop(SIGTERM); no zombie, no stray daemon if the test fails
+    // Sends the signal and waits for the daemon to end. One that does not
+    // end in time is killed, and one that does not exit 0 fails the test.
+    void stop(int signal);
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
