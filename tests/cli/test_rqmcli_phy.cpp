@@ -147,6 +147,10 @@ const RunRow kCases[] = {
          Msgs{sdd_element(0xE3), HiBuild(767, {0, 0xA0}), HiBuild(694, {0, 2}), HiBuild(757, {0, 7})} +
          kCalSent,
      .after = "recword 17=23"},
+    // A PHY that does not come up ends the bring-up there, and the failed
+    // run pushes nothing: the record keeps the version it had.
+    {.name = "EnablePhyOpStateRefused", .presets = "fault 690 status 3", .words = "enable_phy",
+     .out = failed("RQM_SetPhyOpState", 3) + kError, .sent = {HiBuild(690, {0, 2})}, .after = "recword 17=23"},
     // The variant's longer reading brings no gains: the table's. A failed
     // calibration leaves the PHY up.
     {.name = "EnablePhyVariantDefault25",

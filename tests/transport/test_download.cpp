@@ -22,6 +22,18 @@
 #include "transport/target_temp.h"
 #include "transport/vormac_adapter.h"
 
+// The stand-in takes every datagram, so a driver that refuses one is made
+// here: the test binary links with adapter_sendmsg wrapped, and the send
+// that brings g_refuse_send down to 0 is not made and answers as the
+// channel answers a datagram nobody takes.
+static unsigned g_refuse_send = 0;
+extern "C" int __real__Z15adapter_sendmsgPKvi(const void*, int);
+extern "C" int __wrap__Z15adapter_sendmsgPKvi(const void* msg, int len) {
+    if (g_refuse_send != 0 && --g_refuse_send == 0)
+        return -1 - NL_HEADER_SIZE;
+    return __real__Z15adapter_sendmsgPKvi(msg, len);
+}
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -125,8 +137,9 @@ struct ChunkCase {
     uint8_t request;  // target request 1 (image) or 8 (SDD)
     size_t size;      // file bytes; or a '^' name when name is set
     const char* name_path;
-    // Offset, flags and length of each chunk, in order.
+    // Offset, flags and length of each chunk that goes out, in order.
     std::vector<std::array<uint32_t, 3>> chunks;
+    unsigned refused = 0;  // the chunk the driver refuses, 1 the first; 0 none
 };
 
 constexpr uint8_t kImg = TARGET_MSG_ID_START_ADAPTER;
@@ -142,6 +155,9 @@ const ChunkCase kChunkCases[] = {
     {"ImageByName", kImg, 0, "^fw.bin", {{0, 6, 7}}},
     {"SddEmpty", kSdd, 0, nullptr, {}},
     {"SddThreeChunks", kSdd, 2500, nullptr, {{0, 1, 1024}, {1024, 0, 1024}, {2048, 2, 452}}},
+    // A refused chunk ends the download: what followed it would reach the
+    // driver as a broken file.
+    {"SddSecondChunkRefused", kSdd, 2500, nullptr, {{0, 1, 1024}}, 2},
     // A path is sent as it stands, with its NUL.
     {"SddByPath",
      kSdd,
@@ -168,15 +184,22 @@ TEST_P(Chunks, OffsetsFlagsLengthsAndWhatTheDriverJoined) {
         file = write_file("file.bin", content);
     }
     std::string out;
+    g_refuse_send = c.refused;
     const int result = request(c.request, file, &out);
+    g_refuse_send = 0;
     char head[64];
     snprintf(head, sizeof head, "Target_Request\ntarget_driver_request:  MsgId: 0x%x\n", c.request);
-    EXPECT_EQ(out, head);
+    EXPECT_EQ(out, std::string(head) + (c.refused != 0 ? "Driver exception!Please check!!\n" : ""));
 
     std::vector<Bytes> want;
     for (const auto& [offset, flags, len] : c.chunks)
         want.push_back(chunk(id, offset, flags, part(content, offset, offset + len)));
     EXPECT_EQ(wire(), want);
+    if (c.refused != 0) {
+        EXPECT_EQ(result, 0) << "a chunk that did not go out fails even an SDD download";
+        EXPECT_EQ(get(image ? "download fw" : "download sdd"), "none");
+        return;
+    }
     if (c.chunks.empty()) {
         EXPECT_EQ(result, 1) << "nothing to send is done at once";
         EXPECT_EQ(get(image ? "download fw" : "download sdd"), "none");
