@@ -65,7 +65,10 @@ int CheckVersion(uint32_t Version, int Verbose);
 int RQM_SetParamToDrive(RqmApiContext* pRqmApiContext, const CliDriverData* pData);
 
 // Generic senders: a firmware request of zero to four words, and what its
-// confirmation carries. The result is the broker's code, else the Status.
+// confirmation carries. The result is the broker's code, else the Status;
+// the outputs are written whatever the Status, but an answer that ends
+// before the sender's last output word (taken or not) is 1 and writes
+// nothing.
 int RQM_SendReqToFw_InpZeroWord(RqmApiContext* pRqmApiContext, uint16_t MsgId);
 int RQM_SendReqToFw_InpOneWord(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1);
 int RQM_SendReqToFw_InpTwoWords(RqmApiContext* pRqmApiContext, uint16_t MsgId, uint32_t In1, uint32_t In2);
@@ -90,8 +93,8 @@ uint32_t rqm_largest_message(const RqmApiContext* pRqmApiContext);
 
 // General device requests. A register read by bus type brings at most
 // RQM_REG_TYPE_MAX_BYTES. The MAC address kinds are 0 to 2; the debug
-// port's first word is 0 to 31 and its third 0 to 2; the self-tests are
-// 0 to 4.
+// port's first word is 0 to 31, its second 0 or 1 and its third 0 to 2;
+// the self-tests are 0 to 4.
 inline constexpr uint32_t RQM_REG_TYPE_MAX_BYTES = 1024;
 inline constexpr uint32_t RQM_MAC_SOURCE = 0;
 inline constexpr uint32_t RQM_MAC_DEST = 1;

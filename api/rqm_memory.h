@@ -1,7 +1,8 @@
 // Chip memory, registers and the firmware's parameter block through the
 // test firmware. Every function takes the API context first and returns a
 // result code; a nonzero one is reported under the function's name.
-// Outputs are stored whenever an answer came, whatever its status said.
+// Outputs are stored from a whole answer, whatever its status said; an
+// answer cut short is result 1, and nothing is stored from it.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,10 @@ struct RqmApiContext;
 
 // ---- Memory and registers ----
 
-// Bytes of chip memory, read 1024 at a time. The result is the first
-// failure: a chunk that failed is not hidden by later ones that did not.
+// Bytes of chip memory, read 1024 at a time. A chunk the firmware refuses
+// is still stored and the later ones read: the first refusal is the
+// result. A chunk without a whole answer ends the read with its code,
+// leaving that chunk and the rest of the buffer as they were.
 int RQM_ReadMemory(RqmApiContext* pRqmApiContext, uint32_t Address, void* pBuffer, uint32_t Length);
 int RQM_WriteMemory(RqmApiContext* pRqmApiContext, uint32_t Address, uint32_t Value);
 // Bytes at any address, in messages as large as the firmware and the
@@ -20,8 +23,9 @@ int RQM_WriteMemory(RqmApiContext* pRqmApiContext, uint32_t Address, uint32_t Va
 int RQM_WriteMemoryRange(RqmApiContext* pRqmApiContext, uint32_t Address, const void* pData, uint32_t Length);
 // Consecutive words from Address, 256 a message.
 int RQM_WriteRegBlk(RqmApiContext* pRqmApiContext, uint32_t Address, const uint32_t* pWords, uint32_t Count);
-// Lists of registers: reads 256 a message (the first failure is the
-// result), writes 128 a message (the first failure ends them).
+// Lists of registers: reads 256 a message, as memory is read (the first
+// refusal is the result; a message without a whole answer ends them with
+// its code), writes 128 a message (the first failure ends them).
 int RQM_ReadRegsterEx(RqmApiContext* pRqmApiContext, const uint32_t* pAddrs, uint32_t* pValues,
                       uint32_t Count);
 int RQM_WriteRegsterEx(RqmApiContext* pRqmApiContext, const uint32_t* pAddrs, const uint32_t* pValues,
@@ -76,7 +80,7 @@ inline constexpr uint32_t TX_CONTROL_POWER_MASK = 0x000F;     // power index 0..
 inline constexpr uint32_t TX_CONTROL_MODE_MASK = 0x1C00;
 inline constexpr uint32_t TX_CONTROL_MODE_SHIFT = 10;
 inline constexpr uint32_t TX_CONTROL_BW40 = 0x2000;              // bandwidth value 2
-inline constexpr uint32_t TX_CONTROL_LOWER_SUBCHANNEL = 0x4000;  // sub-channel value 0
+inline constexpr uint32_t TX_CONTROL_LOWER_SUBCHANNEL = 0x4000;  // sub-channel value 0 (rqmcli-hf: 1)
 inline constexpr uint32_t MIB_TX_RATE_OFF = 8;
 inline constexpr uint32_t MIB_PACKET_LENGTH_OFF = 12;
 inline constexpr uint32_t MIB_FRAME_FORMAT_OFF = 16;

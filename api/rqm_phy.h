@@ -74,10 +74,11 @@ int RQM_SetOpPwrAuto_Raw(RqmApiContext* pRqmApiContext, uint32_t A, uint32_t B);
 int RQM_GetOpPwr_Raw(RqmApiContext* pRqmApiContext, uint8_t Index, uint32_t* pA, uint32_t* pB);
 int RQM_SetOpPwr_Dbm(RqmApiContext* pRqmApiContext, float Dbm, uint8_t Index);
 int RQM_SetOpPwrAuto_Dbm(RqmApiContext* pRqmApiContext, float Dbm);
-// Once sent, *pDbm is always written: 0.0 when no answer came.
+// Past its checks, *pDbm is always written: 0.0 without a whole answer.
 int RQM_GetOpPwr_Dbm(RqmApiContext* pRqmApiContext, uint8_t Index, double* pDbm);
 // The user power the SDD in use holds for the modulation Row (0 to 11), from
-// element 0xE3 or 0xB0 as the caller chooses by the SDD version.
+// element 0xE3 or 0xB0 as the caller chooses by the SDD version (rqmcli-hf:
+// always 0xE3, in whole dB).
 int RQM_GetOpPwrAuto_Dbm(RqmApiContext* pRqmApiContext, int Row, float* pDbm, uint8_t ElementId);
 int RQM_SetTxPwrCtrlLoop(RqmApiContext* pRqmApiContext, uint8_t A, uint8_t B);
 inline constexpr unsigned RQM_POWER_MEAS_MAX = 14;

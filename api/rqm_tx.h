@@ -38,10 +38,10 @@ inline constexpr int RQM_GUARD_INTERVAL_SHORT = 1;
 int RQM_SetTxGuardInterval(RqmApiContext* pRqmApiContext, int GuardInterval);
 int RQM_SetTxDurationField(RqmApiContext* pRqmApiContext, int Value);
 
-// The crystal frequency offset, 0 to 127. On the chip variant (word 18 of
-// the tool-state record) it lives in bits 20-26 of a PRCM register;
-// otherwise it is written to a parameter word and read back from the chip
-// register the callers name.
+// The crystal frequency offset, 0 to 127. In rqmcli, on the chip variant
+// (word 18 of the tool-state record), it lives in bits 20-26 of a PRCM
+// register; otherwise it is written to a parameter word and read back from
+// the chip register the callers name.
 inline constexpr uint32_t RQM_FREQ_OFFSET_REG = 0x0AC8015C;
 inline constexpr uint32_t RQM_FREQ_OFFSET_PRCM = 0x40040058;
 inline constexpr uint32_t RQM_FREQ_OFFSET_PRCM_SHIFT = 20;
@@ -50,8 +50,10 @@ inline constexpr int RQM_FREQ_OFFSET_MAX = 127;
 // The offset, or -1 when the register cannot be read; 0 (255 reported)
 // without a context.
 int RQM_GetFreqOffset(RqmApiContext* pRqmApiContext, uint32_t Address);
-// A value of 128 to 255 is taken as 127, with a warning. Prints the offset
-// then in force.
+// A value of 128 to 255 is taken as 127, with a warning. Then prints the
+// offset read back from RQM_FREQ_OFFSET_REG (-1 unread) or, on the PRCM
+// path, the one written, even when the write failed; a PRCM register
+// that cannot be read is not written, and nothing is printed.
 int RQM_SetFreqOffset(RqmApiContext* pRqmApiContext, uint32_t MibOffset, uint8_t Value);
 
 // ---- Packet payloads and transmission ----
@@ -82,10 +84,10 @@ int RQM_SetNumberOfTxPkts(RqmApiContext* pRqmApiContext, uint32_t Count);
 // Sends its value with the request of the packet count.
 int RQM_EnableSoundingFrame(RqmApiContext* pRqmApiContext, uint32_t Value);
 
-// Loads a packet buffer in pieces as large as the firmware's messages
-// allow. 3 when the firmware has announced no size that carries a piece
-// (none is known before a startup indication in this run). A zero length
-// sends one empty piece.
+// Loads a packet buffer in pieces as large as the firmware's messages and
+// the channel allow. 3 when the firmware has announced no size that
+// carries a piece (none is known before a startup indication in this run).
+// A zero length sends one empty piece.
 int RQM_DefinePacketPayload(RqmApiContext* pRqmApiContext, PacketId Id, const void* pPayload,
                             uint32_t Length);
 // The bytes of a frame file (two-digit hex bytes, with comments); 37 when
@@ -94,7 +96,8 @@ int RQM_DefinePacketId(RqmApiContext* pRqmApiContext, PacketId Id, const char* p
 
 // The transmit request. The counts (each output optional) are printed as
 // "txed=%d, acked=%d"; a refusal of the firmware is a warning line, and
-// the result is 0 once an answer came (rqmcli-hf: the refusal word).
+// the result is 0 once a whole answer came (rqmcli-hf: the refusal word).
+// An answer cut short is 1, with nothing printed or written.
 int RQM_TransmitPRBS(RqmApiContext* pRqmApiContext, TxCommand Command, uint32_t Seed, uint16_t Length,
                      uint32_t* pTxed, uint32_t* pAcked);
 int RQM_TransmitPackets(RqmApiContext* pRqmApiContext, TxCommand Command, uint32_t* pTxed, uint32_t* pAcked);
@@ -127,14 +130,16 @@ struct TxStatistics {
 };
 
 // The firmware's ten transmit counters, each output optional. Written
-// once an answer came, whatever its status (0 for a counter it lacks).
+// once a whole answer came, whatever its status; one cut short is 1 and
+// writes nothing.
 int RQM_GetTxStatistics(RqmApiContext* pRqmApiContext, uint32_t* pSuccesses, uint32_t* pAcked,
                         uint32_t* pFailPtcsAbort, uint32_t* pFailBtAbort, uint32_t* pQueued,
                         uint32_t* pTtcsEnd, uint32_t* pAckTtcsEnd, uint32_t* pAckSuccess, uint32_t* pNtdStats,
                         uint32_t* pFiqCount);
 
 // The firmware's transmit configuration, word by word in the order of its
-// answer. pWords of RQM_GetFwTxConfig (seven words, or null) is its Word.
+// answer. pWords of RQM_GetFwTxConfig (seven words, or null) is its Word,
+// written as the counters are.
 enum FwTxConfigWord : unsigned {
     FW_TX_CONFIG_CTRL0,
     FW_TX_CONFIG_CTRL1,

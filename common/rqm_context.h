@@ -35,7 +35,8 @@ enum RqmResultCode : int {
     RQM_STEP_FAILED = -1,
 };
 
-// The host's HI API version; a firmware must share its high byte.
+// The host's HI API version; RQM_CheckFwDllCompatibility finds a firmware
+// compatible only when it reports this very version.
 inline constexpr uint16_t HiApiVersion = 0x0427;
 // The tool's version 2.0.9 as the driver sees it: major << 24 | minor << 16 | patch.
 inline constexpr uint32_t CliVersion = 0x02000009;
