@@ -34,10 +34,10 @@ static int usage() {
 static bool user_sdd(const char* file, std::string* path) {
     char full[PATH_MAX];
     std::vector<uint8_t> bytes;
-    SimFileResult r = SIM_FILE_NO_OPEN;
+    RqmFileStatus r = RQM_FILE_NO_OPEN;
     if (realpath(file, full) == nullptr ||
-        (r = sim_read_file(full, SIM_SDD_FILE_MAX, &bytes)) != SIM_FILE_OK) {
-        fprintf(stderr, "rqmsim: cannot read the SDD file %s%s\n", file, sim_file_result_text(r));
+        (r = sim_read_file(full, SIM_SDD_FILE_MAX, &bytes)) != RQM_FILE_OK) {
+        fprintf(stderr, "rqmsim: cannot read the SDD file %s%s\n", file, sim_file_status_text(r));
         return false;
     }
     if (strlen(full) > SIM_SDD_PATH_MAX) {

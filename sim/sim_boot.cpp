@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -42,42 +41,26 @@ std::vector<uint8_t> sim_boot_sdd() {
     return sdd;
 }
 
-// Flags never block; the descriptor, or -1 when the path does not open or
-// is not a regular file.
-static int open_regular(const std::string& path, int flags, SimFileResult* r) {
-    const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        *r = SIM_FILE_NO_OPEN;
-        return -1;
-    }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        *r = SIM_FILE_NOT_REGULAR;
-        return -1;
-    }
-    *r = SIM_FILE_OK;
-    return fd;
-}
-
-const char* sim_file_result_text(SimFileResult r) {
-    switch (r) {
-    case SIM_FILE_OK:
-    case SIM_FILE_NO_OPEN:
-        break;
-    case SIM_FILE_NOT_REGULAR:
+const char* sim_file_status_text(RqmFileStatus s) {
+    switch (s) {
+    case RQM_FILE_NOT_REGULAR:
         return ": not a regular file";
-    case SIM_FILE_READ_FAILED:
+    case RQM_FILE_READ_FAILED:
+    case RQM_FILE_TOO_LARGE:
+    case RQM_FILE_NO_MEMORY:
         return ": a read failed";
+    case RQM_FILE_OK:
+    case RQM_FILE_NO_OPEN:
+        break;
     }
     return "";
 }
 
-SimFileResult sim_read_file(const std::string& path, size_t max, std::vector<uint8_t>* bytes) {
-    SimFileResult r;
-    const int fd = open_regular(path, O_RDONLY, &r);
+RqmFileStatus sim_read_file(const std::string& path, size_t max, std::vector<uint8_t>* bytes) {
+    RqmFileStatus status;
+    const int fd = rqm_open_regular(path.c_str(), O_RDONLY, &status);
     if (fd < 0)
-        return r;
+        return status;
     std::vector<uint8_t> buf(max);
     size_t got = 0;
     while (got < buf.size()) {
@@ -85,22 +68,25 @@ SimFileResult sim_read_file(const std::string& path, size_t max, std::vector<uin
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            r = SIM_FILE_READ_FAILED;
+            status = RQM_FILE_READ_FAILED;
         if (n <= 0)
             break;
         got += static_cast<size_t>(n);
     }
     close(fd);
-    if (r != SIM_FILE_OK)
-        return r;
+    if (status != RQM_FILE_OK)
+        return status;
     buf.resize(got);
     *bytes = std::move(buf);
-    return SIM_FILE_OK;
+    return RQM_FILE_OK;
 }
 
+// Only the stand-in's own file is written. What stood at its path goes
+// first, and O_EXCL opens only the file this call made, so a FIFO put
+// there cannot hold the open.
 bool sim_write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-    SimFileResult r;
-    const int fd = open_regular(path, O_WRONLY | O_CREAT | O_TRUNC, &r);
+    unlink(path.c_str());
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
     size_t done = 0;

@@ -226,8 +226,8 @@ bool ctl_load(SimCtl& c) {
         return ctl_fail(c, "load what?");
     SimDriver& d = c.s->model.drv;
     std::vector<uint8_t> bytes;
-    if (const SimFileResult r = drv_read_sdd_file(d, &bytes); r != SIM_FILE_OK)
-        return ctl_fail(c, "cannot read '%s'%s", d.sdd_path.c_str(), sim_file_result_text(r));
+    if (const RqmFileStatus r = drv_read_sdd_file(d, &bytes); r != RQM_FILE_OK)
+        return ctl_fail(c, "cannot read '%s'%s", d.sdd_path.c_str(), sim_file_status_text(r));
     d.sdd = std::move(bytes);
     return true;
 }

@@ -21,7 +21,7 @@ static void start_sdd(SimDriver* d) {
         return;
     }
     std::vector<uint8_t> file;
-    d->sdd = drv_read_sdd_file(*d, &file) == SIM_FILE_OK ? std::move(file) : std::vector<uint8_t>{};
+    d->sdd = drv_read_sdd_file(*d, &file) == RQM_FILE_OK ? std::move(file) : std::vector<uint8_t>{};
 }
 
 void drv_reset(SimDriver* d) {
@@ -319,7 +319,7 @@ void drv_sdd_path(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     ans->msgs.push_back(std::move(c));
 }
 
-SimFileResult drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes) {
+RqmFileStatus drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes) {
     return sim_read_file(d.sdd_path, SIM_SDD_FILE_MAX, bytes);
 }
 
@@ -347,7 +347,7 @@ void drv_sdd_element(SimModel* m, const SimRequest& rq, SimAnswer* ans) {
     SimDriver& d = m->drv;
     if (d.sdd_live) {
         std::vector<uint8_t> file;
-        d.sdd = drv_read_sdd_file(d, &file) == SIM_FILE_OK ? std::move(file) : std::vector<uint8_t>{};
+        d.sdd = drv_read_sdd_file(d, &file) == RQM_FILE_OK ? std::move(file) : std::vector<uint8_t>{};
     }
     size_t off = 0;
     uint8_t len = 0;

@@ -95,9 +95,9 @@ void drv_sdd_path(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 void drv_sdd_element(SimModel* m, const SimRequest& rq, SimAnswer* ans);
 
 // The regular file at the driver's SDD path, up to SIM_SDD_FILE_MAX bytes
-// (sim_read_file); bytes are untouched unless it is read.
+// (sim_read_file).
 inline constexpr size_t SIM_SDD_FILE_MAX = 65536;
-SimFileResult drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes);
+RqmFileStatus drv_read_sdd_file(const SimDriver& d, std::vector<uint8_t>* bytes);
 
 // The first element with the id, whole inside the SDD: the offset of its
 // data and its length.
