@@ -1,15 +1,15 @@
 // rqmsim: the stand-in for the Wi-Fi driver and its test firmware.
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "sim/sim_boot.h"
 #include "sim/sim_control.h"
-#include "sim/sim_driver.h"
 #include "sim/sim_server.h"
 #include "sim/sim_util.h"
 #include "transport/netlink_peer.h"
@@ -33,13 +33,13 @@ static int usage() {
 // one that cannot be read does.
 static bool user_sdd(const char* file, std::string* path) {
     char full[PATH_MAX];
-    std::vector<uint8_t> bytes;
     RqmFileStatus r = RQM_FILE_NO_OPEN;
-    if (realpath(file, full) == nullptr ||
-        (r = sim_read_file(full, SIM_SDD_FILE_MAX, &bytes)) != RQM_FILE_OK) {
+    const int fd = realpath(file, full) != nullptr ? rqm_open_regular(full, O_RDONLY, &r) : -1;
+    if (fd < 0) {
         fprintf(stderr, "rqmsim: cannot read the SDD file %s%s\n", file, sim_file_status_text(r));
         return false;
     }
+    close(fd);
     if (strlen(full) > SIM_SDD_PATH_MAX) {
         fprintf(stderr, "rqmsim: SDD path %s is longer than %zu bytes\n", full, SIM_SDD_PATH_MAX);
         return false;

@@ -328,16 +328,6 @@ TEST_P(NoSddFile, StopsTheStart) {
     EXPECT_EQ(r.err, "rqmsim: cannot read the SDD file " + path() + ": not a regular file\n");
 }
 
-TEST_P(NoSddFile, LoadKeepsWhatItHeld) {
-    ASSERT_TRUE(make_no_file(path(), GetParam()));
-    SimProcess sim;
-    ASSERT_TRUE(sim.ok()) << sim.last_error();
-    ASSERT_TRUE(sim.control("set sddpath " + path()));
-    EXPECT_FALSE(sim.control("load sdd"));
-    EXPECT_EQ(sim.last_error(), "cannot read '" + path() + "': not a regular file");
-    EXPECT_EQ(get(sim, "sdd"), kBootSdd);
-}
-
 TEST_P(NoSddFile, ResetFindsNone) {
     ASSERT_TRUE(dir_.write("board.sdd", "\xC0\x02\x02\x05"));
     SimProcess sim({"--sdd", path()});
@@ -347,11 +337,15 @@ TEST_P(NoSddFile, ResetFindsNone) {
     EXPECT_EQ(get(sim, "sdd"), "none");
 }
 
-TEST_P(NoSddFile, LiveReadFindsNone) {
+// A load keeps the SDD in use; a live read finds none.
+TEST_P(NoSddFile, LoadAndLiveRead) {
     ASSERT_TRUE(make_no_file(path(), GetParam()));
     SimProcess sim;
     ASSERT_TRUE(sim.ok()) << sim.last_error();
     ASSERT_TRUE(sim.control("set sddpath " + path()));
+    EXPECT_FALSE(sim.control("load sdd"));
+    EXPECT_EQ(sim.last_error(), "cannot read '" + path() + "': not a regular file");
+    EXPECT_EQ(get(sim, "sdd"), kBootSdd);
     ASSERT_TRUE(sim.control("set sddlive 1"));
     NlClient tool;
     ASSERT_TRUE(tool.send(element_query(0xC0), sim.port()));
